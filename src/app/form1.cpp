@@ -1,0 +1,243 @@
+#include "app/form1.h"
+
+#include "app/key_preview.h"
+#include "navigation/folder_shortcuts.h"
+#include "search/file_list_box.h"
+#include "search/folder_listing_handlers.h"
+#include "search/query_line_edit.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextEdit>
+
+namespace findolin {
+
+const QString Form1::kCredit = QStringLiteral("® Trellwin");
+
+Form1::Form1(QWidget* parent)
+    : QMainWindow(parent), sites(siteFoldersForHome()),
+      listing_(std::make_unique<FolderListingHandlers>(*this)),
+      shortcuts_(std::make_unique<FolderShortcuts>(*this)),
+      keyPreview_(std::make_unique<KeyPreview>(*this)) {
+    setWindowTitle(QStringLiteral("Findolin"));
+    createControls();
+    createMenus();
+    describeControls();
+    connectHandlers();
+    placeAtStart();
+}
+
+Form1::~Form1() = default;
+
+void Form1::createControls() {
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("Form1Client"));
+    setCentralWidget(client);
+
+    const auto make = [client]<typename Widget>(Widget* widget, const char* name) {
+        widget->setParent(client);
+        widget->setObjectName(QString::fromUtf8(name));
+        return widget;
+    };
+    // The lists lie at one place; one of them is shown at a time.
+    File1 = make(new FileListBox, "File1");
+    FileList1 = make(new ListBox, "FileList1");
+    List1 = make(new ListBox, "List1");
+    List2 = make(new ListBox, "List2");
+    FileList1->hide();
+    List1->hide();
+    List2->hide();
+    (void)File1->setPattern(QStringLiteral("asd.000")); // the design pattern; no folder yet
+
+    RichTextBox2 = make(new QTextEdit, "RichTextBox2");
+    RichTextBox2->setReadOnly(true);
+    OLE1 = make(new QWidget, "OLE1");
+    WebBrowser1 = make(new QWidget, "WebBrowser1");
+    Picture1 = make(new QLabel, "Picture1");
+    Picture2 = make(new QLabel, "Picture2");
+    Image1 = make(new QLabel, "Image1");
+    ImgLeer = make(new QLabel, "ImgLeer");
+    for (QWidget* hidden :
+         {OLE1, WebBrowser1, static_cast<QWidget*>(Picture1), static_cast<QWidget*>(Picture2),
+          static_cast<QWidget*>(Image1), static_cast<QWidget*>(ImgLeer)})
+        hidden->hide();
+
+    TextHilfe = make(new QPlainTextEdit, "TextHilfe");
+    TextHilfe->setReadOnly(true);
+    TextHilfe->hide();
+
+    Label3 = make(new QLabel(kCredit), "Label3");
+    Text2 = make(new QLineEdit(sites.invoices), "Text2");
+    Text1 = make(new QueryLineEdit, "Text1");
+    Text4 = make(new QueryLineEdit, "Text4");
+    Text5 = make(new QLineEdit(QStringLiteral("EnthaltenerText")), "Text5");
+
+    TextStd = make(new QLineEdit(QStringLiteral("0")), "TextStd");
+    TextTag = make(new QLineEdit(QStringLiteral("0")), "TextTag");
+    TextMon = make(new QLineEdit(QStringLiteral("0")), "TextMon");
+    for (QLineEdit* amount : {TextStd, TextTag, TextMon})
+        amount->hide();
+
+    Command1 = make(new QPushButton(QStringLiteral("* Suche")), "Command1");
+    Command2 = make(new QPushButton(QStringLiteral("Suche")), "Command2");
+    Command3 = make(new QPushButton(QStringLiteral("*Firma...")), "Command3");
+    Command3->setProperty("Tag", QStringLiteral("1"));
+    CommandSort = make(new QPushButton(QStringLiteral("nach Datum sortieren")), "CommandSort");
+    CommandSort->setProperty("Tag", QStringLiteral("0"));
+    CommandSort->hide();
+    // Drawn over the left end of the status line and under nothing else.
+    CommandSort->raise();
+    Text5->raise();
+    TextHilfe->raise();
+
+    // Clicks into the folder field list it again; the busy pointer follows the mouse.
+    client->setMouseTracking(true);
+    for (QObject* watched :
+         {static_cast<QObject*>(client), static_cast<QObject*>(Text2),
+          static_cast<QObject*>(Command3), static_cast<QObject*>(RichTextBox2->viewport())})
+        watched->installEventFilter(this);
+}
+
+void Form1::describeControls() {
+    const std::pair<QWidget*, const char*> labels[] = {
+        {Text2, "Ordner"},
+        {Text1, "Dateiname"},
+        {Text4, "Enthaltener Text"},
+        {Text5, "Enthaltener Text (Hinweis)"},
+        {File1, "Dateien"},
+        {FileList1, "Ordnerinhalt"},
+        {List1, "Suchergebnis"},
+        {List2, "Textsuchergebnis"},
+        {RichTextBox2, "Vorschau"},
+        {Label3, "Status"},
+        {TextStd, "Stunden"},
+        {TextTag, "Tage"},
+        {TextMon, "Monate"},
+        {TextHilfe, "Hilfe"},
+        {Picture1, "Bild"},
+        {Picture2, "Bild im Vollbild"},
+        {Image1, "Bild gezoomt"},
+        {ImgLeer, "Leeres Bild"},
+        {WebBrowser1, "Webvorschau"},
+        {OLE1, "Dokumentvorschau"},
+    };
+    for (const auto& [widget, label] : labels) {
+        widget->setAccessibleName(QString::fromUtf8(label));
+        widget->setAccessibleDescription(widget->objectName());
+    }
+    for (QPushButton* button : {Command1, Command2, Command3, CommandSort}) {
+        button->setAccessibleName(button->text());
+        button->setAccessibleDescription(button->objectName());
+    }
+}
+
+void Form1::connectHandlers() {
+    connect(Text2, &QLineEdit::textChanged, this, [this] { Text2_change(); });
+    connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_change(); });
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(mnuEigeneDateien, &QAction::triggered, this, [this] { mnuEigeneDateien_Click(); });
+    connect(mnuItemBeenden, &QAction::triggered, this, [this] { close(); });
+}
+
+void Form1::Text2_change() {
+    listing_->Text2_change();
+}
+
+void Form1::Text2_Click() {
+    listing_->Text2_Click();
+}
+
+void Form1::Text1_change() {
+    listing_->Text1_change();
+}
+
+void Form1::UnterordnerPrüfen(const QString& Pfad) {
+    listing_->UnterordnerPrüfen(Pfad);
+}
+
+void Form1::mnuEigeneDateien_Click() {
+    shortcuts_->mnuEigeneDateien_Click();
+}
+
+void Form1::Command1_Click() {
+    // The name search is not built yet; Enter and the button already lead here.
+}
+
+void Form1::ScrollbreiteSetzen() {
+    for (ListBox* list : {static_cast<ListBox*>(File1), FileList1, List1, List2}) {
+        if (list->isVisible())
+            list->fitScrollWidthToLines();
+    }
+}
+
+KeepGoing Form1::keepGoingWhileCurrent(WorkTickets::Ticket ticket) {
+    auto clock = std::make_shared<YieldClock>(yieldIntervalMs);
+    return [this, ticket, clock] {
+        if (clock->due())
+            QCoreApplication::processEvents();
+        return work_.isCurrent(ticket);
+    };
+}
+
+void Form1::setMousePointer(MousePointer pointer) {
+    mousePointer_ = pointer;
+    switch (pointer) {
+    case MousePointer::Default:
+        unsetCursor();
+        break;
+    case MousePointer::Hourglass:
+        setCursor(Qt::WaitCursor);
+        break;
+    case MousePointer::ArrowHourglass:
+        setCursor(Qt::BusyCursor);
+        break;
+    }
+}
+
+void Form1::showStatus(const QString& text) {
+    Label3->setText(text);
+}
+
+void Form1::showCredit() {
+    showStatus(kCredit);
+}
+
+void Form1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!loaded_) {
+        loaded_ = true;
+        Form_Load();
+    }
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    QMainWindow::closeEvent(event);
+}
+
+void Form1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    applyLayout();
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (watched == Text2 && type == QEvent::MouseButtonRelease) {
+        Text2_Click();
+    } else if (watched == Command3 && type == QEvent::Enter) {
+        // Over the stop button the hourglass gets an arrow, so the button can be aimed at.
+        if (mousePointer_ == MousePointer::Hourglass)
+            setMousePointer(MousePointer::ArrowHourglass);
+    } else if ((watched == centralWidget() && type == QEvent::MouseMove) ||
+               (watched == RichTextBox2->viewport() && type == QEvent::Enter)) {
+        if (mousePointer_ == MousePointer::ArrowHourglass)
+            setMousePointer(MousePointer::Hourglass);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace findolin

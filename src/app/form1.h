@@ -1,0 +1,166 @@
+#pragma once
+
+#include "navigation/site_folders.h"
+#include "platform/folder_scan.h"
+#include "platform/work.h"
+#include "search/query_parser.h"
+#include "search/query_patterns.h"
+
+#include <QMainWindow>
+#include <QRect>
+#include <memory>
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTextEdit;
+
+namespace findolin {
+
+class FileListBox;
+class FolderListingHandlers;
+class FolderShortcuts;
+class KeyPreview;
+class ListBox;
+class QueryLineEdit;
+
+// The window's mouse pointer while it works.
+enum class MousePointer { Default, Hourglass, ArrowHourglass };
+
+// The main window. It holds the controls, the lists and the window-level state under their given
+// names; the handlers of each subsystem live in that subsystem's folder and work on this state.
+class Form1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit Form1(QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // ---- Controls -------------------------------------------------------------------------
+    QLineEdit* Text2;      // the current folder
+    QueryLineEdit* Text1;  // the file-name query
+    QueryLineEdit* Text4;  // the text (content) query
+    QLineEdit* Text5;      // placeholder lying over Text4
+    QPushButton* Command1; // "* Suche": name contains the query
+    QPushButton* Command2; // "Suche": name starts with the query
+    QPushButton* Command3; // "*Firma..." (company folder search) or "STOP"
+    QPushButton* CommandSort;
+    QLineEdit* TextStd; // date filter amounts: hours, days, months
+    QLineEdit* TextTag;
+    QLineEdit* TextMon;
+    FileListBox* File1; // files of the current folder matching the live pattern
+    ListBox* FileList1; // sub-folder entries and files, merged; refined results
+    ListBox* List1;     // result of the name search
+    ListBox* List2;     // result of the text search
+    QLabel* Label3;     // status line
+    QPlainTextEdit* TextHilfe;
+    QTextEdit* RichTextBox2; // text preview
+    QLabel* Picture1;
+    QLabel* Picture2;
+    QLabel* Image1;
+    QLabel* ImgLeer;
+    QWidget* WebBrowser1; // host of the web, mail and video surface
+    QWidget* OLE1;        // host of the document surface
+
+    // ---- Menu -----------------------------------------------------------------------------
+    QMenu* mnuDatei;
+    QAction* mnuOrdnerSuchen;
+    QAction* mnuEigeneDateien;
+    QAction* mnuFaxeÖffnen;
+    QAction* mnuRechÖffnen;
+    QAction* mnuRechNetzÖffnen;
+    QAction* mnuRechFAÖffnen;
+    QAction* rech23Öffnen;
+    QAction* SoftwareÖffnen;
+    QAction* leer0;
+    QMenu* mnuDatSuch;
+    QAction* mnuDatStd;
+    QAction* mnuDatTag;
+    QAction* mnuDatMon;
+    QAction* leer1;
+    QAction* mnuItemÖffnen;
+    QAction* mnuItemDrucken;
+    QAction* leer2;
+    QAction* mnuDateiUmbenennen;
+    QAction* mnuDateiKopieren;
+    QAction* mnuDateiLöschen;
+    QAction* leer3;
+    QAction* mnuItemBeenden;
+    // On the menu bar itself; the last three double as status captions.
+    QAction* mnuOrdner;
+    QAction* mnuDateiZähler;
+    QAction* mnuName;
+    QAction* mnuHelp;
+
+    // ---- Lists that are never shown --------------------------------------------------------
+    QStringList List1a;  // line for line with List1: header line or full path
+    QStringList List2a;  // line for line with List2 when the text search read List1
+    ParsedQuery Abfrage; // the parsed query: List3, List3Nicht, List3Dateiname
+    QString Label1;      // folder of the last header line the name search wrote
+
+    // ---- Window-level variables ------------------------------------------------------------
+    bool Abbruch = false;         // stop requested
+    bool MitUnterordnern = false; // the current folder has sub-folders
+    NameMatch SuchModus = NameMatch::Contains;
+    bool Verfeinert = false;    // the last name search refined its hits into FileList1
+    qint64 Trefferzahl = 0;     // files written into the result being built
+    bool DatumsFilter = false;  // the date filter is armed
+    bool VollbildModus = false; // the picture is shown full screen
+    bool ZoomModus = false;     // zoom within the full-screen view
+    QString AktuellerOrdner;    // the folder last opened by UnterordnerPrüfen or the walk
+    QString AuswahlPfad;        // full path of the selected entry
+    QRect FensterVorVollbild;   // the window's place before full screen
+
+    // ---- Environment -----------------------------------------------------------------------
+    const SiteFolders sites;
+    // Longest stretch of work between two turns of the event loop.
+    qint64 yieldIntervalMs = 10;
+
+    // ---- Routines other parts call by name --------------------------------------------------
+    void Form_Load();
+    void Form_KeyPress(int keyAscii);
+    void Form_Unload();
+    void Text2_change();
+    void Text2_Click();
+    void Text1_change();
+    void UnterordnerPrüfen(const QString& Pfad);
+    void mnuEigeneDateien_Click();
+    void Command1_Click();
+    void ScrollbreiteSetzen();
+
+    // Long work: takes a ticket, and asks the returned hook between steps. The hook gives the
+    // event loop a turn when one is due and answers whether the work still counts.
+    WorkTickets::Ticket beginWork() { return work_.begin(); }
+    KeepGoing keepGoingWhileCurrent(WorkTickets::Ticket ticket);
+
+    void setMousePointer(MousePointer pointer);
+    MousePointer mousePointer() const { return mousePointer_; }
+    void showStatus(const QString& text);
+    void showCredit();
+
+    static const QString kCredit;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    void createMenus();
+    void describeControls();
+    void connectHandlers();
+    void placeAtStart();
+    void applyLayout();
+
+    std::unique_ptr<FolderListingHandlers> listing_;
+    std::unique_ptr<FolderShortcuts> shortcuts_;
+    std::unique_ptr<KeyPreview> keyPreview_;
+    WorkTickets work_;
+    MousePointer mousePointer_ = MousePointer::Default;
+    bool loaded_ = false;
+    bool unloaded_ = false;
+};
+
+} // namespace findolin

@@ -1,0 +1,92 @@
+#include "app/form1.h"
+#include "app/key_preview.h"
+#include "app/window_rules.h"
+#include "search/file_list_box.h"
+#include "search/folder_listing.h"
+
+#include <QDate>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+
+namespace findolin {
+namespace {
+
+double screenTwipsPerPixel(const QWidget& window) {
+    const QScreen* screen = window.screen();
+    return twipsPerPixel(screen ? screen->logicalDotsPerInchX() : 96.0);
+}
+
+} // namespace
+
+void Form1::placeAtStart() {
+    const double tpp = screenTwipsPerPixel(*this);
+    move(twipsToPixels(kDesignWindow.left, tpp), twipsToPixels(kDesignWindow.top, tpp));
+    resize(twipsToPixels(kDesignWindow.width, tpp),
+           twipsToPixels(kDesignWindow.height, tpp) + menuBar()->sizeHint().height());
+}
+
+// Start-up: tells the office's own machines (the company folder holds a file) from any other
+// and offers the folders and the role of Command3 that fit. Nothing here reports a failure.
+void Form1::Form_Load() {
+    keyPreview_->enable();
+    const bool companyMachine = folderHoldsFile(sites.company);
+    if (!companyMachine) {
+        Command3->setProperty("Tag", QStringLiteral("0"));
+        for (QAction* shortcut : {mnuFaxeÖffnen, mnuRechÖffnen, mnuRechNetzÖffnen, mnuRechFAÖffnen,
+                                  rech23Öffnen, SoftwareÖffnen})
+            shortcut->setVisible(false);
+        Command3->setText(QStringLiteral("STOP"));
+        Command3->setAccessibleName(Command3->text());
+        mnuEigeneDateien_Click();
+        (void)File1->setPattern(QStringLiteral("*.*"));
+        const double tpp = screenTwipsPerPixel(*this);
+        if (const auto place = narrowScreenPlacement(screen()->geometry().width() * tpp)) {
+            move(twipsToPixels(place->left, tpp), twipsToPixels(place->top, tpp));
+            resize(twipsToPixels(place->width, tpp), twipsToPixels(place->height, tpp));
+        }
+    } else {
+        mnuFaxeÖffnen->setVisible(false);
+        rech23Öffnen->setVisible(false);
+        // The folder field keeps its start text; the file list shows this month's invoices.
+        (void)File1->list(sites.invoices, invoicePattern(QDate::currentDate()));
+    }
+    if (File1->count() > 1)
+        mnuDateiZähler->setText(countCaption(File1->count()));
+}
+
+void Form1::Form_KeyPress(int keyAscii) {
+    if (keyAscii == 27) {
+        Abbruch = true;
+        mnuDateiZähler->setText({});
+        mnuName->setText({});
+        showCredit();
+        TextHilfe->hide();
+        DatumsFilter = false;
+        for (QLineEdit* amount : {TextMon, TextTag, TextStd})
+            amount->hide();
+        return;
+    }
+    Text5->hide(); // uncovers the text query
+    if (keyAscii == 13) {
+        if (VollbildModus)
+            close();
+        else
+            Command1_Click();
+    }
+}
+
+// Whatever closes the window: a search still running stops at its next step.
+void Form1::Form_Unload() {
+    if (unloaded_)
+        return;
+    unloaded_ = true;
+    AktuellerOrdner.clear();
+    Abbruch = true;
+    work_.cancelAll();
+}
+
+} // namespace findolin

@@ -1,0 +1,143 @@
+#include "platform/folder_scan.h"
+
+#include "platform/paths.h"
+
+#include <QFile>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace findolin {
+namespace {
+
+enum class EntryKind { File, Folder, LinkedFolder };
+enum class Visit { Continue, Stop };
+
+OsError osErrorFromErrno(int error) {
+    switch (error) {
+    case ENOENT:
+        return OsError::NotFound;
+    case ENOTDIR:
+        return OsError::NotAFolder;
+    case EACCES:
+    case EPERM:
+        return OsError::AccessDenied;
+    default:
+        return OsError::Failed;
+    }
+}
+
+// What an entry is. d_type saves a stat call for almost every entry; links and file systems
+// that report no type need one.
+EntryKind kindOf(int dirFd, const dirent* entry) {
+    struct stat st;
+    switch (entry->d_type) {
+    case DT_DIR:
+        return EntryKind::Folder;
+    case DT_LNK:
+        if (fstatat(dirFd, entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode))
+            return EntryKind::LinkedFolder;
+        return EntryKind::File;
+    case DT_UNKNOWN:
+        if (fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return EntryKind::File;
+        if (S_ISDIR(st.st_mode))
+            return EntryKind::Folder;
+        if (S_ISLNK(st.st_mode) && fstatat(dirFd, entry->d_name, &st, 0) == 0 &&
+            S_ISDIR(st.st_mode))
+            return EntryKind::LinkedFolder;
+        return EntryKind::File;
+    default:
+        return EntryKind::File;
+    }
+}
+
+// Calls `visit` for every entry but "." and "..", until it answers Stop.
+template <typename Visitor>
+std::optional<OsError> forEachEntry(const QString& folder, Visitor visit) {
+    const QString path = normalFolderPath(folder);
+    if (path.isEmpty())
+        return OsError::NotFound;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return osErrorFromErrno(errno);
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        const int error = errno;
+        ::close(fd);
+        return osErrorFromErrno(error);
+    }
+    std::optional<OsError> failure;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (!entry) {
+            if (errno != 0)
+                failure = osErrorFromErrno(errno);
+            break;
+        }
+        const char* name = entry->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            continue;
+        if (visit(name, kindOf(fd, entry)) == Visit::Stop)
+            break;
+    }
+    ::closedir(dir);
+    return failure;
+}
+
+} // namespace
+
+Result<FolderScan> scanFolder(const QString& folder, const KeepGoing& keepGoing) {
+    FolderScan scan;
+    scan.folder = normalFolderPath(folder);
+    bool stopped = false;
+    unsigned visited = 0;
+    const auto failure = forEachEntry(folder, [&](const char* name, EntryKind kind) {
+        switch (kind) {
+        case EntryKind::File:
+            scan.files.append(QFile::decodeName(name));
+            break;
+        case EntryKind::Folder:
+            scan.subfolders.append(QFile::decodeName(name));
+            break;
+        case EntryKind::LinkedFolder:
+            scan.linkedSubfolders.append(QFile::decodeName(name));
+            break;
+        }
+        if (keepGoing && ++visited % 256 == 0 && !keepGoing()) {
+            stopped = true;
+            return Visit::Stop;
+        }
+        return Visit::Continue;
+    });
+    if (stopped)
+        return OsError::Stopped;
+    if (failure)
+        return *failure;
+    return scan;
+}
+
+Result<bool> hasSubfolders(const QString& folder) {
+    bool found = false;
+    const auto failure = forEachEntry(folder, [&](const char*, EntryKind kind) {
+        found = kind != EntryKind::File;
+        return found ? Visit::Stop : Visit::Continue;
+    });
+    if (failure)
+        return *failure;
+    return found;
+}
+
+bool folderHoldsFile(const QString& folder) {
+    bool found = false;
+    const auto failure = forEachEntry(folder, [&](const char* name, EntryKind kind) {
+        found = kind == EntryKind::File && name[0] != '.';
+        return found ? Visit::Stop : Visit::Continue;
+    });
+    return !failure && found;
+}
+
+} // namespace findolin

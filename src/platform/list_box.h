@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <QListView>
+#include <QStringList>
+
+namespace findolin {
+
+// The lines of a list box. A plain string list behind a model, so that a result of a hundred
+// thousand lines costs one string per line and nothing more.
+class LinesModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+    const QStringList& lines() const { return lines_; }
+    void setLines(QStringList lines);
+    void append(const QStringList& lines);
+    void replace(int row, const QString& line);
+    void remove(int row);
+
+private:
+    QStringList lines_;
+};
+
+class UniformRowDelegate;
+
+// A list box: one column of text lines, one selected at a time. All rows share one size, which
+// keeps long lists fast; its width is the horizontal scroll range (see fitScrollWidthToLines).
+class ListBox : public QListView {
+    Q_OBJECT
+public:
+    explicit ListBox(QWidget* parent = nullptr);
+
+    const QStringList& lines() const { return model_->lines(); }
+    int count() const { return int(lines().size()); }
+    QString line(int row) const { return lines().value(row); }
+    void setLines(QStringList lines);
+    void addLine(const QString& line) { model_->append({line}); }
+    void addLines(const QStringList& lines) { model_->append(lines); }
+    void replaceLine(int row, const QString& line) { model_->replace(row, line); }
+    void removeLine(int row) { model_->remove(row); }
+    void clear() { setLines({}); }
+
+    // The selected row, or -1.
+    int currentRow() const;
+    void setCurrentRow(int row);
+
+    // Lets the list scroll sideways exactly to the end of its widest line and no further.
+    void fitScrollWidthToLines();
+    // The width of the rows, in pixels: the horizontal scroll range.
+    int scrollWidth() const;
+    // The height of one row, in pixels.
+    int rowHeight() const;
+
+private:
+    LinesModel* model_;
+    UniformRowDelegate* delegate_;
+};
+
+} // namespace findolin

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <utility>
+#include <variant>
+
+namespace findolin {
+
+// Why a call to the operating system did not give what was asked.
+enum class OsError {
+    NotFound,     // no such file or folder
+    NotAFolder,   // the path names something else
+    AccessDenied, // no permission
+    Stopped,      // the caller asked to stop (a newer request, or the user)
+    Failed,       // anything else the system reported
+};
+
+// A value or the reason there is none.
+template <typename T> class [[nodiscard]] Result {
+public:
+    Result(T value) : state_(std::move(value)) {}
+    Result(OsError error) : state_(error) {}
+
+    bool ok() const { return std::holds_alternative<T>(state_); }
+    explicit operator bool() const { return ok(); }
+    OsError error() const { return std::get<OsError>(state_); }
+
+    T& value() & { return std::get<T>(state_); }
+    const T& value() const& { return std::get<T>(state_); }
+    T&& value() && { return std::get<T>(std::move(state_)); }
+    T& operator*() & { return value(); }
+    const T& operator*() const& { return value(); }
+    T* operator->() { return &value(); }
+    const T* operator->() const { return &value(); }
+
+private:
+    std::variant<T, OsError> state_;
+};
+
+} // namespace findolin

@@ -1,0 +1,113 @@
+#include "search/folder_listing_handlers.h"
+
+#include "app/form1.h"
+#include "platform/paths.h"
+#include "search/file_list_box.h"
+#include "search/query_line_edit.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTextEdit>
+
+namespace findolin {
+
+void FolderListingHandlers::Text2_change() {
+    const QString text = f.Text2->text();
+    const QString expanded = expandProfileShorthand(text, f.sites);
+    if (expanded != text) {
+        f.Text2->setText(expanded); // its own change lists the folder
+        return;
+    }
+    const auto ticket = f.beginWork();
+    f.RichTextBox2->clear();
+    if (!f.DatumsFilter) {
+        f.showCredit();
+        hideAmountFields();
+    }
+    f.MitUnterordnern = false;
+    f.CommandSort->hide();
+    showFolderListing();
+
+    // With an empty query every file; otherwise the live filter's pattern stays.
+    const QString pattern = f.Text1->text().isEmpty() ? QStringLiteral("*") : f.File1->pattern();
+    const auto listing = f.File1->list(text, pattern, f.keepGoingWhileCurrent(ticket));
+    if (!listing) {
+        // A text that names no folder (yet) keeps the last listing. An overtaken listing leaves
+        // everything to the newer one.
+        if (listing.error() != OsError::Stopped)
+            f.ScrollbreiteSetzen();
+        return;
+    }
+    f.mnuDateiZähler->setText(countCaption(listing->files.size()));
+    openAsCurrentFolder(*listing);
+    if (f.MitUnterordnern)
+        showMerged(*listing, ProfileShorthand::On);
+    f.ScrollbreiteSetzen();
+}
+
+void FolderListingHandlers::Text1_change() {
+    const auto ticket = f.beginWork();
+    f.RichTextBox2->clear();
+    f.CommandSort->hide();
+    if (!f.DatumsFilter) {
+        f.showStatus(QStringLiteral("Dateisuche: +und #oder -nicht"));
+        hideAmountFields();
+    }
+    showFolderListing();
+
+    const auto listing =
+        f.File1->setPattern(livePattern(f.Text1->text()), f.keepGoingWhileCurrent(ticket));
+    if (!listing && listing.error() == OsError::Stopped)
+        return;
+    // The sub-folder flag is not cleared here: it keeps what the last listing or search left.
+    const QString folderText = f.Text2->text();
+    if (listing && normalFolderPath(folderText) == listing->folder)
+        openAsCurrentFolder(*listing);
+    else
+        UnterordnerPrüfen(folderText);
+    if (f.MitUnterordnern && listing)
+        showMerged(*listing, ProfileShorthand::Off);
+    f.mnuDateiZähler->setText(countCaption(f.File1->count()));
+    f.Trefferzahl = 0;
+    f.ScrollbreiteSetzen();
+}
+
+void FolderListingHandlers::UnterordnerPrüfen(const QString& Pfad) {
+    const QString folder = normalFolderPath(Pfad);
+    const auto has = hasSubfolders(folder);
+    if (!has)
+        return;
+    f.AktuellerOrdner = folder;
+    if (has.value())
+        f.MitUnterordnern = true;
+}
+
+void FolderListingHandlers::showFolderListing() {
+    f.File1->show();
+    f.mnuOrdner->setVisible(true);
+    f.FileList1->hide();
+    f.List1->hide();
+    f.List2->hide();
+}
+
+void FolderListingHandlers::hideAmountFields() {
+    f.TextMon->hide();
+    f.TextTag->hide();
+    f.TextStd->hide();
+}
+
+void FolderListingHandlers::openAsCurrentFolder(const FolderListing& listing) {
+    f.AktuellerOrdner = listing.folder;
+    if (!listing.subfolders.isEmpty())
+        f.MitUnterordnern = true;
+}
+
+void FolderListingHandlers::showMerged(const FolderListing& listing, ProfileShorthand shorthand) {
+    f.FileList1->setLines(
+        mergedListing(listing, f.Text2->text(), f.sites.profilePrefix, shorthand));
+    f.File1->hide();
+    f.FileList1->show();
+    f.mnuOrdner->setVisible(true);
+}
+
+} // namespace findolin

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "app/form1.h"
+#include "testdir.h"
+
+#include <QtTest>
+#include <memory>
+
+// A temporary tree whose folder "home" is the user's home while the test runs, so that every
+// site folder of the window (documents, company and invoice folders) lies inside it.
+class TestHome : public TestDir {
+public:
+    TestHome() : oldHome_(qgetenv("HOME")) {
+        folder("home");
+        qputenv("HOME", QFile::encodeName(path("home")));
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+    ~TestHome() { qputenv("HOME", oldHome_); }
+
+    QString home(const QString& relative = {}) const {
+        return relative.isEmpty() ? path("home") : path("home/" + relative);
+    }
+
+private:
+    QByteArray oldHome_;
+};
+
+// A main window on the current HOME, shown, so that it has started up.
+inline std::unique_ptr<findolin::Form1> startForm1() {
+    auto form = std::make_unique<findolin::Form1>();
+    form->show();
+    if (!QTest::qWaitForWindowExposed(form.get()))
+        qWarning("the window was not exposed");
+    return form;
+}
