@@ -3,6 +3,7 @@
 #include "search/file_list_box.h"
 #include "search/query_line_edit.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -26,6 +27,7 @@ private Q_SLOTS:
     void newestListingWins();
     void escapeClearsTheStatus();
     void typedKeysUncoverTextQueryAndBlankBecomesPlus();
+    void textQueryHintGivesWayToTheMouse();
     void busyPointerSwapsOverStopButton();
     void scrollWidthEndsAtWidestLine();
 };
@@ -222,10 +224,24 @@ void TestForm1Listing::typedKeysUncoverTextQueryAndBlankBecomesPlus() {
     QCOMPARE(form->Text4->text(), QStringLiteral("Brief an"));
 
     // Other fields take a blank as it is.
+
     form->Text2->setFocus();
     form->Text2->end(false);
     QTest::keyClick(form->Text2, Qt::Key_Space);
     QVERIFY(form->Text2->text().endsWith(u' '));
+}
+
+void TestForm1Listing::textQueryHintGivesWayToTheMouse() {
+    TestHome home;
+    const auto form = startForm1();
+    QTest::mouseClick(form->Text5, Qt::LeftButton);
+    QVERIFY(!form->Text5->isVisible());
+    QCOMPARE(QApplication::focusWidget(), form->Text4);
+
+    const auto other = startForm1();
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(other->Text5, &enter);
+    QVERIFY(!other->Text5->isVisible());
 }
 
 void TestForm1Listing::busyPointerSwapsOverStopButton() {

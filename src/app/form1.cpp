@@ -75,6 +75,8 @@ void Form1::createControls() {
     Text1 = make(new QueryLineEdit, "Text1");
     Text4 = make(new QueryLineEdit, "Text4");
     Text5 = make(new QLineEdit(QStringLiteral("EnthaltenerText")), "Text5");
+    Text5->setReadOnly(true); // a hint, never typed into
+    Text5->setFocusPolicy(Qt::NoFocus);
 
     TextStd = make(new QLineEdit(QStringLiteral("0")), "TextStd");
     TextTag = make(new QLineEdit(QStringLiteral("0")), "TextTag");
@@ -94,12 +96,12 @@ void Form1::createControls() {
     Text5->raise();
     TextHilfe->raise();
 
-    // Clicks into the folder field list it again; the busy pointer follows the mouse.
+    // Clicks into the folder field list it again, the hint over the text query gives way to the
+    // mouse, and the busy pointer follows it.
     client->setMouseTracking(true);
-    for (QObject* watched :
-         {static_cast<QObject*>(client), static_cast<QObject*>(Text2),
-          static_cast<QObject*>(Command3), static_cast<QObject*>(RichTextBox2->viewport())})
-        watched->installEventFilter(this);
+    const QList<QObject*> watched{client, Text2, Text5, Command3, RichTextBox2->viewport()};
+    for (QObject* object : watched)
+        object->installEventFilter(this);
 }
 
 void Form1::describeControls() {
@@ -228,6 +230,12 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (watched == Text2 && type == QEvent::MouseButtonRelease) {
         Text2_Click();
+    } else if (watched == Text5 && (type == QEvent::MouseButtonPress || type == QEvent::Enter)) {
+        // The hint gives way as soon as the user goes for the text query.
+        Text5->hide();
+        if (type == QEvent::MouseButtonPress)
+            Text4->setFocus();
+        return true;
     } else if (watched == Command3 && type == QEvent::Enter) {
         // Over the stop button the hourglass gets an arrow, so the button can be aimed at.
         if (mousePointer_ == MousePointer::Hourglass)
