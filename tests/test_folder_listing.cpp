@@ -161,7 +161,7 @@ void TestFolderListing::listBoxOrder() {
     QStringList lines{"b", " [z]", "A", "10", "ä", "B"};
     sortLikeListBox(lines);
     QCOMPARE(lines, (QStringList{" [z]", "10", "A", QStringLiteral("ä"), "b", "B"}));
-    QCOMPARE(mergeLikeListBox({" [a]", " [b]"}, {"a", "C"}),
+    QCOMPARE(ListBoxOrder().merge({" [a]", " [b]"}, {"a", "C"}),
              (QStringList{" [a]", " [b]", "a", "C"}));
 }
 

@@ -183,7 +183,7 @@ void TestForm1Startup::closingStopsRunningWork() {
     TestHome home;
     const auto form = startForm1();
     const auto ticket = form->beginWork();
-    const KeepGoing keepGoing = form->keepGoingWhileCurrent(ticket);
+    const KeepGoing keepGoing = form->keepGoingWhileCurrent(ticket, StopOn::Newer);
     QVERIFY(keepGoing());
     form->close();
     QVERIFY(form->Abbruch);

@@ -2,8 +2,11 @@
 
 #include "app/key_preview.h"
 #include "navigation/folder_shortcuts.h"
+#include "platform/dialogs.h"
+#include "search/date_filter_handlers.h"
 #include "search/file_list_box.h"
 #include "search/folder_listing_handlers.h"
+#include "search/name_search.h"
 #include "search/query_line_edit.h"
 
 #include <QCoreApplication>
@@ -18,9 +21,13 @@ namespace findolin {
 
 const QString Form1::kCredit = QStringLiteral("® Trellwin");
 
-Form1::Form1(QWidget* parent)
+Form1::Form1(Dialogs* dialogs, QWidget* parent)
     : QMainWindow(parent), sites(siteFoldersForHome()),
+      ownDialogs_(dialogs ? nullptr : std::make_unique<WidgetDialogs>(this)),
+      dialogs_(dialogs ? dialogs : ownDialogs_.get()),
       listing_(std::make_unique<FolderListingHandlers>(*this)),
+      nameSearch_(std::make_unique<NameSearch>(*this)),
+      dateFilter_(std::make_unique<DateFilterHandlers>(*this)),
       shortcuts_(std::make_unique<FolderShortcuts>(*this)),
       keyPreview_(std::make_unique<KeyPreview>(*this)) {
     setWindowTitle(QStringLiteral("Findolin"));
@@ -141,8 +148,11 @@ void Form1::connectHandlers() {
     connect(Text2, &QLineEdit::textChanged, this, [this] { Text2_change(); });
     connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_change(); });
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-    connect(mnuEigeneDateien, &QAction::triggered, this, [this] { mnuEigeneDateien_Click(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { nameSearch_->Command2_Click(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { nameSearch_->Command3_Click(); });
     connect(mnuItemBeenden, &QAction::triggered, this, [this] { close(); });
+    shortcuts_->connectMenu();
+    dateFilter_->connectControls();
 }
 
 void Form1::Text2_change() {
@@ -166,7 +176,7 @@ void Form1::mnuEigeneDateien_Click() {
 }
 
 void Form1::Command1_Click() {
-    // The name search is not built yet; Enter and the button already lead here.
+    nameSearch_->Command1_Click();
 }
 
 void Form1::ScrollbreiteSetzen() {
@@ -176,13 +186,22 @@ void Form1::ScrollbreiteSetzen() {
     }
 }
 
-KeepGoing Form1::keepGoingWhileCurrent(WorkTickets::Ticket ticket) {
+KeepGoing Form1::keepGoingWhileCurrent(WorkTickets::Ticket ticket, StopOn stopOn,
+                                       std::function<void()> beforeYield) {
     auto clock = std::make_shared<YieldClock>(yieldIntervalMs);
-    return [this, ticket, clock] {
-        if (clock->due())
+    return [this, ticket, stopOn, clock, beforeYield = std::move(beforeYield)] {
+        if (clock->due()) {
+            if (beforeYield)
+                beforeYield();
             QCoreApplication::processEvents();
-        return work_.isCurrent(ticket);
+        }
+        return work_.isCurrent(ticket) && !(stopOn == StopOn::NewerOrEscape && Abbruch);
     };
+}
+
+void Form1::hideDateAmounts() {
+    for (QLineEdit* amount : {TextMon, TextTag, TextStd})
+        amount->hide();
 }
 
 void Form1::setMousePointer(MousePointer pointer) {

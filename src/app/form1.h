@@ -18,22 +18,29 @@ class QTextEdit;
 
 namespace findolin {
 
+class DateFilterHandlers;
+class Dialogs;
 class FileListBox;
 class FolderListingHandlers;
 class FolderShortcuts;
 class KeyPreview;
 class ListBox;
+class NameSearch;
 class QueryLineEdit;
 
 // The window's mouse pointer while it works.
 enum class MousePointer { Default, Hourglass, ArrowHourglass };
+
+// What ends long work besides a newer request: a listing goes on through Escape, a search stops.
+enum class StopOn { Newer, NewerOrEscape };
 
 // The main window. It holds the controls, the lists and the window-level state under their given
 // names; the handlers of each subsystem live in that subsystem's folder and work on this state.
 class Form1 : public QMainWindow {
     Q_OBJECT
 public:
-    explicit Form1(QWidget* parent = nullptr);
+    // Without `dialogs` the window asks with real message boxes; tests pass their own answers.
+    explicit Form1(Dialogs* dialogs = nullptr, QWidget* parent = nullptr);
     ~Form1() override;
 
     // ---- Controls -------------------------------------------------------------------------
@@ -129,9 +136,15 @@ public:
     void ScrollbreiteSetzen();
 
     // Long work: takes a ticket, and asks the returned hook between steps. The hook gives the
-    // event loop a turn when one is due and answers whether the work still counts.
+    // event loop a turn when one is due (running `beforeYield` first, to show progress) and
+    // answers whether the work still counts.
     WorkTickets::Ticket beginWork() { return work_.begin(); }
-    KeepGoing keepGoingWhileCurrent(WorkTickets::Ticket ticket);
+    bool isCurrent(WorkTickets::Ticket ticket) const { return work_.isCurrent(ticket); }
+    KeepGoing keepGoingWhileCurrent(WorkTickets::Ticket ticket, StopOn stopOn,
+                                    std::function<void()> beforeYield = {});
+
+    Dialogs& dialogs() { return *dialogs_; }
+    void hideDateAmounts();
 
     void setMousePointer(MousePointer pointer);
     MousePointer mousePointer() const { return mousePointer_; }
@@ -154,7 +167,11 @@ private:
     void placeAtStart();
     void applyLayout();
 
+    std::unique_ptr<Dialogs> ownDialogs_;
+    Dialogs* dialogs_;
     std::unique_ptr<FolderListingHandlers> listing_;
+    std::unique_ptr<NameSearch> nameSearch_;
+    std::unique_ptr<DateFilterHandlers> dateFilter_;
     std::unique_ptr<FolderShortcuts> shortcuts_;
     std::unique_ptr<KeyPreview> keyPreview_;
     WorkTickets work_;

@@ -66,8 +66,7 @@ void Form1::Form_KeyPress(int keyAscii) {
         showCredit();
         TextHilfe->hide();
         DatumsFilter = false;
-        for (QLineEdit* amount : {TextMon, TextTag, TextStd})
-            amount->hide();
+        hideDateAmounts();
         return;
     }
     Text5->hide(); // uncovers the text query

@@ -1,16 +1,46 @@
 #include "navigation/folder_shortcuts.h"
 
 #include "app/form1.h"
+#include "platform/paths.h"
 
+#include <QAction>
 #include <QLineEdit>
 
 namespace findolin {
+
+void FolderShortcuts::connectMenu() {
+    // The fixed folders: nothing checks them first; a folder that is not there leaves the
+    // listing as it was.
+    const std::pair<QAction*, QString SiteFolders::*> fixedFolders[] = {
+        {f.mnuFaxeÖffnen, &SiteFolders::faxes},
+        {f.mnuRechÖffnen, &SiteFolders::invoices},
+        {f.mnuRechNetzÖffnen, &SiteFolders::networkInvoices},
+        {f.mnuRechFAÖffnen, &SiteFolders::company},
+        {f.rech23Öffnen, &SiteFolders::invoices23},
+        {f.SoftwareÖffnen, &SiteFolders::software},
+    };
+    for (const auto& [action, folder] : fixedFolders) {
+        QObject::connect(action, &QAction::triggered, &f,
+                         [this, folder = folder] { f.Text2->setText(f.sites.*folder); });
+    }
+    QObject::connect(f.mnuEigeneDateien, &QAction::triggered, &f,
+                     [this] { mnuEigeneDateien_Click(); });
+    QObject::connect(f.mnuOrdner, &QAction::triggered, &f, [this] { mnuOrdner_Click(); });
+}
 
 void FolderShortcuts::mnuEigeneDateien_Click() {
     if (f.Text2->text() != f.sites.documents)
         f.Text2->setText(f.sites.documents);
     else
         f.Text2_change();
+}
+
+void FolderShortcuts::mnuOrdner_Click() {
+    // When the field names no folder, the folder opened last is the one to leave.
+    f.UnterordnerPrüfen(f.Text2->text());
+    if (const auto parent = parentFolder(f.AktuellerOrdner))
+        f.Text2->setText(*parent);
+    f.mnuName->setText({});
 }
 
 } // namespace findolin

@@ -40,14 +40,15 @@ QString folderEntry(const QString& subfolderPath, const QString& profilePrefix,
 
 QStringList mergedListing(const FolderListing& listing, const QString& folderText,
                           const QString& profilePrefix, ProfileShorthand shorthand) {
+    const ListBoxOrder order;
     QStringList entries;
     const QString typed = normalFolderPath(folderText);
     if (containsIgnoringCase(typed.isEmpty() ? folderText : typed, listing.folder)) {
         for (const QString& path : listing.subfolders)
             entries.append(folderEntry(path, profilePrefix, shorthand));
-        sortLikeListBox(entries);
+        order.sort(entries);
     }
-    return mergeLikeListBox(entries, listing.files);
+    return order.merge(entries, listing.files);
 }
 
 QString countCaption(qsizetype fileCount) {

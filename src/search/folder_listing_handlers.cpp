@@ -22,7 +22,7 @@ void FolderListingHandlers::Text2_change() {
     f.RichTextBox2->clear();
     if (!f.DatumsFilter) {
         f.showCredit();
-        hideAmountFields();
+        f.hideDateAmounts();
     }
     f.MitUnterordnern = false;
     f.CommandSort->hide();
@@ -30,7 +30,8 @@ void FolderListingHandlers::Text2_change() {
 
     // With an empty query every file; otherwise the live filter's pattern stays.
     const QString pattern = f.Text1->text().isEmpty() ? QStringLiteral("*") : f.File1->pattern();
-    const auto listing = f.File1->list(text, pattern, f.keepGoingWhileCurrent(ticket));
+    const auto listing =
+        f.File1->list(text, pattern, f.keepGoingWhileCurrent(ticket, StopOn::Newer));
     if (!listing) {
         // A text that names no folder (yet) keeps the last listing. An overtaken listing leaves
         // everything to the newer one.
@@ -51,12 +52,12 @@ void FolderListingHandlers::Text1_change() {
     f.CommandSort->hide();
     if (!f.DatumsFilter) {
         f.showStatus(QStringLiteral("Dateisuche: +und #oder -nicht"));
-        hideAmountFields();
+        f.hideDateAmounts();
     }
     showFolderListing();
 
-    const auto listing =
-        f.File1->setPattern(livePattern(f.Text1->text()), f.keepGoingWhileCurrent(ticket));
+    const auto listing = f.File1->setPattern(livePattern(f.Text1->text()),
+                                             f.keepGoingWhileCurrent(ticket, StopOn::Newer));
     if (!listing && listing.error() == OsError::Stopped)
         return;
     // The sub-folder flag is not cleared here: it keeps what the last listing or search left.
@@ -88,12 +89,6 @@ void FolderListingHandlers::showFolderListing() {
     f.FileList1->hide();
     f.List1->hide();
     f.List2->hide();
-}
-
-void FolderListingHandlers::hideAmountFields() {
-    f.TextMon->hide();
-    f.TextTag->hide();
-    f.TextStd->hide();
 }
 
 void FolderListingHandlers::openAsCurrentFolder(const FolderListing& listing) {

@@ -22,7 +22,6 @@ public:
 
 private:
     void showFolderListing();
-    void hideAmountFields();
     void openAsCurrentFolder(const FolderListing& listing);
     void showMerged(const FolderListing& listing, ProfileShorthand shorthand);
 

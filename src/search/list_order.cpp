@@ -1,6 +1,5 @@
 #include "search/list_order.h"
 
-#include <QCollator>
 #include <QCollatorSortKey>
 #include <QLocale>
 #include <algorithm>
@@ -10,30 +9,29 @@
 namespace findolin {
 namespace {
 
-QCollator listBoxCollator() {
-    // The user's locale; under the bare "C" locale Qt's collator orders by code point and its
-    // sort keys even ignore case, so that locale falls back to the language of the program.
-    QLocale locale;
-    if (locale.language() == QLocale::C)
-        locale = QLocale(QLocale::German, QLocale::Germany);
-    QCollator collator(locale);
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    collator.setNumericMode(false);
-    collator.setIgnorePunctuation(false);
-    return collator;
+// The user's locale; under the bare "C" locale Qt's collator orders by code point and its sort
+// keys even ignore the case setting, so that locale falls back to the program's own language.
+QLocale collationLocale() {
+    const QLocale locale;
+    return locale.language() == QLocale::C ? QLocale(QLocale::German, QLocale::Germany) : locale;
 }
 
 } // namespace
 
-void sortLikeListBox(QStringList& lines) {
+ListBoxOrder::ListBoxOrder() : collator_(collationLocale()) {
+    collator_.setCaseSensitivity(Qt::CaseInsensitive);
+    collator_.setNumericMode(false);
+    collator_.setIgnorePunctuation(false);
+}
+
+void ListBoxOrder::sort(QStringList& lines) const {
     if (lines.size() < 2)
         return;
     // Sort keys: one collation pass per line instead of one per comparison.
-    const QCollator collator = listBoxCollator();
     std::vector<QCollatorSortKey> keys;
     keys.reserve(lines.size());
     for (const QString& line : std::as_const(lines))
-        keys.push_back(collator.sortKey(line));
+        keys.push_back(collator_.sortKey(line));
     std::vector<qsizetype> order(lines.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(),
@@ -45,13 +43,12 @@ void sortLikeListBox(QStringList& lines) {
     lines = std::move(sorted);
 }
 
-QStringList mergeLikeListBox(const QStringList& first, const QStringList& second) {
-    const QCollator collator = listBoxCollator();
+QStringList ListBoxOrder::merge(const QStringList& first, const QStringList& second) const {
     QStringList merged;
     merged.reserve(first.size() + second.size());
     std::merge(first.cbegin(), first.cend(), second.cbegin(), second.cend(),
                std::back_inserter(merged),
-               [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+               [&](const QString& a, const QString& b) { return collator_.compare(a, b) < 0; });
     return merged;
 }
 

@@ -1,14 +1,27 @@
 #pragma once
 
+#include <QCollator>
 #include <QStringList>
 
 namespace findolin {
 
 // The order of the window's sorted lists: case-insensitive, by the user's locale, digits and
-// letters after a leading blank (so " [folder]" entries come before file names). Stable.
-void sortLikeListBox(QStringList& lines);
+// letters after a leading blank (so " [folder]" entries come before file names). Sorting is
+// stable. Keep one instance for many sorts: setting up the collation costs more than a short sort.
+class ListBoxOrder {
+public:
+    ListBoxOrder();
 
-// Merges two lists that are each in list-box order into one in that order.
-QStringList mergeLikeListBox(const QStringList& first, const QStringList& second);
+    void sort(QStringList& lines) const;
+    // Merges two lists that are each in this order into one in this order.
+    QStringList merge(const QStringList& first, const QStringList& second) const;
+
+private:
+    QCollator collator_;
+};
+
+inline void sortLikeListBox(QStringList& lines) {
+    ListBoxOrder().sort(lines);
+}
 
 } // namespace findolin

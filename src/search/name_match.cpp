@@ -17,4 +17,16 @@ bool NameTrifft(const ParsedQuery& query, QStringView name) {
     });
 }
 
+std::optional<QStringList> namesThatMatch(const QStringList& names, const ParsedQuery& query,
+                                          const KeepGoing& keepGoing) {
+    QStringList matching;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (keepGoing && (i & 0xff) == 0 && !keepGoing())
+            return std::nullopt;
+        if (NameTrifft(query, names[i]))
+            matching.append(names[i]);
+    }
+    return matching;
+}
+
 } // namespace findolin

@@ -52,11 +52,14 @@ WildcardPattern::WildcardPattern(QStringView pattern) {
 }
 
 bool WildcardPattern::matches(QStringView name) const {
+    return matchesEverything_ || matchesFolded(name.toString().toCaseFolded());
+}
+
+bool WildcardPattern::matchesFolded(QStringView foldedName) const {
     if (matchesEverything_)
         return true;
-    const QString folded = name.toString().toCaseFolded();
     for (const QString& alternative : alternatives_) {
-        if (alternativeMatches(alternative, folded))
+        if (alternativeMatches(alternative, foldedName))
             return true;
     }
     return false;

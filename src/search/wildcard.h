@@ -15,6 +15,9 @@ public:
     explicit WildcardPattern(QStringView pattern);
 
     bool matches(QStringView name) const;
+    // The same for a name already case-folded (QString::toCaseFolded), to fold it once for many
+    // patterns.
+    bool matchesFolded(QStringView foldedName) const;
 
     // True when every name matches, so callers can skip the test.
     bool matchesEverything() const { return matchesEverything_; }

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace findolin {
+
+// The kinds of message box the program shows.
+enum class MessageStyle {
+    Ok, // OK only, no icon: the failure messages
+};
+
+enum class Answer { Ok };
+
+// Every question the program asks goes through here, so that tests can answer them.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    virtual Answer message(const QString& text, MessageStyle style = MessageStyle::Ok,
+                           const QString& title = QStringLiteral("Findolin")) = 0;
+};
+
+// The real message boxes, owned by the given window.
+class WidgetDialogs : public Dialogs {
+public:
+    explicit WidgetDialogs(QWidget* owner) : owner_(owner) {}
+    Answer message(const QString& text, MessageStyle style, const QString& title) override;
+
+private:
+    QWidget* owner_;
+};
+
+} // namespace findolin

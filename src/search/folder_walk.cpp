@@ -1,0 +1,132 @@
+#include "search/folder_walk.h"
+
+#include "platform/paths.h"
+#include "search/list_order.h"
+#include "search/wildcard.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace findolin {
+namespace {
+
+struct Group {
+    WildcardPattern pattern;
+    QStringList foldedTerms;
+};
+
+QStringList folded(const QStringList& terms) {
+    QStringList result;
+    result.reserve(terms.size());
+    for (const QString& term : terms)
+        result.append(term.toCaseFolded());
+    return result;
+}
+
+bool containsAll(const QString& foldedName, const QStringList& foldedTerms) {
+    return std::all_of(foldedTerms.cbegin(), foldedTerms.cend(),
+                       [&](const QString& term) { return foldedName.contains(term); });
+}
+
+bool containsAny(const QString& foldedName, const QStringList& foldedTerms) {
+    return std::any_of(foldedTerms.cbegin(), foldedTerms.cend(),
+                       [&](const QString& term) { return foldedName.contains(term); });
+}
+
+class Walk {
+public:
+    Walk(const WalkRequest& request, const WalkEvents& events)
+        : request_(request), events_(events), notTerms_(folded(request.query.List3Nicht)) {
+        for (qsizetype g = 0; g < qsizetype(request.query.List3.size()); ++g) {
+            const QString leading = request.query.List3Dateiname.value(g);
+            // Every term is tested, also the one the pattern already asks for: a leading text of
+            // wildcards alone would otherwise let the first term through untested.
+            groups_.push_back({WildcardPattern(groupPattern(leading, request.mode)),
+                               folded(request.query.List3[g])});
+        }
+    }
+
+    WalkSummary run() {
+        std::vector<QString> pending{normalFolderPath(request_.start)};
+        while (!pending.empty() && !summary_.stopped) {
+            const QString folder = std::move(pending.back());
+            pending.pop_back();
+            if (!keepGoing())
+                break;
+            if (events_.enteringFolder)
+                events_.enteringFolder(folder);
+            auto scan = scanFolder(folder, events_.keepGoing);
+            if (!scan) {
+                summary_.stopped = scan.error() == OsError::Stopped;
+                continue; // an unreadable folder is skipped with its sub-tree
+            }
+            const QStringList hits = hitsIn(*scan);
+            if (summary_.stopped)
+                break;
+            if (!hits.isEmpty() && events_.folderHits) {
+                summary_.hits += hits.size();
+                events_.folderHits(folder, hits);
+            }
+            order_.sort(scan->subfolders);
+            for (auto it = scan->subfolders.crbegin(); it != scan->subfolders.crend(); ++it)
+                pending.push_back(joinPath(folder, *it));
+        }
+        return summary_;
+    }
+
+private:
+    bool keepGoing() {
+        if (events_.keepGoing && !events_.keepGoing())
+            summary_.stopped = true;
+        return !summary_.stopped;
+    }
+
+    QStringList hitsIn(const FolderScan& scan) {
+        const QStringList& names = scan.files;
+        std::vector<QString> foldedNames;
+        foldedNames.reserve(names.size());
+        for (const QString& name : names)
+            foldedNames.push_back(name.toCaseFolded());
+        std::vector<bool> isHit(names.size(), false);
+
+        for (const Group& group : groups_) {
+            for (qsizetype i = 0; i < names.size(); ++i) {
+                if (!group.pattern.matchesFolded(foldedNames[i]))
+                    continue;
+                ++summary_.examined;
+                if ((summary_.examined & 0x3ff) == 0 && !keepGoing())
+                    return {};
+                if (isHit[i] || containsAny(foldedNames[i], notTerms_))
+                    continue;
+                if (request_.datePasses && !request_.datePasses(joinPath(scan.folder, names[i]))) {
+                    if (events_.dateRejected)
+                        events_.dateRejected(summary_.examined);
+                    continue;
+                }
+                isHit[i] = containsAll(foldedNames[i], group.foldedTerms);
+            }
+        }
+        QStringList hits;
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            if (isHit[i])
+                hits.append(names[i]);
+        }
+        order_.sort(hits);
+        return hits;
+    }
+
+    const WalkRequest& request_;
+    const WalkEvents& events_;
+    const QStringList notTerms_;
+    std::vector<Group> groups_;
+    ListBoxOrder order_;
+    WalkSummary summary_;
+};
+
+} // namespace
+
+WalkSummary OrdnerDurchsuchen(const WalkRequest& request, const WalkEvents& events) {
+    return Walk(request, events).run();
+}
+
+} // namespace findolin
