@@ -26,8 +26,8 @@ private:
 };
 
 // A main window on the current HOME, shown, so that it has started up.
-inline std::unique_ptr<findolin::Form1> startForm1() {
-    auto form = std::make_unique<findolin::Form1>();
+inline std::unique_ptr<findolin::Form1> startForm1(findolin::Dialogs* dialogs = nullptr) {
+    auto form = std::make_unique<findolin::Form1>(dialogs);
     form->show();
     if (!QTest::qWaitForWindowExposed(form.get()))
         qWarning("the window was not exposed");

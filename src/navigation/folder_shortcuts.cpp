@@ -10,7 +10,8 @@ namespace findolin {
 
 void FolderShortcuts::connectMenu() {
     // The fixed folders: nothing checks them first; a folder that is not there leaves the
-    // listing as it was.
+    // listing as it was. The start text already names the invoice folder, so a shortcut lists
+    // its folder also when the field holds it.
     const std::pair<QAction*, QString SiteFolders::*> fixedFolders[] = {
         {f.mnuFaxeÖffnen, &SiteFolders::faxes},
         {f.mnuRechÖffnen, &SiteFolders::invoices},
@@ -21,7 +22,7 @@ void FolderShortcuts::connectMenu() {
     };
     for (const auto& [action, folder] : fixedFolders) {
         QObject::connect(action, &QAction::triggered, &f,
-                         [this, folder = folder] { f.Text2->setText(f.sites.*folder); });
+                         [this, folder = folder] { listFolder(f.sites.*folder); });
     }
     QObject::connect(f.mnuEigeneDateien, &QAction::triggered, &f,
                      [this] { mnuEigeneDateien_Click(); });
@@ -29,8 +30,12 @@ void FolderShortcuts::connectMenu() {
 }
 
 void FolderShortcuts::mnuEigeneDateien_Click() {
-    if (f.Text2->text() != f.sites.documents)
-        f.Text2->setText(f.sites.documents);
+    listFolder(f.sites.documents);
+}
+
+void FolderShortcuts::listFolder(const QString& folder) {
+    if (f.Text2->text() != folder)
+        f.Text2->setText(folder); // its change lists the folder
     else
         f.Text2_change();
 }

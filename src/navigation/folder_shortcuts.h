@@ -1,5 +1,7 @@
 #pragma once
 
+class QString;
+
 namespace findolin {
 
 class Form1;
@@ -18,6 +20,8 @@ public:
     void mnuOrdner_Click();
 
 private:
+    void listFolder(const QString& folder);
+
     Form1& f;
 };
 

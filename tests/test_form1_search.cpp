@@ -1,0 +1,337 @@
+#include "form1_fixture.h"
+#include "platform/list_box.h"
+#include "scripted_dialogs.h"
+#include "search/file_list_box.h"
+#include "search/query_line_edit.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+using namespace findolin;
+
+class TestForm1Search : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void walkWritesHeadersAndPaths();
+    void startsWithButton();
+    void singleFolderWithoutRefinement();
+    void singleFolderWithRefinement();
+    void emptyQueriesAsk();
+    void escapeDuringWalkKeepsWhatWasWritten();
+    void newerSearchOvertakesRunningOne();
+    void dateFilterThroughTheMenu();
+    void dateFilteredSingleFolderListsBareNames();
+    void companyButtonInBothRoles();
+    void shortcutsAndParentFolder();
+};
+
+namespace {
+
+QString header(const QString& folder) {
+    return ">>>[" + folder + "]";
+}
+
+// Sets the query fields without the live filter running, as if typed before.
+void setQueries(Form1& form, const QString& folder, const QString& name) {
+    form.Text2->setText(folder);
+    form.Text1->setText(name);
+}
+
+// Runs `action` at the n-th turn of the event loop, while the window works.
+void atTurn(QObject* context, int n, std::function<void()> action) {
+    auto* timer = new QTimer(context);
+    auto turns = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, context, [timer, turns, n, action] {
+        if (++*turns == n) {
+            timer->stop();
+            action();
+        }
+    });
+    timer->start(0);
+}
+
+void setModified(const QString& path, const QDateTime& time) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(time, QFileDevice::FileModificationTime));
+}
+
+} // namespace
+
+void TestForm1Search::initTestCase() {
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+}
+
+void TestForm1Search::walkWritesHeadersAndPaths() {
+    TestHome home;
+    home.file("akten/Angebot-PC.doc");
+    home.file("akten/b/PC-Angebote.doc");
+    home.file("akten/b/Computerangebot.txt");
+    home.file("akten/b/Angebot PC gebraucht.doc");
+    home.file("akten/c/nichts.txt");
+    const auto form = startForm1();
+    setQueries(*form, home.path("akten"), "Angebot+PC#Angebot+Computer-gebraucht");
+
+    form->Command1->click();
+    QVERIFY(form->List1->isVisible());
+    QVERIFY(!form->FileList1->isVisible());
+    QVERIFY(!form->mnuOrdner->isVisible());
+    QCOMPARE(form->List1->lines(),
+             (QStringList{header(home.path("akten")), "Angebot-PC.doc",
+                          header(home.path("akten/b")), "Computerangebot.txt", "PC-Angebote.doc"}));
+    QCOMPARE(form->List1a,
+             (QStringList{header(home.path("akten")), home.path("akten/Angebot-PC.doc"),
+                          header(home.path("akten/b")), home.path("akten/b/Computerangebot.txt"),
+                          home.path("akten/b/PC-Angebote.doc")}));
+    QCOMPARE(form->mnuDateiZähler->text(), QStringLiteral("3 Dateien"));
+    QCOMPARE(form->mnuName->text(), QString());
+    QCOMPARE(form->Label3->text(), QStringLiteral("® Trellwin"));
+    QCOMPARE(form->mousePointer(), MousePointer::Default);
+    QVERIFY(form->Abfrage == ParsedQuery{});
+    QVERIFY(form->Label1.isEmpty());
+    QVERIFY(!form->CommandSort->isVisible());
+
+    // Enter searches the same way.
+    form->List1->clear();
+    QTest::keyClick(form->Text1, Qt::Key_Return);
+    QCOMPARE(form->List1->count(), 5);
+}
+
+void TestForm1Search::startsWithButton() {
+    TestHome home;
+    home.file("akten/Angebot-PC.doc");
+    home.file("akten/PC-Angebote.doc");
+    home.folder("akten/leer");
+    const auto form = startForm1();
+    setQueries(*form, home.path("akten"), "Angebot");
+    form->Command2->click();
+    QCOMPARE(form->SuchModus, NameMatch::StartsWith);
+    QCOMPARE(form->List1->lines(), (QStringList{header(home.path("akten")), "Angebot-PC.doc"}));
+    QCOMPARE(form->mnuDateiZähler->text(), QStringLiteral("1 Datei"));
+}
+
+void TestForm1Search::singleFolderWithoutRefinement() {
+    TestHome home;
+    home.file("home/rech-FA/kunde.doc"); // offers the sort button after the search
+    home.file("akten/Brief 2003.doc");
+    home.file("akten/Brief 2004.doc");
+    home.file("akten/Angebot.doc");
+    const auto form = startForm1();
+    setQueries(*form, home.path("akten"), "Brief");
+    form->Command1->click();
+    QVERIFY(form->File1->isVisible());
+    QVERIFY(!form->FileList1->isVisible());
+    QVERIFY(!form->Verfeinert);
+    QCOMPARE(form->File1->pattern(), QStringLiteral("*Brief*"));
+    QCOMPARE(form->File1->lines(), (QStringList{"Brief 2003.doc", "Brief 2004.doc"}));
+    QCOMPARE(form->mnuDateiZähler->text(), QStringLiteral("2 Dateien"));
+    QVERIFY(form->CommandSort->isVisible());
+    QCOMPARE(form->CommandSort->text(), QStringLiteral("nach Datum sortieren"));
+}
+
+void TestForm1Search::singleFolderWithRefinement() {
+    TestHome home;
+    home.file("akten/Brief 2003.doc");
+    home.file("akten/Brief 2003 alt.doc");
+    home.file("akten/Brief 2004.doc");
+    const auto form = startForm1();
+    setQueries(*form, home.path("akten"), "Brief+2003");
+    form->Command1->click();
+    QVERIFY(form->FileList1->isVisible());
+    QVERIFY(!form->File1->isVisible());
+    QVERIFY(form->Verfeinert);
+    QCOMPARE(form->FileList1->lines(), (QStringList{"Brief 2003 alt.doc", "Brief 2003.doc"}));
+    QCOMPARE(form->mnuDateiZähler->text(), QStringLiteral("2 Dateien"));
+
+    // With exactly one match the caption stays empty.
+    form->Text1->setText("Brief+2003-alt");
+    form->Command1->click();
+    QCOMPARE(form->FileList1->lines(), QStringList{"Brief 2003.doc"});
+    QCOMPARE(form->mnuDateiZähler->text(), QString());
+    QVERIFY(form->Abfrage == ParsedQuery{});
+    // No sort button on a machine without the company folder.
+    QVERIFY(!form->CommandSort->isVisible());
+}
+
+void TestForm1Search::emptyQueriesAsk() {
+    TestHome home;
+    home.file("akten/a.doc");
+    home.folder("akten/unter");
+    ScriptedDialogs dialogs;
+    const auto form = startForm1(&dialogs);
+    setQueries(*form, home.path("akten"), "");
+    form->Command1->click();
+    QCOMPARE(dialogs.messages, QStringList{"Dateinamen eingeben!"});
+    QCOMPARE(dialogs.titles, QStringList{"Findolin"});
+    QVERIFY(!form->List1->isVisible());
+    QCOMPARE(form->Label3->text(), QStringLiteral("® Trellwin"));
+}
+
+void TestForm1Search::escapeDuringWalkKeepsWhatWasWritten() {
+    TestHome home;
+    for (int folder = 0; folder < 40; ++folder)
+        home.file(QStringLiteral("akten/%1/treffer.txt").arg(folder, 2, 10, QChar(u'0')));
+    const auto form = startForm1();
+    setQueries(*form, home.path("akten"), "treffer");
+    form->yieldIntervalMs = 0;
+    atTurn(form.get(), 10, [&] { QTest::keyClick(form->Text1, Qt::Key_Escape); });
+    form->Command1->click();
+
+    QVERIFY(form->Abbruch);
+    const int lines = form->List1->count();
+    QVERIFY2(lines > 0 && lines < 80, qPrintable(QString::number(lines)));
+    QCOMPARE(form->List1a.size(), lines);
+    for (int i = 0; i < lines; i += 2) {
+        QVERIFY(form->List1->line(i).startsWith(u">>>["));
+        QCOMPARE(form->List1a[i + 1],
+                 QStringView(form->List1a[i]).mid(4).chopped(1).toString() + "/treffer.txt");
+    }
+    QCOMPARE(form->mousePointer(), MousePointer::Default);
+    QVERIFY(form->Abfrage == ParsedQuery{});
+    QVERIFY(form->Label1.isEmpty());
+
+    // The next search starts afresh and runs to the end.
+    form->yieldIntervalMs = 10;
+    form->Command1->click();
+    QVERIFY(!form->Abbruch);
+    QCOMPARE(form->List1->count(), 80);
+}
+
+void TestForm1Search::newerSearchOvertakesRunningOne() {
+    TestHome home;
+    for (int folder = 0; folder < 40; ++folder)
+        home.file(QStringLiteral("alt/%1/brief.txt").arg(folder));
+    home.file("neu/x/angebot.txt");
+    home.file("neu/y/angebot.doc");
+    const auto form = startForm1();
+    setQueries(*form, home.path("alt"), "brief");
+    form->yieldIntervalMs = 0;
+    atTurn(form.get(), 5, [&] {
+        QSignalBlocker quiet(form->Text2);
+        form->Text2->setText(home.path("neu"));
+        form->Text1->blockSignals(true);
+        form->Text1->setText("angebot");
+        form->Text1->blockSignals(false);
+        form->Command1->click();
+    });
+    form->Command1->click();
+
+    QCOMPARE(form->List1->lines(), (QStringList{header(home.path("neu/x")), "angebot.txt",
+                                                header(home.path("neu/y")), "angebot.doc"}));
+    QCOMPARE(form->List1a.size(), 4);
+    QCOMPARE(form->mnuDateiZähler->text(), QStringLiteral("2 Dateien"));
+    QCOMPARE(form->mousePointer(), MousePointer::Default);
+    QCOMPARE(form->Label3->text(), QStringLiteral("® Trellwin"));
+}
+
+void TestForm1Search::dateFilterThroughTheMenu() {
+    TestHome home;
+    const QDateTime now = QDateTime::currentDateTime();
+    setModified(home.file("akten/neu.txt"), now.addDays(-1));
+    setModified(home.file("akten/alt.txt"), now.addDays(-5));
+    setModified(home.file("akten/u/neu2.txt"), now.addSecs(-3600));
+    const auto form = startForm1();
+    form->Text2->setText(home.path("akten"));
+
+    form->mnuDatTag->trigger();
+    QCOMPARE(form->Label3->text(), QStringLiteral("innerhalb              Tage   "));
+    QCOMPARE(form->TextTag->text(), QStringLiteral("3"));
+    QCOMPARE(form->TextStd->text(), QStringLiteral("0"));
+    QCOMPARE(form->TextMon->text(), QStringLiteral("0"));
+    QVERIFY(form->TextTag->isVisible());
+    QVERIFY(!form->TextStd->isVisible() && !form->TextMon->isVisible());
+    QVERIFY(form->DatumsFilter);
+
+    // Both query fields empty: allowed with the filter, every recent file is listed.
+    form->Command1->click();
+    QCOMPARE(form->List1->lines(), (QStringList{header(home.path("akten")), "neu.txt",
+                                                header(home.path("akten/u")), "neu2.txt"}));
+    QVERIFY(!form->DatumsFilter); // one search only
+    QVERIFY(form->TextTag->isVisible());
+
+    // Typing into a field arms it again; Escape disarms and hides the fields.
+    form->TextStd->setText("2");
+    QVERIFY(form->DatumsFilter);
+    QTest::keyClick(form->TextStd, Qt::Key_Escape);
+    QVERIFY(!form->DatumsFilter);
+    QVERIFY(!form->TextTag->isVisible());
+
+    form->mnuDatStd->trigger();
+    QCOMPARE(form->Label3->text(), QStringLiteral("  innerhalb              Stunden"));
+    form->mnuDatMon->trigger();
+    QCOMPARE(form->Label3->text(), QStringLiteral("innerhalb               Monate"));
+    QVERIFY(form->TextMon->isVisible() && !form->TextStd->isVisible());
+}
+
+void TestForm1Search::dateFilteredSingleFolderListsBareNames() {
+    TestHome home;
+    const QDateTime now = QDateTime::currentDateTime();
+    setModified(home.file("akten/neu.txt"), now.addSecs(-60));
+    setModified(home.file("akten/alt.txt"), now.addDays(-400));
+    const auto form = startForm1();
+    setQueries(*form, home.path("akten"), "txt");
+    form->mnuDatMon->trigger();
+    form->Command1->click();
+    QVERIFY(form->List1->isVisible());
+    QCOMPARE(form->List1->lines(), QStringList{"neu.txt"});
+    QCOMPARE(form->List1a, QStringList{home.path("akten/neu.txt")});
+    QCOMPARE(form->mnuDateiZähler->text(), QStringLiteral("1 Datei"));
+}
+
+void TestForm1Search::companyButtonInBothRoles() {
+    {
+        TestHome home;
+        const auto form = startForm1();
+        form->Abbruch = false;
+        form->Command3->click(); // "STOP": only raises the stop request
+        QVERIFY(form->Abbruch);
+    }
+    TestHome home;
+    home.file("home/rech-FA/Kunde Angebot.doc");
+    home.file("home/rech-FA/2003/Angebot alt.doc");
+    home.file("home/rech-FA/Brief.doc");
+    ScriptedDialogs dialogs;
+    const auto form = startForm1(&dialogs);
+    form->Command3->click();
+    QCOMPARE(dialogs.messages, QStringList{"Dateinamen eingeben!"});
+
+    form->Text1->setText("angebot");
+    form->Command3->click();
+    QCOMPARE(form->List1->lines(),
+             (QStringList{header(home.home("rech-FA")), "Kunde Angebot.doc",
+                          header(home.home("rech-FA/2003")), "Angebot alt.doc"}));
+    QCOMPARE(form->Label3->text(), QStringLiteral("® Trellwin"));
+}
+
+void TestForm1Search::shortcutsAndParentFolder() {
+    TestHome home;
+    home.file("home/rech-FA/kunde.doc");
+    home.file("home/rech/2005/a.doc");
+    home.file("home/Software+Treiber/setup.exe");
+    const auto form = startForm1();
+
+    form->mnuRechÖffnen->trigger();
+    QCOMPARE(form->Text2->text(), home.home("rech"));
+    QCOMPARE(form->FileList1->lines(), QStringList{" [~home/rech/2005]"});
+    form->SoftwareÖffnen->trigger();
+    QCOMPARE(form->File1->lines(), QStringList{"setup.exe"});
+    form->mnuRechNetzÖffnen->trigger(); // not there: the listing stays
+    QCOMPARE(form->Text2->text(), QStringLiteral("/mnt/server/d/rech"));
+    QCOMPARE(form->File1->lines(), QStringList{"setup.exe"});
+
+    form->Text2->setText(home.home("rech/2005"));
+    form->mnuName->setText("a.doc");
+    form->mnuOrdner->trigger();
+    QCOMPARE(form->Text2->text(), home.home("rech"));
+    QCOMPARE(form->mnuName->text(), QString());
+
+    form->Text2->setText("/");
+    form->mnuOrdner->trigger();
+    QCOMPARE(form->Text2->text(), QStringLiteral("/"));
+}
+
+QTEST_MAIN(TestForm1Search)
+#include "test_form1_search.moc"
