@@ -1,19 +1,26 @@
 // Times Findolin's own routines on the shared corpus against the command-line tools that do the
-// same work, alternating the two, and checks that both find the same files.
+// same work, alternating them, and checks that they find the same files.
 //
 //   findolin_bench [--corpus DIR] [--runs N]
 //
 // The corpus comes from the benchmark's corpus generator (default folder /tmp/corpus).
 
+#include "app/form1.h"
+#include "platform/list_box.h"
 #include "search/folder_listing.h"
+#include "search/folder_walk.h"
+#include "search/query_line_edit.h"
 #include "search/query_patterns.h"
 #include "search/wildcard.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QLocale>
 #include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -33,25 +40,24 @@ double median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
-// Runs `ours` and `theirs` alternately, once each to warm up, then `runs` times each.
-std::pair<Timing, Timing> alternate(int runs, const std::function<qsizetype()>& ours,
-                                    const std::function<qsizetype()>& theirs) {
-    std::vector<double> oursMs, theirsMs;
-    Timing a, b;
-    a.hits = ours();
-    b.hits = theirs();
+// Runs the contenders in turn, once each to warm up, then `runs` rounds: each gets the same
+// share of whatever else the machine is doing.
+std::vector<Timing> alternate(int runs, const std::vector<std::function<qsizetype()>>& contenders) {
+    std::vector<Timing> timings(contenders.size());
+    std::vector<std::vector<double>> ms(contenders.size());
+    for (size_t c = 0; c < contenders.size(); ++c)
+        timings[c].hits = contenders[c]();
     for (int i = 0; i < runs; ++i) {
-        QElapsedTimer clock;
-        clock.start();
-        a.hits = ours();
-        oursMs.push_back(clock.nsecsElapsed() / 1e6);
-        clock.restart();
-        b.hits = theirs();
-        theirsMs.push_back(clock.nsecsElapsed() / 1e6);
+        for (size_t c = 0; c < contenders.size(); ++c) {
+            QElapsedTimer clock;
+            clock.start();
+            timings[c].hits = contenders[c]();
+            ms[c].push_back(clock.nsecsElapsed() / 1e6);
+        }
     }
-    a.medianMs = median(oursMs);
-    b.medianMs = median(theirsMs);
-    return {a, b};
+    for (size_t c = 0; c < contenders.size(); ++c)
+        timings[c].medianMs = median(ms[c]);
+    return timings;
 }
 
 // Output lines of a command: the way to count the files a tool found.
@@ -62,12 +68,15 @@ qsizetype linesOf(const QString& program, const QStringList& arguments) {
     return process.readAllStandardOutput().count('\n');
 }
 
-void report(const char* what, const QString& tool, const std::pair<Timing, Timing>& result) {
-    const auto& [ours, theirs] = result;
-    std::printf("%-34s findolin %8.2f ms %7lld hits | %-44s %8.2f ms %7lld hits | ratio %.2f%s\n",
-                what, ours.medianMs, (long long)ours.hits, qPrintable(tool), theirs.medianMs,
-                (long long)theirs.hits, ours.medianMs / theirs.medianMs,
-                ours.hits == theirs.hits ? "" : "  HIT COUNTS DIFFER");
+// One line per contender; the first is the reference of the ratios.
+void report(const char* what, const QStringList& names, const std::vector<Timing>& timings) {
+    std::printf("%s\n", what);
+    for (size_t c = 0; c < timings.size(); ++c) {
+        const bool agree = timings[c].hits == timings[0].hits;
+        std::printf("    %-70s %9.2f ms %7lld hits  x%.2f%s\n", qPrintable(names[int(c)]),
+                    timings[c].medianMs, (long long)timings[c].hits,
+                    timings[c].medianMs / timings[0].medianMs, agree ? "" : "  HITS DIFFER");
+    }
 }
 
 // One keystroke's listing of a folder: read, match, sort, merge with the sub-folder entries.
@@ -93,15 +102,61 @@ void benchListing(const QString& folder, int runs) {
         const QStringList args{folder,  "-mindepth", "1",      "-maxdepth",  "1",
                                "-type", "f",         "-iname", c.findPattern};
         const auto theirs = [&] { return linesOf("find", args); };
-        report(c.what, "find -maxdepth 1 -type f -iname " + c.findPattern,
-               alternate(runs, ours, theirs));
+        report(c.what, {"findolin", "find " + args.join(u' ')}, alternate(runs, {ours, theirs}));
+    }
+}
+
+// The recursive name search over the whole corpus: the walk alone, the same search through the
+// window (with its turns of the event loop and its list), and find.
+void benchWalk(const QString& corpus, int runs) {
+    const struct {
+        const char* what;
+        QString query;
+        NameMatch mode;
+        QStringList findTest;
+    } cases[] = {
+        {"walk, \"angebot\"",
+         QStringLiteral("angebot"),
+         NameMatch::Contains,
+         {"-iname", "*angebot*"}},
+        {"walk, \"angebot#rechnung-alt\"",
+         QStringLiteral("angebot#rechnung-alt"),
+         NameMatch::Contains,
+         {"(", "-iname", "*angebot*", "-o", "-iname", "*rechnung*", ")", "!", "-iname", "*alt*"}},
+        {"walk, starts with \"angebot\"",
+         QStringLiteral("angebot"),
+         NameMatch::StartsWith,
+         {"-iname", "angebot*"}},
+    };
+    Form1 window;
+    window.show();
+    window.Text2->setText(corpus);
+    for (const auto& c : cases) {
+        const auto headless = [&]() -> qsizetype {
+            return OrdnerDurchsuchen(WalkRequest{corpus, TextAuslesen(c.query), c.mode, {}}, {})
+                .hits;
+        };
+        const auto throughWindow = [&]() -> qsizetype {
+            const QSignalBlocker quiet(window.Text1);
+            window.Text1->setText(c.query);
+            (c.mode == NameMatch::Contains ? window.Command1 : window.Command2)->click();
+            return window.Trefferzahl;
+        };
+        const QStringList args = QStringList{corpus, "-type", "f"} + c.findTest;
+        const auto find = [&] { return linesOf("find", args); };
+        report(c.what, {"findolin walk", "findolin window", "find " + args.join(u' ')},
+               alternate(runs, {headless, throughWindow, find}));
     }
 }
 
 } // namespace
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
+    // The window runs offscreen, on a home of its own so that start-up lists nothing big.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home;
+    qputenv("HOME", QFile::encodeName(home.path()));
+    QApplication app(argc, argv);
     QString corpus = QStringLiteral("/tmp/corpus");
     int runs = 9;
     const QStringList args = app.arguments();
@@ -119,5 +174,6 @@ int main(int argc, char* argv[]) {
     std::printf("corpus %s, median of %d runs, locale %s\n", qPrintable(corpus), runs,
                 qPrintable(QLocale().name()));
     benchListing(corpus + "/flat", runs);
+    benchWalk(corpus, runs);
     return 0;
 }

@@ -1,7 +1,10 @@
 #include "platform/list_box.h"
 
 #include <QApplication>
+#include <QHash>
 #include <QStyledItemDelegate>
+#include <array>
+#include <vector>
 
 namespace findolin {
 namespace {
@@ -95,20 +98,59 @@ void ListBox::setCurrentRow(int row) {
     setCurrentIndex(model_->index(row));
 }
 
-void ListBox::fitScrollWidthToLines() {
-    const QFontMetrics metrics(font());
-    int widestRow = -1;
-    int widest = -1;
+// Measuring a line exactly (text shaping) costs microseconds, which a result of a hundred thousand
+// lines cannot afford. The sum of its characters' advances is within kerning of the exact width,
+// so only the lines whose sum comes near the largest sum are measured exactly.
+int ListBox::widestRow() const {
+    const QFontMetricsF metrics(font());
+    std::array<qreal, 256> latin1;
+    latin1.fill(-1);
+    QHash<char32_t, qreal> others;
+    const auto advance = [&](char32_t c) {
+        if (c < 256 && latin1[c] >= 0)
+            return latin1[c];
+        if (const auto known = others.constFind(c); known != others.cend())
+            return *known;
+        const qreal width = metrics.horizontalAdvance(QString::fromUcs4(&c, 1));
+        (c < 256 ? latin1[c] : others[c]) = width;
+        return width;
+    };
+    std::vector<qreal> sums(count());
+    qreal largest = 0;
     for (int row = 0; row < count(); ++row) {
-        const int width = metrics.horizontalAdvance(lines()[row]);
-        if (width > widest) {
-            widest = width;
-            widestRow = row;
+        qreal sum = 0;
+        const QString& line = lines()[row];
+        for (qsizetype i = 0; i < line.size(); ++i) {
+            char32_t c = line[i].unicode();
+            if (line[i].isHighSurrogate() && i + 1 < line.size() && line[i + 1].isLowSurrogate()) {
+                c = QChar::surrogateToUcs4(line[i], line[i + 1]);
+                ++i;
+            }
+            sum += advance(c);
+        }
+        sums[row] = sum;
+        largest = std::max(largest, sum);
+    }
+    const qreal slack = largest * 0.05 + 2 * metrics.averageCharWidth();
+    int widest = -1;
+    qreal widestWidth = -1;
+    for (int row = 0; row < count(); ++row) {
+        if (sums[row] < largest - slack)
+            continue;
+        const qreal width = metrics.horizontalAdvance(lines()[row]);
+        if (width > widestWidth) {
+            widestWidth = width;
+            widest = row;
         }
     }
+    return widest;
+}
+
+void ListBox::fitScrollWidthToLines() {
+    const int widest = widestRow();
     QStyleOptionViewItem option;
     initViewItemOption(&option);
-    delegate_->rowWidth = widestRow < 0 ? 0 : rowSizeFor(option, this, line(widestRow)).width();
+    delegate_->rowWidth = widest < 0 ? 0 : rowSizeFor(option, this, line(widest)).width();
     scheduleDelayedItemsLayout();
 }
 

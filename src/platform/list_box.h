@@ -57,6 +57,8 @@ public:
     int rowHeight() const;
 
 private:
+    int widestRow() const;
+
     LinesModel* model_;
     UniformRowDelegate* delegate_;
 };

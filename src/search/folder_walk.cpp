@@ -63,10 +63,9 @@ public:
             const QStringList hits = hitsIn(*scan);
             if (summary_.stopped)
                 break;
-            if (!hits.isEmpty() && events_.folderHits) {
-                summary_.hits += hits.size();
+            summary_.hits += hits.size();
+            if (!hits.isEmpty() && events_.folderHits)
                 events_.folderHits(folder, hits);
-            }
             order_.sort(scan->subfolders);
             for (auto it = scan->subfolders.crbegin(); it != scan->subfolders.crend(); ++it)
                 pending.push_back(joinPath(folder, *it));

@@ -1,0 +1,70 @@
+#include "platform/list_box.h"
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QtTest>
+
+using namespace findolin;
+
+class TestListBox : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void scrollWidthIsThatOfTheWidestLine_data();
+    void scrollWidthIsThatOfTheWidestLine();
+    void linesStayInStep();
+};
+
+void TestListBox::scrollWidthIsThatOfTheWidestLine_data() {
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("empty") << QStringList{};
+    QTest::newRow("narrow letters outnumber wide ones")
+        << QStringList{QString(40, u'i'), QString(14, u'W'), QString(30, u'l')};
+    QTest::newRow("kerning pairs") << QStringList{"AVAVAVAVAVAVAVAVAV", "AAVVAAVVAAVVAAVVAA",
+                                                  "To Ta Te Yo Ya Ye", "VAVAVAVAVAVAVAVAVA"};
+    QTest::newRow("umlauts and emoji")
+        << QStringList{QString::fromUtf8("Größenänderung Bürostuhl.doc"),
+                       QString::fromUtf8("😀😀😀😀😀😀😀😀.txt"), "Grossenanderung Burostuhl.doc"};
+    QTest::newRow("header lines") << QStringList{">>>[/home/anna/Dokumente/Angebote 2003]",
+                                                 "Angebot PC.doc", ">>>[/home/anna]"};
+}
+
+void TestListBox::scrollWidthIsThatOfTheWidestLine() {
+    QFETCH(QStringList, lines);
+    ListBox list;
+    list.resize(120, 200);
+    list.show();
+    list.setLines(lines);
+    list.fitScrollWidthToLines();
+
+    // Each line alone gives its own width; the list's is the largest of them.
+    int expected = 0;
+    for (const QString& line : lines) {
+        ListBox single;
+        single.setLines({line});
+        single.fitScrollWidthToLines();
+        expected = std::max(expected, single.scrollWidth());
+    }
+    QCOMPARE(list.scrollWidth(), expected);
+    if (expected > 0) {
+        QVERIFY(expected >= list.fontMetrics().horizontalAdvance(lines.first()));
+        QTRY_COMPARE(list.horizontalScrollBar()->maximum(),
+                     std::max(0, expected - list.viewport()->width()));
+    }
+}
+
+void TestListBox::linesStayInStep() {
+    ListBox list;
+    list.setLines({"a", "b"});
+    list.addLines({"c", "d"});
+    list.replaceLine(1, "B");
+    list.removeLine(0);
+    QCOMPARE(list.lines(), (QStringList{"B", "c", "d"}));
+    list.setCurrentRow(2);
+    QCOMPARE(list.currentRow(), 2);
+    QCOMPARE(list.line(7), QString());
+    list.clear();
+    QCOMPARE(list.currentRow(), -1);
+}
+
+QTEST_MAIN(TestListBox)
+#include "test_list_box.moc"
