@@ -21,8 +21,9 @@ private:
     Ticket latest_ = 0;
 };
 
-// Tells when the next turn of the event loop is due: by time, not by count, so that a walk over
-// many small folders does not pay for a turn per folder, and Escape is still seen at once.
+// Tells when the next turn of the event loop (or the next refresh of a progress display) is due:
+// by time, not by count, so that a walk over many small folders does not pay for a turn per
+// folder, and Escape is still seen at once.
 class YieldClock {
 public:
     explicit YieldClock(qint64 intervalMs) : intervalMs_(intervalMs) { clock_.start(); }

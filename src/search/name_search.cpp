@@ -24,8 +24,9 @@ const QString kStopHint = QStringLiteral("   STOP mit ESC");
 // Whether the walk writes a header line above each folder's hits.
 enum class HeaderLines { Written, Left };
 
-// Collects the walk's lines and shows them, with the progress captions, whenever the window gets
-// its turn: a walk over twenty thousand folders must not redraw the list for every one of them.
+// Collects the walk's lines and shows them, with the progress captions, at most ten times a
+// second: a walk over twenty thousand folders must not redraw the window for every one of them,
+// and nobody reads a caption that changes faster.
 class ResultWriter {
 public:
     ResultWriter(Form1& form, HeaderLines headers) : f(form), headers_(headers) {}
@@ -53,6 +54,11 @@ public:
     // The caption then counts the files examined, so that a long filtered walk shows progress.
     void dateRejected(qint64 examined) { caption_ = QString::number(examined); }
 
+    void showNowAndThen() {
+        if (refresh_.due())
+            show();
+    }
+
     void show() {
         f.List1->addLines(lines_);
         f.List1a += paths_;
@@ -76,6 +82,7 @@ private:
     QStringList paths_;
     QString caption_;
     QString progress_;
+    YieldClock refresh_{100};
 };
 
 // The date filter's test of one file, with the limit taken from the number fields now.
@@ -250,7 +257,7 @@ NameSearch::Outcome NameSearch::OrdnerSuche(const QString& start, WorkTickets::T
     };
     events.dateRejected = [&](qint64 examined) { writer.dateRejected(examined); };
     events.keepGoing =
-        f.keepGoingWhileCurrent(ticket, StopOn::NewerOrEscape, [&] { writer.show(); });
+        f.keepGoingWhileCurrent(ticket, StopOn::NewerOrEscape, [&] { writer.showNowAndThen(); });
     const WalkSummary summary = OrdnerDurchsuchen(request, events);
     if (!f.isCurrent(ticket))
         return Outcome::Overtaken;
