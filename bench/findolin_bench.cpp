@@ -7,6 +7,9 @@
 
 #include "app/form1.h"
 #include "platform/list_box.h"
+#include "platform/paths.h"
+#include "preview/content_loader.h"
+#include "search/content_match.h"
 #include "search/folder_listing.h"
 #include "search/folder_walk.h"
 #include "search/query_line_edit.h"
@@ -21,6 +24,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -149,6 +153,80 @@ void benchWalk(const QString& corpus, int runs) {
     }
 }
 
+// Runs a shell pipeline and counts the paths it prints, all of them and the ".txt" ones.
+std::pair<qsizetype, qsizetype> pathsPrinted(const QString& pipeline) {
+    QProcess process;
+    process.start(QStringLiteral("bash"), {QStringLiteral("-c"), pipeline});
+    process.waitForFinished(-1);
+    const QList<QByteArray> lines = process.readAllStandardOutput().split('\n');
+    qsizetype all = 0, texts = 0;
+    for (const QByteArray& line : lines) {
+        if (line.isEmpty())
+            continue;
+        ++all;
+        texts += line.toLower().endsWith(".txt");
+    }
+    return {all, texts};
+}
+
+// The search inside the hits of a name walk, against grep over the same list of files. The hit
+// counts are compared on the plain-text files, where both read the same characters.
+void benchTextSearch(const QString& corpus, int runs) {
+    QStringList candidates;
+    WalkEvents collect;
+    collect.folderHits = [&](const QString& folder, const QStringList& names) {
+        for (const QString& name : names)
+            candidates.append(joinPath(folder, name));
+    };
+    OrdnerDurchsuchen(WalkRequest{corpus, TextAuslesen(u".txt#.doc"), NameMatch::Contains, {}},
+                      collect);
+    QTemporaryFile list;
+    if (!list.open())
+        return;
+    list.write(candidates.join(u'\n').toUtf8() + '\n');
+    list.flush();
+    const QString files = QStringLiteral("xargs -r -d '\\n' -a ") + list.fileName();
+    std::printf("text search over the %lld \".txt\" and \".doc\" names of the corpus\n",
+                (long long)candidates.size());
+
+    const struct {
+        const char* what;
+        QString query;
+        QString grep;
+    } cases[] = {
+        {"text, \"mhz\"", QStringLiteral("mhz"), files + " grep -il mhz"},
+        {"text, \"600+MHz\"", QStringLiteral("600+MHz"),
+         files + " grep -il 600 | xargs -r -d '\\n' grep -il mhz"},
+        {"text, \"600MHz#733MHz-Entwurf\"", QStringLiteral("600MHz#733MHz-Entwurf"),
+         files + " grep -il -e 600mhz -e 733mhz | xargs -r -d '\\n' grep -iL entwurf"},
+    };
+    const ContentLoader loader;
+    for (const auto& c : cases) {
+        const ContentQuery query(TextAuslesen(c.query));
+        qsizetype ourTexts = 0, grepTexts = 0;
+        const auto ours = [&]() -> qsizetype {
+            qsizetype hits = 0;
+            ourTexts = 0;
+            for (const QString& path : std::as_const(candidates)) {
+                if (query.test(loader, path) == ContentVerdict::Hit) {
+                    ++hits;
+                    ourTexts += path.endsWith(u".txt", Qt::CaseInsensitive);
+                }
+            }
+            return hits;
+        };
+        const auto grep = [&]() -> qsizetype {
+            const auto [all, texts] = pathsPrinted(c.grep);
+            grepTexts = texts;
+            return all;
+        };
+        report(c.what, {"findolin", c.grep.mid(c.grep.indexOf(u"grep"))},
+               alternate(runs, {ours, grep}));
+        std::printf("    hits in .txt files: findolin %lld, grep %lld%s\n", (long long)ourTexts,
+                    (long long)grepTexts, ourTexts == grepTexts ? "" : "  DIFFER");
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -175,5 +253,6 @@ int main(int argc, char* argv[]) {
                 qPrintable(QLocale().name()));
     benchListing(corpus + "/flat", runs);
     benchWalk(corpus, runs);
+    benchTextSearch(corpus, runs);
     return 0;
 }

@@ -3,11 +3,13 @@
 #include "app/key_preview.h"
 #include "navigation/folder_shortcuts.h"
 #include "platform/dialogs.h"
+#include "preview/pdf_text.h"
 #include "search/date_filter_handlers.h"
 #include "search/file_list_box.h"
 #include "search/folder_listing_handlers.h"
 #include "search/name_search.h"
 #include "search/query_line_edit.h"
+#include "search/text_search.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -22,11 +24,12 @@ namespace findolin {
 const QString Form1::kCredit = QStringLiteral("® Trellwin");
 
 Form1::Form1(Dialogs* dialogs, QWidget* parent)
-    : QMainWindow(parent), sites(siteFoldersForHome()),
+    : QMainWindow(parent), contentLoader(readPdfText), sites(siteFoldersForHome()),
       ownDialogs_(dialogs ? nullptr : std::make_unique<WidgetDialogs>(this)),
       dialogs_(dialogs ? dialogs : ownDialogs_.get()),
       listing_(std::make_unique<FolderListingHandlers>(*this)),
       nameSearch_(std::make_unique<NameSearch>(*this)),
+      textSearch_(std::make_unique<TextSearch>(*this)),
       dateFilter_(std::make_unique<DateFilterHandlers>(*this)),
       shortcuts_(std::make_unique<FolderShortcuts>(*this)),
       keyPreview_(std::make_unique<KeyPreview>(*this)) {
@@ -147,6 +150,7 @@ void Form1::describeControls() {
 void Form1::connectHandlers() {
     connect(Text2, &QLineEdit::textChanged, this, [this] { Text2_change(); });
     connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_change(); });
+    connect(Text4, &QLineEdit::textChanged, this, [this] { textSearch_->Text4_Change(); });
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { nameSearch_->Command2_Click(); });
     connect(Command3, &QPushButton::clicked, this, [this] { nameSearch_->Command3_Click(); });
@@ -177,6 +181,17 @@ void Form1::mnuEigeneDateien_Click() {
 
 void Form1::Command1_Click() {
     nameSearch_->Command1_Click();
+}
+
+void Form1::TextAuslesen(int Quelle) {
+    const QString textQuery = withBlankBeforeLeadingNot(Text4->text());
+    if (textQuery != Text4->text())
+        Text4->setText(textQuery);
+    Abfrage = findolin::TextAuslesen(Quelle == 4 ? textQuery : Text1->text());
+}
+
+SearchOutcome Form1::Textsuche(WorkTickets::Ticket ticket) {
+    return textSearch_->Textsuche(ticket);
 }
 
 void Form1::ScrollbreiteSetzen() {

@@ -3,8 +3,11 @@
 #include "navigation/site_folders.h"
 #include "platform/folder_scan.h"
 #include "platform/work.h"
+#include "preview/content_loader.h"
+#include "preview/rich_text_buffer.h"
 #include "search/query_parser.h"
 #include "search/query_patterns.h"
+#include "search/search_outcome.h"
 
 #include <QMainWindow>
 #include <QRect>
@@ -27,6 +30,7 @@ class KeyPreview;
 class ListBox;
 class NameSearch;
 class QueryLineEdit;
+class TextSearch;
 
 // The window's mouse pointer while it works.
 enum class MousePointer { Default, Hourglass, ArrowHourglass };
@@ -99,6 +103,10 @@ public:
     QAction* mnuName;
     QAction* mnuHelp;
 
+    // The text search's reading buffer; it shows nothing.
+    const ContentLoader contentLoader;
+    RichTextBuffer RichTextBox1{contentLoader};
+
     // ---- Lists that are never shown --------------------------------------------------------
     QStringList List1a;  // line for line with List1: header line or full path
     QStringList List2a;  // line for line with List2 when the text search read List1
@@ -134,6 +142,10 @@ public:
     void mnuEigeneDateien_Click();
     void Command1_Click();
     void ScrollbreiteSetzen();
+    // Parses the text query (4) or the name query (any other value) into Abfrage; a text query
+    // beginning with "-" gets its blank in front first.
+    void TextAuslesen(int Quelle);
+    SearchOutcome Textsuche(WorkTickets::Ticket ticket);
 
     // Long work: takes a ticket, and asks the returned hook between steps. The hook gives the
     // event loop a turn when one is due (running `beforeYield` first, to show progress) and
@@ -171,6 +183,7 @@ private:
     Dialogs* dialogs_;
     std::unique_ptr<FolderListingHandlers> listing_;
     std::unique_ptr<NameSearch> nameSearch_;
+    std::unique_ptr<TextSearch> textSearch_;
     std::unique_ptr<DateFilterHandlers> dateFilter_;
     std::unique_ptr<FolderShortcuts> shortcuts_;
     std::unique_ptr<KeyPreview> keyPreview_;

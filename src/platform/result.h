@@ -9,6 +9,7 @@ namespace findolin {
 enum class OsError {
     NotFound,     // no such file or folder
     NotAFolder,   // the path names something else
+    NotAFile,     // the path names a folder, a device or a pipe, not a file
     AccessDenied, // no permission
     Stopped,      // the caller asked to stop (a newer request, or the user)
     Failed,       // anything else the system reported

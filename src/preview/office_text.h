@@ -21,6 +21,8 @@ bool looksLikeZip(QByteArrayView head);
 //   OpenDocument (.odt .ods .odp ...): content.xml (and styles.xml for headers and footers).
 // Text runs of one paragraph are joined without a separator (a word split into runs stays one
 // word); paragraphs, line breaks, rows and shared strings end with "\n", tabs and cells with "\t".
+// In a table a cell's last paragraph ends with the cell's "\t", and a row's last cell with the
+// row's "\n" ("A\tB\n").
 // `device` must be open for reading and seekable. Returns false when it is not such a document
 // (not a zip, or a zip without any of those parts); the sink has then received nothing.
 bool readOfficeText(QIODevice& device, const TextSink& sink);

@@ -35,6 +35,8 @@ public:
 
     explicit RtfReader(TextHandler handler);
     ~RtfReader();
+    RtfReader(const RtfReader&) = delete;
+    RtfReader& operator=(const RtfReader&) = delete;
 
     void feed(QByteArrayView piece);
     // Ends the document: text still held back is handed on.

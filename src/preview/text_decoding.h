@@ -10,6 +10,8 @@ namespace findolin {
 // Windows-1252, the code page of the office's old files: Latin-1 with printable characters
 // (€, „, “, –, …) in 0x80-0x9F. The five codes it leaves undefined map to U+FFFD.
 QString decodeWindows1252(QByteArrayView bytes);
+// The same, appended to `text` without a string in between.
+void appendWindows1252(QString& text, QByteArrayView bytes);
 
 // Turns the bytes of a plain-text file into text, piece by piece, so that a file of any size can
 // be read in bounded memory. The encoding is chosen from the first piece: a byte-order mark
@@ -26,8 +28,14 @@ public:
     std::optional<Encoding> encoding() const { return encoding_; }
 
 private:
+    QString decodeUtf8(QByteArrayView piece);
+
     std::optional<Encoding> encoding_;
     QStringDecoder decoder_; // for the Unicode encodings
+    // UTF-8: the start of a sequence cut at the end of the last piece, held back until it is whole.
+    char held_[4] = {};
+    int heldLength_ = 0;
+    bool oddByte_ = false; // UTF-16: the last piece ended inside a code unit
 };
 
 // Whether the start of a file looks like binary data rather than text: it holds a NUL byte and
@@ -47,16 +55,20 @@ public:
     QString finish();
 
 private:
-    // Opaque state of the three scanners (8-bit, UTF-16LE at even and at odd offsets).
+    // The run one scanner is in (8-bit, UTF-16LE at even and at odd offsets).
     struct Scanner {
-        QString run;
-        int pendingLow = -1; // UTF-16 scanners: the low byte waiting for its high byte
+        QString carried;     // its characters from earlier pieces
+        qsizetype start = 0; // where its part in the current piece begins
+        bool inRun = false;
+        bool handedOn = false; // a very long run is handed on in parts to bound the memory
     };
-    void flush(Scanner& scanner, QString& out) const;
+    void endRun(Scanner& scanner, QString& out) const;
+    void handOnLongRun(Scanner& scanner, QString& out) const;
 
     int minimumRun_;
     Scanner eightBit_;
-    Scanner wide_[2];
+    Scanner wide_[2];     // indexed by the offset's parity of the units' low bytes
+    int pendingLow_ = -1; // the last byte of the last piece: the low byte of a unit cut in two
     qint64 offset_ = 0;
 };
 

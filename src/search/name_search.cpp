@@ -146,7 +146,8 @@ NameSearch::Outcome NameSearch::SucheComm1Comm2() {
             return Outcome::Overtaken;
     }
     f.mnuName->setText({});
-    // The text search over these hits follows here once it exists.
+    if (!f.Abbruch && !f.Text4->text().isEmpty() && f.Textsuche(ticket) == Outcome::Overtaken)
+        return Outcome::Overtaken;
     if (!f.MitUnterordnern) {
         f.CommandSort->setText(QStringLiteral("nach Datum sortieren"));
         if (f.Command3->property("Tag").toString() == u"1" && !f.DatumsFilter)
@@ -168,7 +169,7 @@ NameSearch::Outcome NameSearch::searchFolderInPlace(WorkTickets::Ticket ticket) 
         return Outcome::Finished;
 
     f.Verfeinert = true;
-    f.Abfrage = TextAuslesen(query);
+    f.TextAuslesen(1);
     f.FileList1->clear();
     const auto refined = namesThatMatch(f.File1->lines(), f.Abfrage,
                                         f.keepGoingWhileCurrent(ticket, StopOn::NewerOrEscape));
@@ -217,7 +218,8 @@ void NameSearch::Command3_Click() {
     const Outcome outcome = OrdnerSuche(f.sites.company, ticket);
     if (outcome != Outcome::Finished)
         return finish(outcome);
-    // The text search over these hits follows here once it exists.
+    if (!f.Text4->text().isEmpty() && f.Textsuche(ticket) == Outcome::Overtaken)
+        return finish(Outcome::Overtaken);
     if (!f.DatumsFilter)
         f.showCredit();
     f.DatumsFilter = false;
@@ -229,7 +231,7 @@ NameSearch::Outcome NameSearch::OrdnerSuche(const QString& start, WorkTickets::T
         f.dialogs().message(QStringLiteral("Dateinamen eingeben!"));
         return Outcome::Finished;
     }
-    f.Abfrage = TextAuslesen(f.Text1->text());
+    f.TextAuslesen(1);
     f.Trefferzahl = 0;
     if (!f.DatumsFilter)
         f.showStatus(kStopHint);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/work.h"
+#include "search/search_outcome.h"
 
 namespace findolin {
 
@@ -18,9 +19,7 @@ public:
     void Command3_Click();
 
 private:
-    // How a search ended: done, stopped by the user, or overtaken by a newer request (which then
-    // owns the window: the older one writes nothing more).
-    enum class Outcome { Finished, Stopped, Overtaken };
+    using Outcome = SearchOutcome;
 
     Outcome SucheComm1Comm2();
     Outcome searchFolderInPlace(WorkTickets::Ticket ticket);

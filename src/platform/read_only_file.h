@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/result.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace findolin {
+
+// A file opened for reading only, so that looking into it can never change it; where the system
+// allows, reading it does not even update its access time. Only regular files open: a folder,
+// a device or a pipe is not a document.
+class ReadOnlyFile {
+public:
+    static Result<ReadOnlyFile> open(const QString& path);
+
+    ReadOnlyFile(ReadOnlyFile&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    ReadOnlyFile& operator=(ReadOnlyFile&& other) noexcept;
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+    ~ReadOnlyFile();
+
+    // Up to `maximum` bytes from the current position; empty at the end of the file.
+    Result<QByteArray> read(qsizetype maximum);
+    // The descriptor, for libraries that read through one (it stays owned here).
+    int descriptor() const { return fd_; }
+
+private:
+    explicit ReadOnlyFile(int fd) : fd_(fd) {}
+    int fd_ = -1;
+};
+
+} // namespace findolin

@@ -1,0 +1,48 @@
+#include "preview/preview_text.h"
+
+#include "preview/content_loader.h"
+
+namespace findolin {
+namespace {
+
+QString styleOf(const RtfFormat& format) {
+    QString style;
+    if (format.bold)
+        style += QStringLiteral("font-weight:bold;");
+    if (format.italic)
+        style += QStringLiteral("font-style:italic;");
+    if (format.underline)
+        style += QStringLiteral("text-decoration:underline;");
+    return style;
+}
+
+} // namespace
+
+Result<PreviewText> previewText(const ContentLoader& loader, const QString& path, qsizetype limit) {
+    PreviewText preview;
+    // Blanks, tabs and line breaks stand as in the document.
+    preview.html = QStringLiteral("<div style=\"white-space:pre-wrap\">");
+    qsizetype shown = 0;
+    const auto failure =
+        loader.readFormatted(path, [&](QStringView piece, const RtfFormat& format) {
+            const QStringView part = piece.first(std::min(piece.size(), limit - shown));
+            shown += part.size();
+            const QString text = part.toString().toHtmlEscaped();
+            const QString style = styleOf(format);
+            preview.html += style.isEmpty()
+                                ? text
+                                : QStringLiteral("<span style=\"") + style + QStringLiteral("\">") +
+                                      text + QStringLiteral("</span>");
+            preview.cut = part.size() < piece.size();
+            return !preview.cut;
+        });
+    if (failure)
+        return *failure;
+    preview.html += QStringLiteral("</div>");
+    if (preview.cut)
+        preview.html += QStringLiteral("<p><i>… gekürzt: die Vorschau zeigt nur den Anfang "
+                                       "dieser großen Datei.</i></p>");
+    return preview;
+}
+
+} // namespace findolin

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/folder_scan.h"
+#include "search/content_match.h"
+
+#include <QString>
+
+namespace findolin {
+
+class ContentLoader;
+
+// The text search's reading buffer. Loading a file opens it and tells whether it can be read;
+// searching then reads its text as a stream, so that even a file of gigabytes costs no more
+// memory than a small one. A file that cannot be read leaves the buffer empty: nothing of the
+// document loaded before can be found in its place.
+class RichTextBuffer {
+public:
+    explicit RichTextBuffer(const ContentLoader& loader) : loader_(loader) {}
+    explicit RichTextBuffer(const ContentLoader&&) = delete; // it keeps the loader it is given
+
+    bool LoadFile(const QString& path);
+    // Where the term first occurs in the text, without regard to case; -1 when it does not, or
+    // when nothing is loaded.
+    qsizetype Find(const QString& term) const;
+    // The loaded document against a whole text query, read once for all its terms.
+    ContentVerdict Matches(const ContentQuery& query, const KeepGoing& keepGoing = {}) const;
+
+private:
+    const ContentLoader& loader_;
+    QString path_;
+};
+
+} // namespace findolin

@@ -1,0 +1,190 @@
+#include "search/text_search.h"
+
+#include "app/form1.h"
+#include "platform/paths.h"
+#include "search/content_match.h"
+#include "search/file_list_box.h"
+#include "search/folder_listing.h"
+#include "search/query_line_edit.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTextEdit>
+
+namespace findolin {
+namespace {
+
+const QString kHeaderMark = QStringLiteral(">>>");
+
+bool isHeader(const QString& line) {
+    return line.contains(kHeaderMark, Qt::CaseInsensitive);
+}
+
+// The files to search: the walk's result with its paths, or names in the file list's folder.
+struct Candidates {
+    enum class Source { Walk, Folder };
+    Source source;
+    QStringList lines;
+    QStringList paths; // the walk's, line for line
+    QString folder;    // the folder of the names otherwise
+
+    bool fromWalk() const { return source == Source::Walk; }
+    QString pathOf(qsizetype i) const {
+        return fromWalk() ? paths.value(i) : joinPath(folder, lines[i]);
+    }
+};
+
+// The result lines. The visible list gets them at most ten times a second; the last one can be
+// taken back while it is a header without files below it.
+class Results {
+public:
+    Results(Form1& form) : f(form) {}
+
+    void append(const QString& line, const QString* path) {
+        pending_.append(line);
+        if (path)
+            f.List2a.append(*path);
+    }
+    bool endsInHeader() const { return !f.List2a.isEmpty() && isHeader(f.List2a.last()); }
+    void removeLast() {
+        if (!pending_.isEmpty())
+            pending_.removeLast();
+        else
+            f.List2->removeLine(f.List2->count() - 1);
+        f.List2a.removeLast();
+    }
+    void show() {
+        f.List2->addLines(pending_);
+        pending_.clear();
+    }
+    int count() const { return f.List2->count() + int(pending_.size()); }
+
+private:
+    Form1& f;
+    QStringList pending_;
+};
+
+// The hourglass over the window, the result list and the preview while the search reads.
+class BusyPointers {
+public:
+    explicit BusyPointers(Form1& form) : f(form) {
+        f.setMousePointer(MousePointer::Hourglass);
+        f.List2->setCursor(Qt::WaitCursor);
+        f.RichTextBox2->viewport()->setCursor(Qt::WaitCursor);
+    }
+    ~BusyPointers() {
+        f.RichTextBox2->viewport()->unsetCursor();
+        f.List2->unsetCursor();
+        f.setMousePointer(MousePointer::Default);
+    }
+
+private:
+    Form1& f;
+};
+
+Candidates candidatesOf(const Form1& f) {
+    if (f.MitUnterordnern || f.DatumsFilter)
+        return {Candidates::Source::Walk, f.List1->lines(), f.List1a, {}};
+    const ListBox* list = f.Verfeinert ? f.FileList1 : static_cast<const ListBox*>(f.File1);
+    return {Candidates::Source::Folder, list->lines(), {}, f.File1->folder()};
+}
+
+} // namespace
+
+SearchOutcome TextSearch::Textsuche(WorkTickets::Ticket ticket) {
+    f.TextAuslesen(4);
+    if (!f.DatumsFilter)
+        f.showStatus(QStringLiteral("   STOP mit ESC"));
+    f.List2->show();
+    f.mnuOrdner->setVisible(false);
+    f.List1->hide();
+    f.File1->hide();
+    f.FileList1->hide();
+    f.List2->clear();
+    f.List2a.clear();
+
+    const Candidates candidates = candidatesOf(f);
+    const ContentQuery query(f.Abfrage);
+    Results results(f);
+    int headers = 0;
+    qsizetype current = 0;
+    const qsizetype n = candidates.lines.size();
+    YieldClock refresh(100);
+    const KeepGoing keepGoing = f.keepGoingWhileCurrent(ticket, StopOn::NewerOrEscape, [&] {
+        if (!refresh.due())
+            return;
+        results.show();
+        f.mnuDateiZähler->setText(QString::number(n - current)); // candidates still to do
+        f.mnuName->setText(candidates.lines.value(current));
+    });
+
+    bool complete = true;
+    {
+        const BusyPointers busy(f);
+        for (; current < n; ++current) {
+            if (!keepGoing()) {
+                complete = false;
+                break;
+            }
+            const QString& line = candidates.lines[current];
+            if (candidates.fromWalk() && isHeader(candidates.pathOf(current))) {
+                // The folder before produced no hit: its header goes.
+                if (results.endsInHeader()) {
+                    results.removeLast();
+                    --headers;
+                }
+                results.append(line, &candidates.paths[current]);
+                ++headers;
+                continue;
+            }
+            if (isPictureByName(line))
+                continue;
+            const QString path = candidates.pathOf(current);
+            if (!f.RichTextBox1.LoadFile(path))
+                continue; // gone, locked or a folder: not searched, never a hit
+            const ContentVerdict verdict = f.RichTextBox1.Matches(query, keepGoing);
+            if (verdict == ContentVerdict::Stopped) {
+                complete = false;
+                break;
+            }
+            if (verdict == ContentVerdict::Hit && !line.isEmpty())
+                results.append(line, candidates.fromWalk() ? &candidates.paths[current] : nullptr);
+        }
+        if (!f.isCurrent(ticket))
+            return SearchOutcome::Overtaken;
+        if (complete && results.endsInHeader()) {
+            results.removeLast();
+            --headers;
+        }
+        results.show();
+    }
+    if (complete)
+        f.mnuDateiZähler->setText(countCaption(results.count() - headers));
+
+    // The blank the parser put in front of a leading NOT goes again.
+    if (f.Text4->text().startsWith(u' '))
+        f.Text4->setText(f.Text4->text().mid(1));
+    f.mnuName->setText({});
+    f.Abfrage = {};
+    return complete ? SearchOutcome::Finished : SearchOutcome::Stopped;
+}
+
+void TextSearch::Text4_Change() {
+    if (!f.DatumsFilter) {
+        f.showStatus(QStringLiteral("Textsuche: +und #oder -nicht"));
+        f.hideDateAmounts();
+    }
+    f.CommandSort->hide();
+    if (!f.Text4->text().isEmpty())
+        return; // a search starts from the buttons or Enter, not from typing
+    f.File1->show();
+    f.mnuOrdner->setVisible(true);
+    f.FileList1->hide();
+    f.List1->hide();
+    f.List2->hide();
+    f.mnuDateiZähler->setText(
+        !f.MitUnterordnern && f.File1->count() > 1 ? countCaption(f.File1->count()) : QString());
+}
+
+} // namespace findolin

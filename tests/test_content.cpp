@@ -1,0 +1,220 @@
+#include "platform/read_only_file.h"
+#include "preview/content_loader.h"
+#include "preview/preview_text.h"
+#include "preview/rich_text_buffer.h"
+#include "search/content_match.h"
+#include "testdir.h"
+
+#include <QtTest>
+#include <sys/stat.h>
+#include <utime.h>
+
+using namespace findolin;
+
+namespace {
+
+QString textOf(const ContentLoader& loader, const QString& path) {
+    QString text;
+    const auto failure = loader.readText(path, [&](QStringView piece) {
+        text += piece;
+        return true;
+    });
+    return failure ? QStringLiteral("<unreadable>") : text;
+}
+
+ContentVerdict verdict(const QString& path, const QString& textQuery) {
+    const ContentLoader loader;
+    return ContentQuery(TextAuslesen(withBlankBeforeLeadingNot(textQuery))).test(loader, path);
+}
+
+} // namespace
+
+class TestContent : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void kindsAreToldByContent();
+    void textInEveryEncoding_data();
+    void textInEveryEncoding();
+    void richTextLosesItsMarkup();
+    void binaryFilesGiveTheirRuns();
+    void queryAgainstContent_data();
+    void queryAgainstContent();
+    void termAcrossPieceBoundaries();
+    void unreadableIsNeverAHit();
+    void findGivesPositions();
+    void readingLeavesAccessTimeAlone();
+    void previewKeepsFormattingAndCutsLargeFiles();
+    void picturesByName();
+};
+
+void TestContent::kindsAreToldByContent() {
+    QCOMPARE(contentKindOf("{\\rtf1\\ansi x}"), ContentKind::RichText);
+    QCOMPARE(contentKindOf("%PDF-1.4\n"), ContentKind::Pdf);
+    QCOMPARE(contentKindOf(QByteArray("PK\x03\x04rest", 8)), ContentKind::ZipContainer);
+    QCOMPARE(contentKindOf(QByteArray("\xd0\xcf\x11\xe0\x00\x00", 6)), ContentKind::Binary);
+    QCOMPARE(contentKindOf("Sehr geehrte Damen"), ContentKind::PlainText);
+    QCOMPARE(contentKindOf(QByteArray("\xff\xfeH\x00", 4)), ContentKind::PlainText);
+}
+
+void TestContent::textInEveryEncoding_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    const QString words = QStringLiteral("Größe Bürostuhl");
+    QTest::newRow("Windows-1252") << QByteArray("Gr\xf6\xdf"
+                                                "e B\xfcrostuhl")
+                                  << words;
+    QTest::newRow("UTF-8") << words.toUtf8() << words;
+    QTest::newRow("UTF-8 with BOM") << QByteArray("\xef\xbb\xbf") + words.toUtf8() << words;
+    QByteArray le("\xff\xfe", 2);
+    for (QChar c : words)
+        le += QByteArray(1, char(c.unicode() & 0xff)) + QByteArray(1, char(c.unicode() >> 8));
+    QTest::newRow("UTF-16LE") << le << words;
+}
+
+void TestContent::textInEveryEncoding() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    TestDir dir;
+    const QString path = dir.file("brief.txt", bytes);
+    QCOMPARE(textOf(ContentLoader(), path), text);
+    QCOMPARE(verdict(path, QStringLiteral("GRÖSSE#bürostuhl")), ContentVerdict::Hit);
+}
+
+void TestContent::richTextLosesItsMarkup() {
+    TestDir dir;
+    const QString path = dir.file(
+        "brief.rtf", "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Die Rech\\b nung\\b0  f\\'fcr "
+                     "M\\'e4rz\\par}");
+    QCOMPARE(textOf(ContentLoader(), path), QStringLiteral("Die Rechnung für März\n"));
+    QCOMPARE(verdict(path, "rechnung+märz"), ContentVerdict::Hit);
+    QCOMPARE(verdict(path, "Arial"), ContentVerdict::Miss); // the font table is not text
+}
+
+void TestContent::binaryFilesGiveTheirRuns() {
+    TestDir dir;
+    QByteArray ole("\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1", 8);
+    ole += QByteArray(600, '\0') + "Angebot 600 MHz" + QByteArray(40, '\x01');
+    for (char c : QByteArray("Rechnung"))
+        ole += QByteArray(1, c) + QByteArray(1, '\0');
+    ole += QByteArray(100, '\0');
+    const QString path = dir.file("alt.doc", ole);
+    QCOMPARE(verdict(path, "600 mhz"), ContentVerdict::Hit);
+    QCOMPARE(verdict(path, "rechnung"), ContentVerdict::Hit);
+    QCOMPARE(verdict(path, "MHzRechnung"), ContentVerdict::Miss); // runs never run together
+}
+
+void TestContent::queryAgainstContent_data() {
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<bool>("hit");
+    // The document: "Angebot PC 600 MHz, 64 MB. Entwurf"
+    QTest::newRow("one term, other case") << "mhz" << true;
+    QTest::newRow("AND") << "600+MHz+64+MB" << true;
+    QTest::newRow("AND, one missing") << "600+MHz+128" << false;
+    QTest::newRow("OR, second group") << "733MHz#600 MHz" << true;
+    QTest::newRow("NOT excludes") << "600#733-Entwurf" << false;
+    QTest::newRow("only NOT, with its blank") << "-Entwurf" << false;
+    QTest::newRow("only NOT of a missing word") << "-Rechnung" << true;
+    QTest::newRow("empty OR group") << "733MHz#" << true;
+    QTest::newRow("empty OR group still excluded") << "733MHz#-angebot" << false;
+    QTest::newRow("empty NOT term excludes all") << "a--b" << false;
+}
+
+void TestContent::queryAgainstContent() {
+    QFETCH(QString, query);
+    QFETCH(bool, hit);
+    TestDir dir;
+    const QString path = dir.file("angebot.txt", "Angebot PC 600 MHz, 64 MB. Entwurf");
+    QCOMPARE(verdict(path, query), hit ? ContentVerdict::Hit : ContentVerdict::Miss);
+}
+
+void TestContent::termAcrossPieceBoundaries() {
+    TestDir dir;
+    // Terms straddling the file's read pieces and the scanner's search windows.
+    for (qsizetype cut :
+         {ContentLoader::kPieceBytes, qsizetype(64 * 1024), qsizetype(3 * 64 * 1024 + 5)}) {
+        QByteArray bytes(cut + 100'000, 'x');
+        bytes.replace(cut - 4, 10, "Rechnung99");
+        const QString path = dir.file(QStringLiteral("gross%1.txt").arg(cut), bytes);
+        QCOMPARE(verdict(path, "rechnung99"), ContentVerdict::Hit);
+        const ContentLoader loader;
+        RichTextBuffer buffer(loader);
+        QVERIFY(buffer.LoadFile(path));
+        QCOMPARE(buffer.Find("Rechnung99"), cut - 4);
+    }
+    // The same with a multi-byte sequence split by the piece boundary.
+    QByteArray bytes(ContentLoader::kPieceBytes - 1, 'x');
+    bytes += QStringLiteral("Größe").toUtf8();
+    QCOMPARE(verdict(dir.file("utf8.txt", bytes), "größe"), ContentVerdict::Hit);
+}
+
+void TestContent::unreadableIsNeverAHit() {
+    TestDir dir;
+    const ContentLoader loader;
+    RichTextBuffer buffer(loader);
+    QVERIFY(buffer.LoadFile(dir.file("a.txt", "Angebot")));
+    QCOMPARE(buffer.Find("angebot"), 0);
+    // Neither a missing file nor a folder leaves the document before in the buffer.
+    QVERIFY(!buffer.LoadFile(dir.path("fehlt.txt")));
+    QCOMPARE(buffer.Find("angebot"), -1);
+    QCOMPARE(buffer.Matches(ContentQuery(TextAuslesen(u"angebot"))), ContentVerdict::Unreadable);
+    QVERIFY(!buffer.LoadFile(dir.folder("ordner.txt")));
+    QCOMPARE(buffer.Find("angebot"), -1);
+    QCOMPARE(verdict(dir.path("ordner.txt"), "#"), ContentVerdict::Unreadable);
+}
+
+void TestContent::findGivesPositions() {
+    TestDir dir;
+    const ContentLoader loader;
+    RichTextBuffer buffer(loader);
+    QVERIFY(buffer.LoadFile(dir.file("a.txt", "Der B\xfcrostuhl im B\xdcRO")));
+    QCOMPARE(buffer.Find(QStringLiteral("büro")), 4);
+    QCOMPARE(buffer.Find(QStringLiteral("STUHL")), 8);
+    QCOMPARE(buffer.Find(QStringLiteral("Tisch")), -1);
+    QCOMPARE(buffer.Find(QString()), 0);
+}
+
+void TestContent::readingLeavesAccessTimeAlone() {
+    TestDir dir;
+    const QString path = dir.file("alt.txt", "Angebot");
+    const QByteArray name = QFile::encodeName(path);
+    const time_t twoDaysAgo = time(nullptr) - 2 * 24 * 3600;
+    utimbuf times{twoDaysAgo, twoDaysAgo - 3600};
+    QCOMPARE(utime(name.constData(), &times), 0);
+    QCOMPARE(verdict(path, "angebot"), ContentVerdict::Hit);
+    struct stat st;
+    QCOMPARE(stat(name.constData(), &st), 0);
+    if (st.st_uid != geteuid() && geteuid() != 0)
+        QSKIP("only the owner may read without touching the access time");
+    QCOMPARE(st.st_atime, twoDaysAgo);
+    QCOMPARE(st.st_mtime, twoDaysAgo - 3600);
+}
+
+void TestContent::previewKeepsFormattingAndCutsLargeFiles() {
+    TestDir dir;
+    const ContentLoader loader;
+    const auto rtf = previewText(
+        loader, dir.file("a.rtf", "{\\rtf1 normal \\b fett\\b0 \\i schr\\'e4g\\i0 <x>}"));
+    QVERIFY(rtf);
+    QVERIFY(!rtf->cut);
+    QVERIFY(rtf->html.contains(u"<span style=\"font-weight:bold;\">fett</span>"));
+    QVERIFY(rtf->html.contains(QStringLiteral("<span style=\"font-style:italic;\">schräg</span>")));
+    QVERIFY(rtf->html.contains(u"&lt;x&gt;"));
+
+    const auto large = previewText(loader, dir.file("b.txt", QByteArray(5000, 'a')), 1000);
+    QVERIFY(large->cut);
+    QVERIFY(large->html.contains(QString(1000, u'a')));
+    QVERIFY(!large->html.contains(QString(1001, u'a')));
+    QVERIFY(large->html.contains(QStringLiteral("gekürzt")));
+    QCOMPARE(previewText(loader, dir.path("fehlt")).error(), OsError::NotFound);
+}
+
+void TestContent::picturesByName() {
+    QVERIFY(isPictureByName(u"Foto.JPG"));
+    QVERIFY(isPictureByName(u"logo.gif.bak"));
+    QVERIFY(isPictureByName(u"Plan.cdr"));
+    QVERIFY(!isPictureByName(u"Angebot.doc"));
+    QVERIFY(!isPictureByName(u"jpg-Liste.txt"));
+}
+
+QTEST_GUILESS_MAIN(TestContent)
+#include "test_content.moc"

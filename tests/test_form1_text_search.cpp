@@ -1,0 +1,208 @@
+#include "form1_fixture.h"
+#include "platform/list_box.h"
+#include "search/file_list_box.h"
+#include "search/query_line_edit.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPushButton>
+#include <QTimer>
+
+using namespace findolin;
+
+class TestForm1TextSearch : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void walkResultKeepsOnlyFoldersWithHits();
+    void onlyNotQueryGetsItsBlankAndLosesItAgain();
+    void folderListAndRefinedListGiveBareNames();
+    void picturesAreSkippedAndEmptyGroupFindsTheRest();
+    void vanishedCandidateIsNoHit();
+    void escapeKeepsTheHitsSoFar();
+    void clearingTheTextQueryShowsTheFolderAgain();
+    void pdfMadeHereIsFoundByItsText();
+};
+
+namespace {
+
+QString header(const QString& folder) {
+    return ">>>[" + folder + "]";
+}
+
+void search(Form1& form, const QString& folder, const QString& name, const QString& text) {
+    form.Text2->setText(folder);
+    form.Text1->setText(name);
+    form.Text4->setText(text);
+    form.Command1->click();
+}
+
+} // namespace
+
+void TestForm1TextSearch::initTestCase() {
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+}
+
+void TestForm1TextSearch::walkResultKeepsOnlyFoldersWithHits() {
+    TestHome home;
+    home.file("akten/a/eins.txt", "nichts");
+    home.file("akten/b/zwei.txt", "Angebot 600 MHz");
+    home.file("akten/b/drei.txt", "Angebot 733 mhz");
+    home.file("akten/b/vier.txt", "Rechnung");
+    home.file("akten/c/fuenf.txt", "auch nichts");
+    const auto form = startForm1();
+    search(*form, home.path("akten"), "txt", "600+MHz#733");
+
+    QVERIFY(form->List2->isVisible());
+    QVERIFY(!form->List1->isVisible());
+    QCOMPARE(form->List2->lines(),
+             (QStringList{header(home.path("akten/b")), "drei.txt", "zwei.txt"}));
+    QCOMPARE(form->List2a, (QStringList{header(home.path("akten/b")), home.path("akten/b/drei.txt"),
+                                        home.path("akten/b/zwei.txt")}));
+    QCOMPARE(form->mnuDateiZähler->text(), QStringLiteral("2 Dateien"));
+    QCOMPARE(form->Label3->text(), QStringLiteral("® Trellwin"));
+    QCOMPARE(form->mnuName->text(), QString());
+    QCOMPARE(form->mousePointer(), MousePointer::Default);
+    QVERIFY(form->Abfrage == ParsedQuery{});
+
+    // Hits in no folder: nothing at all, "0 Dateien".
+    form->Text4->setText("Zeppelin");
+    form->Command1->click();
+    QCOMPARE(form->List2->count(), 0);
+    QCOMPARE(form->mnuDateiZähler->text(), QStringLiteral("0 Dateien"));
+}
+
+void TestForm1TextSearch::onlyNotQueryGetsItsBlankAndLosesItAgain() {
+    TestHome home;
+    home.file("akten/x/brief.txt", "Sehr geehrte Damen");
+    home.file("akten/x/entwurf.txt", "Entwurf eines Briefes");
+    home.file("akten/x/einwort.txt", "Einwort");
+    const auto form = startForm1();
+    QStringList seen;
+    QObject::connect(form->Text4, &QLineEdit::textChanged, form.get(),
+                     [&](const QString& text) { seen << text; });
+    search(*form, home.path("akten"), "txt", "-entwurf");
+    QVERIFY(seen.contains(" -entwurf"));
+    QCOMPARE(form->Text4->text(), QStringLiteral("-entwurf"));
+    // Documents with a blank and without the word.
+    QCOMPARE(form->List2->lines(), (QStringList{header(home.path("akten/x")), "brief.txt"}));
+    QCOMPARE(form->mnuDateiZähler->text(), QStringLiteral("1 Datei"));
+}
+
+void TestForm1TextSearch::folderListAndRefinedListGiveBareNames() {
+    TestHome home;
+    home.file("akten/Brief 2003.txt", "Umzug nach Köln");
+    home.file("akten/Brief 2004.txt", "UMZUG nach Bonn");
+    home.file("akten/Notiz.txt", "kein umzug");
+    const auto form = startForm1();
+
+    search(*form, home.path("akten"), "Brief", QStringLiteral("umzug+köln#BONN"));
+    QVERIFY(!form->Verfeinert);
+    QCOMPARE(form->List2->lines(), (QStringList{"Brief 2003.txt", "Brief 2004.txt"}));
+    QVERIFY(form->List2a.isEmpty());
+
+    form->Text1->setText("Brief+2004");
+    form->Command1->click();
+    QVERIFY(form->Verfeinert);
+    QCOMPARE(form->List2->lines(), QStringList{"Brief 2004.txt"});
+    QCOMPARE(form->mnuDateiZähler->text(), QStringLiteral("1 Datei"));
+}
+
+void TestForm1TextSearch::picturesAreSkippedAndEmptyGroupFindsTheRest() {
+    TestHome home;
+    home.file("akten/foto.JPG", "Angebot");
+    home.file("akten/logo.gif.bak", "Angebot");
+    home.file("akten/brief.doc", "Angebot");
+    home.file("akten/leer.txt", "");
+    const auto form = startForm1();
+    search(*form, home.path("akten"), "", "angebot");
+    QCOMPARE(form->List2->lines(), QStringList{"brief.doc"});
+    // A last group without terms lets every document pass that is read at all.
+    form->Text4->setText("Zeppelin#");
+    form->Command1->click();
+    QCOMPARE(form->List2->lines(), (QStringList{"brief.doc", "leer.txt"}));
+}
+
+void TestForm1TextSearch::vanishedCandidateIsNoHit() {
+    TestHome home;
+    home.file("akten/a.txt", "Angebot");
+    home.file("akten/b.txt", "Angebot");
+    const auto form = startForm1();
+    search(*form, home.path("akten"), "txt", "");
+    QCOMPARE(form->File1->count(), 2);
+    // b.txt goes after the name search listed it; the search right after must not find it
+    // with the text of a.txt still at hand.
+    QFile::remove(home.path("akten/b.txt"));
+    form->Text4->setText("angebot");
+    form->Textsuche(form->beginWork());
+    QCOMPARE(form->List2->lines(), QStringList{"a.txt"});
+}
+
+void TestForm1TextSearch::escapeKeepsTheHitsSoFar() {
+    TestHome home;
+    for (int i = 0; i < 60; ++i)
+        home.file(QStringLiteral("akten/%1/brief.txt").arg(i, 2, 10, QChar(u'0')), "Angebot");
+    const auto form = startForm1();
+    form->Text2->setText(home.path("akten"));
+    form->Text1->setText("brief");
+    form->Text4->setText("angebot");
+    form->yieldIntervalMs = 0;
+    // The walk takes one turn per folder; the text search comes after it.
+    auto turns = std::make_shared<int>(0);
+    auto* timer = new QTimer(form.get());
+    QObject::connect(timer, &QTimer::timeout, form.get(), [&, timer, turns] {
+        if (form->List2->isVisible() && ++*turns == 30) {
+            timer->stop();
+            QTest::keyClick(form->Text4, Qt::Key_Escape);
+        }
+    });
+    timer->start(0);
+    form->Command1->click();
+
+    QVERIFY(form->Abbruch);
+    const qsizetype lines = form->List2->count();
+    QVERIFY2(lines > 0 && lines < 120, qPrintable(QString::number(lines)));
+    QCOMPARE(form->List2a.size(), lines);
+    QCOMPARE(form->mnuName->text(), QString());
+    QCOMPARE(form->mousePointer(), MousePointer::Default);
+    QVERIFY(form->Abfrage == ParsedQuery{});
+}
+
+void TestForm1TextSearch::clearingTheTextQueryShowsTheFolderAgain() {
+    TestHome home;
+    home.file("akten/a.txt", "x");
+    home.file("akten/b.txt", "x");
+    const auto form = startForm1();
+    search(*form, home.path("akten"), "", "x");
+    QVERIFY(form->List2->isVisible());
+    form->Text4->clear();
+    QVERIFY(form->File1->isVisible());
+    QVERIFY(!form->List2->isVisible());
+    QCOMPARE(form->mnuDateiZähler->text(), QStringLiteral("2 Dateien"));
+    QCOMPARE(form->Label3->text(), QStringLiteral("Textsuche: +und #oder -nicht"));
+}
+
+void TestForm1TextSearch::pdfMadeHereIsFoundByItsText() {
+    TestHome home;
+    const QString pdf = home.path("akten/katalog.pdf");
+    QDir().mkpath(home.path("akten"));
+    {
+        QPdfWriter writer(pdf);
+        QPainter painter(&writer);
+        painter.setFont(QFont(QStringLiteral("DejaVu Sans"), 12));
+        painter.drawText(QPointF(200, 400), QStringLiteral("Prozessor 733 MHz, Größe 64 MB"));
+    }
+    home.file("akten/anderes.pdf", "%PDF-1.4 kaputt, aber mit MHz darin");
+    const auto form = startForm1();
+    search(*form, home.path("akten"), "pdf", QStringLiteral("733+größe"));
+    QCOMPARE(form->List2->lines(), QStringList{"katalog.pdf"});
+    // A broken PDF still gives its printable bytes.
+    form->Text4->setText("mhz+kaputt");
+    form->Command1->click();
+    QCOMPARE(form->List2->lines(), QStringList{"anderes.pdf"});
+}
+
+QTEST_MAIN(TestForm1TextSearch)
+#include "test_form1_text_search.moc"

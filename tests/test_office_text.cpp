@@ -1,0 +1,378 @@
+#include "preview/office_text.h"
+#include "testdir.h"
+
+#include <QBuffer>
+#include <QtTest>
+#include <quazip.h>
+#include <quazipfile.h>
+
+using namespace findolin;
+
+namespace {
+
+using Members = QList<std::pair<QString, QByteArray>>;
+
+const QString kXmlDecl = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
+const QString kWordNs =
+    QStringLiteral(" xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\""
+                   " xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\"");
+const QString kSheetNs =
+    QStringLiteral(" xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"");
+const QString kSlideNs =
+    QStringLiteral(" xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\""
+                   " xmlns:p=\"http://schemas.openxmlformats.org/presentationml/2006/main\"");
+const QString kOdfNs =
+    QStringLiteral(" xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\""
+                   " xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\""
+                   " xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\""
+                   " xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\""
+                   " xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\""
+                   " xmlns:presentation=\"urn:oasis:names:tc:opendocument:xmlns:presentation:1.0\""
+                   " xmlns:number=\"urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0\"");
+
+QByteArray wordPart(const QString& root, const QString& content) {
+    return (kXmlDecl + "<w:" + root + kWordNs + ">" + content + "</w:" + root + ">").toUtf8();
+}
+QByteArray wordBody(const QString& body) {
+    return wordPart(QStringLiteral("document"), "<w:body>" + body + "</w:body>");
+}
+QString para(const QString& text) {
+    return "<w:p><w:r><w:t>" + text + "</w:t></w:r></w:p>";
+}
+QByteArray slide(const QString& text) {
+    return (kXmlDecl + "<p:sld" + kSlideNs + "><p:cSld><p:spTree><p:sp><p:txBody><a:p><a:r><a:t>" +
+            text + "</a:t></a:r></a:p></p:txBody></p:sp></p:spTree></p:cSld></p:sld>")
+        .toUtf8();
+}
+QByteArray odfContent(const QString& body) {
+    return (kXmlDecl + "<office:document-content" + kOdfNs +
+            "><office:automatic-styles><number:number-style style:name=\"N1\"><number:text>EUR"
+            "</number:text></number:number-style></office:automatic-styles><office:body>" +
+            body + "</office:body></office:document-content>")
+        .toUtf8();
+}
+
+// A zip of the members, as an office program writes it; `stored` leaves the XML readable in the
+// bytes so that tests can damage it.
+QByteArray zipped(const Members& members, bool stored = false) {
+    QBuffer buffer;
+    buffer.open(QIODevice::ReadWrite);
+    QuaZip zip(&buffer);
+    zip.setAutoClose(false);
+    if (!zip.open(QuaZip::mdCreate))
+        qFatal("cannot create a zip");
+    for (const auto& [name, data] : members) {
+        QuaZipFile file(&zip);
+        if (!file.open(QIODevice::WriteOnly, QuaZipNewInfo(name), nullptr, 0,
+                       stored ? 0 : Z_DEFLATED) ||
+            file.write(data) != data.size())
+            qFatal("cannot write %s", qPrintable(name));
+        file.close();
+    }
+    zip.close();
+    return buffer.data();
+}
+
+QByteArray docx(const QByteArray& document) {
+    return zipped({{"[Content_Types].xml", "<Types/>"}, {"word/document.xml", document}});
+}
+
+struct Extracted {
+    bool ok = false;
+    QString text;
+    int pieces = 0;
+};
+
+// Reads the bytes as a file; the sink refuses more after `stopAfter` pieces.
+Extracted extract(const QByteArray& bytes, int stopAfter = -1) {
+    TestDir dir;
+    QFile file(dir.file("document", bytes));
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot open the document");
+    Extracted result;
+    result.ok = readOfficeText(file, [&](QStringView piece) {
+        result.text += piece;
+        return ++result.pieces != stopAfter;
+    });
+    return result;
+}
+
+} // namespace
+
+class TestOfficeText : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void looksLikeZip_data();
+    void looksLikeZip();
+
+    void wordText_data();
+    void wordText();
+    void wordHeadersFootersAndNotesFollowTheBody();
+    void spreadsheetValuesWithoutSharedIndices();
+    void slidesInNumericOrderThenNotes();
+    void openDocumentText_data();
+    void openDocumentText();
+    void openDocumentHeadersButNoStyleText();
+
+    void stopsWhenTheSinkSaysSo();
+    void readsAnyDeviceAndLeavesItOpen();
+    void notOfficeDocuments_data();
+    void notOfficeDocuments();
+    void damagedDocuments_data();
+    void damagedDocuments();
+};
+
+void TestOfficeText::looksLikeZip_data() {
+    QTest::addColumn<QByteArray>("head");
+    QTest::addColumn<bool>("expected");
+    QTest::newRow("zip") << QByteArray("PK\x03\x04\x14\x00", 6) << true;
+    QTest::newRow("exactly the signature") << QByteArray("PK\x03\x04", 4) << true;
+    QTest::newRow("empty zip ends only") << QByteArray("PK\x05\x06", 4) << false;
+    QTest::newRow("too short") << QByteArray("PK\x03") << false;
+    QTest::newRow("empty") << QByteArray() << false;
+    QTest::newRow("pdf") << QByteArray("%PDF-1.7") << false;
+}
+
+void TestOfficeText::looksLikeZip() {
+    QFETCH(QByteArray, head);
+    QFETCH(bool, expected);
+    QCOMPARE(findolin::looksLikeZip(head), expected);
+}
+
+void TestOfficeText::wordText_data() {
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("runs of a word join") << "<w:p><w:r><w:t>Rech</w:t></w:r><w:r><w:rPr><w:b/>"
+                                            "</w:rPr><w:t>nung</w:t></w:r></w:p>"
+                                         << "Rechnung\n";
+    QTest::newRow("paragraphs, umlauts") << para("Größe") + para("Maß") << "Größe\nMaß\n";
+    QTest::newRow("tab in a run, not tab stops")
+        << "<w:p><w:pPr><w:tabs><w:tab w:val=\"left\" w:pos=\"720\"/></w:tabs></w:pPr>"
+           "<w:r><w:t>a</w:t><w:tab/><w:t>b</w:t></w:r></w:p>"
+        << "a\tb\n";
+    QTest::newRow("line break") << "<w:p><w:r><w:t>a</w:t><w:br/><w:t>b</w:t></w:r></w:p>"
+                                << "a\nb\n";
+    QTest::newRow("empty paragraph keeps its line")
+        << para("a") + "<w:p/>" + para("b") << "a\n\nb\n";
+    QTest::newRow("field codes are not text")
+        << "<w:p><w:r><w:instrText> PAGE </w:instrText></w:r><w:r><w:t>3</w:t></w:r></w:p>"
+        << "3\n";
+    QTest::newRow("deleted and moved-away text are not text")
+        << "<w:p><w:del><w:r><w:delText>alt</w:delText></w:r></w:del><w:moveFrom><w:r><w:t>weg"
+           "</w:t></w:r></w:moveFrom><w:ins><w:r><w:t>neu</w:t></w:r></w:ins></w:p>"
+        << "neu\n";
+    QTest::newRow("table rows and cells")
+        << "<w:tbl><w:tr><w:tc>" + para("A") + "</w:tc><w:tc>" + para("B") +
+               "</w:tc></w:tr><w:tr><w:tc>" + para("C") + para("C2") + "</w:tc><w:tc>" + para("D") +
+               "</w:tc></w:tr></w:tbl>" + para("danach")
+        << "A\tB\nC\nC2\tD\ndanach\n";
+    QTest::newRow("text box once, on its own line")
+        << "<w:p><w:r><w:t>vor</w:t></w:r><w:r><mc:AlternateContent><mc:Choice Requires=\"wps\">"
+           "<w:txbxContent>" +
+               para("Feld") + "</w:txbxContent></mc:Choice><mc:Fallback><w:pict><w:txbxContent>" +
+               para("Feld") +
+               "</w:txbxContent></w:pict></mc:Fallback></mc:AlternateContent></w:r></w:p>"
+        << "vor\nFeld\n\n";
+}
+
+void TestOfficeText::wordText() {
+    QFETCH(QString, body);
+    QFETCH(QString, expected);
+    const Extracted result = extract(docx(wordBody(body)));
+    QVERIFY(result.ok);
+    QCOMPARE(result.text, expected);
+}
+
+void TestOfficeText::wordHeadersFootersAndNotesFollowTheBody() {
+    // Notes parts start with the separator lines drawn above the notes.
+    const auto notes = [](const QString& root, const QString& text) {
+        const QString note = root.chopped(1);
+        return wordPart(root, "<w:" + note +
+                                  " w:type=\"separator\" w:id=\"-1\"><w:p><w:r>"
+                                  "<w:separator/></w:r></w:p></w:" +
+                                  note + "><w:" + note + " w:id=\"1\">" + para(text) +
+                                  "</w:" + note + ">");
+    };
+    const Extracted result = extract(zipped({
+        {"word/endnotes.xml", notes("endnotes", "Endnote")},
+        {"word/footer1.xml", wordPart("ftr", para("Fuß"))},
+        {"word/header2.xml", wordPart("hdr", para("Kopf zwei"))},
+        {"word/header1.xml", wordPart("hdr", para("Kopf eins"))},
+        {"word/footnotes.xml", notes("footnotes", "Fußnote")},
+        {"word/styles.xml", wordPart("styles", "<w:style><w:name w:val=\"Normal\"/></w:style>")},
+        {"word/document.xml", wordBody(para("Text"))},
+    }));
+    QVERIFY(result.ok);
+    QCOMPARE(result.text, "Text\nKopf eins\nKopf zwei\nFuß\nFußnote\nEndnote\n");
+}
+
+void TestOfficeText::spreadsheetValuesWithoutSharedIndices() {
+    const QString strings = "<sst" + kSheetNs +
+                            "><si><t>Kunde</t></si><si><r><t>Mül</t></r><r><rPr><b/></rPr><t>ler"
+                            "</t></r><rPh><t>ミュラー</t></rPh></si></sst>";
+    const QString sheet = "<worksheet" + kSheetNs +
+                          "><sheetData><row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\">"
+                          "<v>1234.5</v></c></row><row r=\"2\"><c r=\"A2\" t=\"s\"><v>1</v></c>"
+                          "<c r=\"B2\" t=\"inlineStr\"><is><t>Inline</t></is></c><c r=\"C2\">"
+                          "<f>SUM(B1)</f><v>77</v></c></row></sheetData></worksheet>";
+    const Extracted result = extract(zipped({{"xl/worksheets/sheet1.xml", sheet.toUtf8()},
+                                             {"xl/sharedStrings.xml", strings.toUtf8()}}));
+    QVERIFY(result.ok);
+    QCOMPARE(result.text, "Kunde\nMüller\n\t1234.5\n\tInline\t77\n");
+}
+
+void TestOfficeText::slidesInNumericOrderThenNotes() {
+    const Extracted result = extract(zipped({
+        {"ppt/notesSlides/notesSlide1.xml", slide("Notiz")},
+        {"ppt/slides/slide10.xml", slide("Zehn")},
+        {"ppt/slides/_rels/slide1.xml.rels", "<Relationships/>"},
+        {"ppt/slides/slide2.xml", slide("Zwei")},
+        {"ppt/slides/slide1.xml", slide("Eins")},
+        {"ppt/slideLayouts/slideLayout1.xml", slide("Titel hinzufügen")},
+    }));
+    QVERIFY(result.ok);
+    QCOMPARE(result.text, "Eins\nZwei\nZehn\nNotiz\n");
+}
+
+void TestOfficeText::openDocumentText_data() {
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("span inside a word, blanks, umlauts")
+        << "<office:text><text:h>Über</text:h><text:p>Rech<text:span text:style-name=\"T1\">nung"
+           "</text:span> Nr.<text:s text:c=\"3\"/>7<text:s/>!</text:p></office:text>"
+        << "Über\nRechnung Nr.   7 !\n";
+    QTest::newRow("tab and line break") << "<text:p>a<text:tab/>b<text:line-break/>c</text:p>"
+                                        << "a\tb\nc\n";
+    QTest::newRow("white space collapses")
+        << "<office:text>\n  <text:p>\n   viel    Platz</text:p>\n</office:text>"
+        << "viel Platz\n";
+    QTest::newRow("comments and tracked deletions are not text")
+        << "<text:tracked-changes><text:changed-region><text:deletion><text:p>alt</text:p>"
+           "</text:deletion></text:changed-region></text:tracked-changes><text:p>neu<office:"
+           "annotation><text:p>Kommentar</text:p></office:annotation></text:p>"
+        << "neu\n";
+    QTest::newRow("spreadsheet rows and cells")
+        << "<office:spreadsheet><table:table><table:table-row><table:table-cell><text:p>A</text:p>"
+           "</table:table-cell><table:table-cell office:value=\"2\"><text:p>2</text:p>"
+           "</table:table-cell></table:table-row><table:table-row><table:table-cell/>"
+           "<table:table-cell><text:p>B</text:p></table:table-cell></table:table-row>"
+           "</table:table></office:spreadsheet>"
+        << "A\t2\n\tB\n";
+    QTest::newRow("table after a paragraph, first cell empty")
+        << "<text:p>vor</text:p><table:table><table:table-row><table:table-cell/><table:table-cell>"
+           "<text:p>B</text:p></table:table-cell></table:table-row></table:table>"
+        << "vor\n\tB\n";
+}
+
+void TestOfficeText::openDocumentText() {
+    QFETCH(QString, body);
+    QFETCH(QString, expected);
+    const Extracted result =
+        extract(zipped({{"mimetype", "application/vnd.oasis.opendocument.text"},
+                        {"content.xml", odfContent(body)}}));
+    QVERIFY(result.ok);
+    QCOMPARE(result.text, expected);
+}
+
+void TestOfficeText::openDocumentHeadersButNoStyleText() {
+    const QString styles =
+        kXmlDecl + "<office:document-styles" + kOdfNs +
+        "><office:styles><number:date-style style:name=\"D1\"><number:day/><number:text>."
+        "</number:text></number:date-style></office:styles><office:master-styles>"
+        "<style:master-page style:name=\"Standard\"><draw:frame presentation:class=\"title\">"
+        "<draw:text-box><text:p>Titelformat bearbeiten</text:p></draw:text-box></draw:frame>"
+        "<style:header><text:p>Kopfzeile</text:p>"
+        "</style:header><style:footer><text:p>Fußzeile</text:p></style:footer></style:master-page>"
+        "</office:master-styles></office:document-styles>";
+    const Extracted result = extract(
+        zipped({{"styles.xml", styles.toUtf8()},
+                {"content.xml", odfContent("<office:text><text:p>Text</text:p></office:text>")}}));
+    QVERIFY(result.ok);
+    QCOMPARE(result.text, "Text\nKopfzeile\nFußzeile\n");
+}
+
+void TestOfficeText::stopsWhenTheSinkSaysSo() {
+    QString body;
+    for (int i = 0; i < 3000; ++i)
+        body += para(QStringLiteral("Absatz Nummer %1 mit etwas Text").arg(i));
+    const QByteArray bytes = zipped({{"word/document.xml", wordBody(body)},
+                                     {"word/header1.xml", wordPart("hdr", para("Kopf"))}});
+
+    const Extracted whole = extract(bytes);
+    QVERIFY(whole.ok);
+    QVERIFY(whole.text.endsWith("Absatz Nummer 2999 mit etwas Text\nKopf\n"));
+    // Pieces are batched, not one per run or paragraph.
+    QVERIFY2(whole.pieces > 2 && whole.pieces < 100, qPrintable(QString::number(whole.pieces)));
+
+    for (int stopAfter : {1, 2}) {
+        const Extracted part = extract(bytes, stopAfter);
+        QVERIFY(part.ok);
+        QCOMPARE(part.pieces, stopAfter);
+        QVERIFY(whole.text.startsWith(part.text));
+        QVERIFY(!part.text.contains("Kopf"));
+    }
+}
+
+void TestOfficeText::readsAnyDeviceAndLeavesItOpen() {
+    QByteArray bytes = docx(wordBody(para("im Speicher")));
+    QBuffer buffer(&bytes);
+    QVERIFY(buffer.open(QIODevice::ReadOnly));
+    QString text;
+    QVERIFY(readOfficeText(buffer, [&](QStringView piece) { return text += piece, true; }));
+    QCOMPARE(text, "im Speicher\n");
+    QVERIFY(buffer.isOpen());
+}
+
+void TestOfficeText::notOfficeDocuments_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("plain text") << QByteArray("Rechnung\n");
+    QTest::newRow("empty file") << QByteArray();
+    QTest::newRow("zip signature only") << QByteArray("PK\x03\x04", 4);
+    QTest::newRow("zip of other files") << zipped({{"readme.txt", "Rechnung"}});
+    QTest::newRow("word folder without the document")
+        << zipped({{"word/styles.xml", wordPart("styles", para("Rechnung"))}});
+}
+
+void TestOfficeText::notOfficeDocuments() {
+    QFETCH(QByteArray, bytes);
+    const Extracted result = extract(bytes);
+    QVERIFY(!result.ok);
+    QCOMPARE(result.pieces, 0);
+}
+
+void TestOfficeText::damagedDocuments_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("expectedOk");
+    QTest::addColumn<QString>("textStart");
+
+    QString body;
+    for (int i = 0; i < 500; ++i)
+        body += para(QString::number(i * 7919 % 1013) + " Zeile " + QString::number(i));
+    const QByteArray good = docx(wordBody(body));
+    QTest::newRow("cut in half") << good.left(good.size() / 2) << false << "";
+    QTest::newRow("directory cut off") << good.chopped(10) << false << "";
+    QByteArray overwritten = good;
+    overwritten.replace(good.size() / 4, good.size() / 4, QByteArray(good.size() / 4, '\xff'));
+    QTest::newRow("compressed text overwritten") << overwritten << true << "";
+
+    QByteArray brokenXml =
+        zipped({{"word/document.xml", wordBody(para("Vorher") + para("Nachher"))}},
+               /*stored=*/true);
+    brokenXml.replace("<w:t>Nachher", "<w:t<Nachher"); // same length, offsets stay
+    QTest::newRow("broken XML keeps the text before") << brokenXml << true << "Vorher\n";
+}
+
+void TestOfficeText::damagedDocuments() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, expectedOk);
+    QFETCH(QString, textStart);
+    const Extracted result = extract(bytes);
+    QCOMPARE(result.ok, expectedOk);
+    if (!result.ok)
+        QCOMPARE(result.pieces, 0);
+    QCOMPARE(result.text.left(textStart.size()), textStart);
+    QVERIFY(!result.text.contains("Nachher"));
+}
+
+QTEST_GUILESS_MAIN(TestOfficeText)
+#include "test_office_text.moc"
