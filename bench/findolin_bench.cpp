@@ -1,7 +1,7 @@
 // Times Findolin's own routines on the shared corpus against the command-line tools that do the
 // same work, alternating them, and checks that they find the same files.
 //
-//   findolin_bench [--corpus DIR] [--runs N]
+//   findolin_bench [--corpus DIR] [--runs N] [--only listing|walk|text]
 //
 // The corpus comes from the benchmark's corpus generator (default folder /tmp/corpus).
 
@@ -237,12 +237,15 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QString corpus = QStringLiteral("/tmp/corpus");
     int runs = 9;
+    QString only;
     const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); i += 2) {
         if (args[i] == u"--corpus")
             corpus = args[i + 1];
         else if (args[i] == u"--runs")
             runs = args[i + 1].toInt();
+        else if (args[i] == u"--only")
+            only = args[i + 1];
     }
     if (!QFileInfo(corpus + "/flat").isDir()) {
         std::fprintf(stderr, "no corpus at %s: make one with shared/bench/make-corpus\n",
@@ -251,8 +254,12 @@ int main(int argc, char* argv[]) {
     }
     std::printf("corpus %s, median of %d runs, locale %s\n", qPrintable(corpus), runs,
                 qPrintable(QLocale().name()));
-    benchListing(corpus + "/flat", runs);
-    benchWalk(corpus, runs);
-    benchTextSearch(corpus, runs);
+    const auto wanted = [&](const char* part) { return only.isEmpty() || only == QLatin1String(part); };
+    if (wanted("listing"))
+        benchListing(corpus + "/flat", runs);
+    if (wanted("walk"))
+        benchWalk(corpus, runs);
+    if (wanted("text"))
+        benchTextSearch(corpus, runs);
     return 0;
 }

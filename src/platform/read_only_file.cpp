@@ -1,6 +1,7 @@
 #include "platform/read_only_file.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -43,7 +44,7 @@ Result<ReadOnlyFile> ReadOnlyFile::open(const QString& path) {
         ::close(fd);
         return OsError::NotAFile;
     }
-    return ReadOnlyFile(fd);
+    return ReadOnlyFile(fd, st.st_size);
 }
 
 ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept {
@@ -51,6 +52,8 @@ ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept {
         if (fd_ >= 0)
             ::close(fd_);
         fd_ = std::exchange(other.fd_, -1);
+        size_ = other.size_;
+        position_ = other.position_;
     }
     return *this;
 }
@@ -61,11 +64,15 @@ ReadOnlyFile::~ReadOnlyFile() {
 }
 
 Result<QByteArray> ReadOnlyFile::read(qsizetype maximum) {
-    QByteArray bytes(maximum, Qt::Uninitialized);
+    // One byte more than expected, so that the end of the file shows in the same read, and at
+    // least a little in case the file has grown.
+    const qsizetype wanted = std::clamp<qint64>(size_ - position_ + 1, 4096, maximum);
+    QByteArray bytes(wanted, Qt::Uninitialized);
     for (;;) {
-        const ssize_t got = ::read(fd_, bytes.data(), size_t(maximum));
+        const ssize_t got = ::read(fd_, bytes.data(), size_t(wanted));
         if (got >= 0) {
             bytes.truncate(got);
+            position_ += got;
             return bytes;
         }
         if (errno != EINTR)

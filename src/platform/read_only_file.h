@@ -14,20 +14,24 @@ class ReadOnlyFile {
 public:
     static Result<ReadOnlyFile> open(const QString& path);
 
-    ReadOnlyFile(ReadOnlyFile&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    ReadOnlyFile(ReadOnlyFile&& other) noexcept
+        : fd_(std::exchange(other.fd_, -1)), size_(other.size_), position_(other.position_) {}
     ReadOnlyFile& operator=(ReadOnlyFile&& other) noexcept;
     ReadOnlyFile(const ReadOnlyFile&) = delete;
     ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
     ~ReadOnlyFile();
 
-    // Up to `maximum` bytes from the current position; empty at the end of the file.
+    // Up to `maximum` bytes from the current position; empty at the end of the file. The buffer
+    // is no larger than what the file still holds, so a small file costs a small one.
     Result<QByteArray> read(qsizetype maximum);
     // The descriptor, for libraries that read through one (it stays owned here).
     int descriptor() const { return fd_; }
 
 private:
-    explicit ReadOnlyFile(int fd) : fd_(fd) {}
+    ReadOnlyFile(int fd, qint64 size) : fd_(fd), size_(size) {}
     int fd_ = -1;
+    qint64 size_ = 0; // as it was when opened; the file may still grow
+    qint64 position_ = 0;
 };
 
 } // namespace findolin

@@ -10,6 +10,29 @@ namespace {
 // Enough text to make a search worth its overhead, small enough to stay in the cache.
 constexpr qsizetype kSearchWindow = 64 * 1024;
 
+// The case folding of the first 256 characters, the bulk of any German text.
+struct Latin1Folding {
+    char16_t folded[256];
+    Latin1Folding() {
+        for (char16_t c = 0; c < 256; ++c)
+            folded[c] = QChar(c).toCaseFolded().unicode();
+    }
+};
+
+// Appends the text case-folded as QString::toCaseFolded() would, in one pass and without a
+// temporary string: the text search folds every character it reads.
+void appendFolded(QString& out, QStringView text) {
+    static const Latin1Folding latin1;
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    char16_t* to = reinterpret_cast<char16_t*>(out.data()) + start;
+    for (QChar c : text) {
+        const char16_t unit = c.unicode();
+        *to++ = unit < 256 ? latin1.folded[unit]
+                           : (c.isSurrogate() ? unit : QChar::toCaseFolded(unit));
+    }
+}
+
 } // namespace
 
 TermScanner::TermScanner(const QStringList& terms) : positions_(terms.size(), -1) {
@@ -25,7 +48,7 @@ TermScanner::TermScanner(const QStringList& terms) : positions_(terms.size(), -1
 }
 
 bool TermScanner::feed(QStringView piece) {
-    window_ += piece.toString().toCaseFolded();
+    appendFolded(window_, piece);
     if (window_.size() < kSearchWindow + overlap_)
         return false;
     search();
