@@ -3,6 +3,7 @@
 #include "preview/preview_text.h"
 #include "preview/rich_text_buffer.h"
 #include "search/content_match.h"
+#include "search/verdict_pool.h"
 #include "testdir.h"
 
 #include <QtTest>
@@ -45,6 +46,7 @@ private Q_SLOTS:
     void readingLeavesAccessTimeAlone();
     void previewKeepsFormattingAndCutsLargeFiles();
     void picturesByName();
+    void poolGivesVerdictsInOrder();
 };
 
 void TestContent::kindsAreToldByContent() {
@@ -214,6 +216,34 @@ void TestContent::picturesByName() {
     QVERIFY(isPictureByName(u"Plan.cdr"));
     QVERIFY(!isPictureByName(u"Angebot.doc"));
     QVERIFY(!isPictureByName(u"jpg-Liste.txt"));
+}
+
+void TestContent::poolGivesVerdictsInOrder() {
+    TestDir dir;
+    QStringList paths;
+    QList<ContentVerdict> expected;
+    for (int i = 0; i < 300; ++i) {
+        const bool hit = i % 7 == 0;
+        paths << dir.file(QStringLiteral("f%1.txt").arg(i), hit ? "ein Angebot" : "nichts");
+        expected << (hit ? ContentVerdict::Hit : ContentVerdict::Miss);
+    }
+    paths[5].clear(); // not to be read
+    expected[5] = ContentVerdict::Miss;
+    paths[6] = dir.path("fehlt.txt");
+    expected[6] = ContentVerdict::Unreadable;
+    const ContentLoader loader;
+    const ContentQuery query(TextAuslesen(u"angebot"));
+    for (int workers : {1, 2, 4}) {
+        VerdictPool pool(loader, query, paths, workers);
+        QList<ContentVerdict> verdicts;
+        for (qsizetype i = 0; i < paths.size(); ++i) {
+            std::optional<ContentVerdict> verdict;
+            while (!(verdict = pool.take(i, std::chrono::milliseconds(10)))) {
+            }
+            verdicts << *verdict;
+        }
+        QCOMPARE(verdicts, expected);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestContent)

@@ -1,5 +1,6 @@
 #include "form1_fixture.h"
 #include "platform/list_box.h"
+#include "preview/text_preview.h"
 #include "search/file_list_box.h"
 #include "search/query_line_edit.h"
 
@@ -8,6 +9,8 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPushButton>
+#include <QTextCursor>
+#include <QTextEdit>
 #include <QTimer>
 
 using namespace findolin;
@@ -24,6 +27,7 @@ private Q_SLOTS:
     void escapeKeepsTheHitsSoFar();
     void clearingTheTextQueryShowsTheFolderAgain();
     void pdfMadeHereIsFoundByItsText();
+    void previewShowsFormattedTextAndNothingElse();
 };
 
 namespace {
@@ -202,6 +206,31 @@ void TestForm1TextSearch::pdfMadeHereIsFoundByItsText() {
     form->Text4->setText("mhz+kaputt");
     form->Command1->click();
     QCOMPARE(form->List2->lines(), QStringList{"anderes.pdf"});
+}
+
+void TestForm1TextSearch::previewShowsFormattedTextAndNothingElse() {
+    TestHome home;
+    const auto form = startForm1();
+    QTextEdit& preview = *form->RichTextBox2;
+    const QString rtf =
+        home.file("brief.rtf", "{\\rtf1\\ansi Sehr \\b geehrte\\b0  Frau M\\'fcller\\par "
+                               "\\i Gr\\'fc\\'dfe\\i0}");
+    QVERIFY(showTextPreview(preview, form->contentLoader, rtf));
+    QCOMPARE(preview.toPlainText(), QStringLiteral("Sehr geehrte Frau Müller\nGrüße"));
+    QTextCursor cursor(preview.document());
+    cursor.setPosition(7); // inside "geehrte"
+    QCOMPARE(cursor.charFormat().fontWeight(), int(QFont::Bold));
+    cursor.setPosition(27); // inside "Grüße"
+    QVERIFY(cursor.charFormat().fontItalic());
+
+    // A file that cannot be read leaves nothing of the one before.
+    QVERIFY(!showTextPreview(preview, form->contentLoader, home.path("fehlt.txt")));
+    QCOMPARE(preview.toPlainText(), QString());
+
+    QVERIFY(showTextPreview(preview, form->contentLoader,
+                            home.file("gross.txt", QByteArray(300'000, 'x'))));
+    QVERIFY(preview.toPlainText().endsWith(QStringLiteral("gekürzt: die Vorschau zeigt nur den "
+                                                          "Anfang dieser großen Datei.")));
 }
 
 QTEST_MAIN(TestForm1TextSearch)

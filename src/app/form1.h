@@ -4,7 +4,6 @@
 #include "platform/folder_scan.h"
 #include "platform/work.h"
 #include "preview/content_loader.h"
-#include "preview/rich_text_buffer.h"
 #include "search/query_parser.h"
 #include "search/query_patterns.h"
 #include "search/search_outcome.h"
@@ -103,9 +102,9 @@ public:
     QAction* mnuName;
     QAction* mnuHelp;
 
-    // The text search's reading buffer; it shows nothing.
+    // Turns every file into text for the text search (whose workers each read through a
+    // RichTextBuffer of their own) and for the text preview.
     const ContentLoader contentLoader;
-    RichTextBuffer RichTextBox1{contentLoader};
 
     // ---- Lists that are never shown --------------------------------------------------------
     QStringList List1a;  // line for line with List1: header line or full path

@@ -63,16 +63,27 @@ ReadOnlyFile::~ReadOnlyFile() {
         ::close(fd_);
 }
 
+bool ReadOnlyFile::rewind() {
+    if (position_ == 0)
+        return true;
+    if (::lseek(fd_, 0, SEEK_SET) != 0)
+        return false;
+    position_ = 0;
+    return true;
+}
+
 Result<QByteArray> ReadOnlyFile::read(qsizetype maximum) {
     // One byte more than expected, so that the end of the file shows in the same read, and at
     // least a little in case the file has grown.
-    const qsizetype wanted = std::clamp<qint64>(size_ - position_ + 1, 4096, maximum);
+    const qint64 left = position_ >= 0 ? size_ - position_ : size_;
+    const qsizetype wanted = std::clamp<qint64>(left + 1, 4096, maximum);
     QByteArray bytes(wanted, Qt::Uninitialized);
     for (;;) {
         const ssize_t got = ::read(fd_, bytes.data(), size_t(wanted));
         if (got >= 0) {
             bytes.truncate(got);
-            position_ += got;
+            if (position_ >= 0)
+                position_ += got;
             return bytes;
         }
         if (errno != EINTR)

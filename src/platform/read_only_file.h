@@ -24,14 +24,20 @@ public:
     // Up to `maximum` bytes from the current position; empty at the end of the file. The buffer
     // is no larger than what the file still holds, so a small file costs a small one.
     Result<QByteArray> read(qsizetype maximum);
-    // The descriptor, for libraries that read through one (it stays owned here).
-    int descriptor() const { return fd_; }
+    // Back to the first byte, to read the file once more.
+    bool rewind();
+    // The descriptor, for libraries that read through one (it stays owned here); where they
+    // leave it is not known afterwards.
+    int descriptor() {
+        position_ = -1;
+        return fd_;
+    }
 
 private:
     ReadOnlyFile(int fd, qint64 size) : fd_(fd), size_(size) {}
     int fd_ = -1;
-    qint64 size_ = 0; // as it was when opened; the file may still grow
-    qint64 position_ = 0;
+    qint64 size_ = 0;     // as it was when opened; the file may still grow
+    qint64 position_ = 0; // -1: unknown
 };
 
 } // namespace findolin

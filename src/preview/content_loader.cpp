@@ -103,30 +103,41 @@ std::optional<OsError> ContentLoader::readFormatted(const QString& path,
     auto file = ReadOnlyFile::open(path);
     if (!file)
         return file.error();
-    auto head = file->read(kPieceBytes);
+    return readFormatted(*file, path, sink);
+}
+
+std::optional<OsError> ContentLoader::readFormatted(ReadOnlyFile& file, const QString& path,
+                                                    const FormattedSink& sink) const {
+    auto head = file.read(kPieceBytes);
     if (!head)
         return head.error();
     switch (contentKindOf(head.value())) {
     case ContentKind::PlainText:
-        return readPlainText(*file, std::move(head.value()), sink);
+        return readPlainText(file, std::move(head.value()), sink);
     case ContentKind::RichText:
-        return readRichText(*file, std::move(head.value()), sink);
+        return readRichText(file, std::move(head.value()), sink);
     case ContentKind::Pdf:
         if (pdf_ && pdf_(path, [&](QStringView piece) { return sink(piece, kPlain); }))
             return std::nullopt;
         return readRunsFromStart(path, sink);
     case ContentKind::ZipContainer:
-        if (readZipContainer(*file, sink))
+        if (readZipContainer(file, sink))
             return std::nullopt;
         return readRunsFromStart(path, sink);
     case ContentKind::Binary:
         break;
     }
-    return readPrintableRuns(*file, std::move(head.value()), sink);
+    return readPrintableRuns(file, std::move(head.value()), sink);
 }
 
 std::optional<OsError> ContentLoader::readText(const QString& path, const TextSink& sink) const {
     return readFormatted(path, [&](QStringView piece, const RtfFormat&) { return sink(piece); });
+}
+
+std::optional<OsError> ContentLoader::readText(ReadOnlyFile& file, const QString& path,
+                                               const TextSink& sink) const {
+    return readFormatted(file, path,
+                         [&](QStringView piece, const RtfFormat&) { return sink(piece); });
 }
 
 } // namespace findolin

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/read_only_file.h"
 #include "platform/result.h"
 #include "preview/office_text.h"
 #include "preview/rtf_reader.h"
@@ -34,6 +35,12 @@ public:
     // format turns out broken still gives its printable runs.
     std::optional<OsError> readFormatted(const QString& path, const FormattedSink& sink) const;
     std::optional<OsError> readText(const QString& path, const TextSink& sink) const;
+    // The same for a file already open at its start (`path` names it, for the readers that need
+    // a name); opening a file costs as much as reading a small one.
+    std::optional<OsError> readFormatted(ReadOnlyFile& file, const QString& path,
+                                         const FormattedSink& sink) const;
+    std::optional<OsError> readText(ReadOnlyFile& file, const QString& path,
+                                    const TextSink& sink) const;
 
     static constexpr qsizetype kPieceBytes = 256 * 1024;
 

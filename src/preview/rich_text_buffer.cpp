@@ -6,16 +6,28 @@
 namespace findolin {
 
 bool RichTextBuffer::LoadFile(const QString& path) {
-    const bool readable = ReadOnlyFile::open(path).ok();
-    path_ = readable ? path : QString();
-    return readable;
+    auto file = ReadOnlyFile::open(path);
+    file_.reset();
+    path_.clear();
+    if (!file)
+        return false;
+    file_.emplace(std::move(*file));
+    path_ = path;
+    return true;
 }
 
-qsizetype RichTextBuffer::Find(const QString& term) const {
-    if (path_.isEmpty())
+ReadOnlyFile* RichTextBuffer::rewound() {
+    if (!file_ || !file_->rewind())
+        return nullptr;
+    return &*file_;
+}
+
+qsizetype RichTextBuffer::Find(const QString& term) {
+    ReadOnlyFile* file = rewound();
+    if (!file)
         return -1;
     TermScanner scanner({term});
-    const auto failure = loader_.readText(path_, [&](QStringView piece) {
+    const auto failure = loader_.readText(*file, path_, [&](QStringView piece) {
         scanner.feed(piece);
         return !scanner.found(0);
     });
@@ -25,11 +37,11 @@ qsizetype RichTextBuffer::Find(const QString& term) const {
     return scanner.position(0);
 }
 
-ContentVerdict RichTextBuffer::Matches(const ContentQuery& query,
-                                       const KeepGoing& keepGoing) const {
-    if (path_.isEmpty())
+ContentVerdict RichTextBuffer::Matches(const ContentQuery& query, const KeepGoing& keepGoing) {
+    ReadOnlyFile* file = rewound();
+    if (!file)
         return ContentVerdict::Unreadable;
-    return query.test(loader_, path_, keepGoing);
+    return query.test(loader_, *file, path_, keepGoing);
 }
 
 } // namespace findolin

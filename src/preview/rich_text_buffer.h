@@ -1,9 +1,11 @@
 #pragma once
 
 #include "platform/folder_scan.h"
+#include "platform/read_only_file.h"
 #include "search/content_match.h"
 
 #include <QString>
+#include <optional>
 
 namespace findolin {
 
@@ -21,13 +23,17 @@ public:
     bool LoadFile(const QString& path);
     // Where the term first occurs in the text, without regard to case; -1 when it does not, or
     // when nothing is loaded.
-    qsizetype Find(const QString& term) const;
+    qsizetype Find(const QString& term);
     // The loaded document against a whole text query, read once for all its terms.
-    ContentVerdict Matches(const ContentQuery& query, const KeepGoing& keepGoing = {}) const;
+    ContentVerdict Matches(const ContentQuery& query, const KeepGoing& keepGoing = {});
 
 private:
+    // The loaded file, at its start.
+    ReadOnlyFile* rewound();
+
     const ContentLoader& loader_;
     QString path_;
+    std::optional<ReadOnlyFile> file_;
 };
 
 } // namespace findolin

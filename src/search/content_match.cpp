@@ -28,8 +28,8 @@ void appendFolded(QString& out, QStringView text) {
     char16_t* to = reinterpret_cast<char16_t*>(out.data()) + start;
     for (QChar c : text) {
         const char16_t unit = c.unicode();
-        *to++ = unit < 256 ? latin1.folded[unit]
-                           : (c.isSurrogate() ? unit : QChar::toCaseFolded(unit));
+        *to++ =
+            unit < 256 ? latin1.folded[unit] : (c.isSurrogate() ? unit : QChar::toCaseFolded(unit));
     }
 }
 
@@ -108,10 +108,18 @@ std::optional<bool> ContentQuery::decided(const TermScanner& scanner, bool compl
 
 ContentVerdict ContentQuery::test(const ContentLoader& loader, const QString& path,
                                   const KeepGoing& keepGoing) const {
+    auto file = ReadOnlyFile::open(path);
+    if (!file)
+        return ContentVerdict::Unreadable;
+    return test(loader, *file, path, keepGoing);
+}
+
+ContentVerdict ContentQuery::test(const ContentLoader& loader, ReadOnlyFile& file,
+                                  const QString& path, const KeepGoing& keepGoing) const {
     TermScanner scanner(terms_);
     std::optional<bool> answer = decided(scanner, false);
     bool stopped = false;
-    const auto failure = loader.readText(path, [&](QStringView piece) {
+    const auto failure = loader.readText(file, path, [&](QStringView piece) {
         if (answer)
             return false;
         if (scanner.feed(piece)) {

@@ -9,6 +9,7 @@
 namespace findolin {
 
 class ContentLoader;
+class ReadOnlyFile;
 
 // Finds many terms in one reading of a text that arrives in pieces, without regard to case
 // (umlauts included). The pieces are searched with an overlap of the longest term, so a term split
@@ -46,6 +47,9 @@ public:
     explicit ContentQuery(const ParsedQuery& query);
 
     ContentVerdict test(const ContentLoader& loader, const QString& path,
+                        const KeepGoing& keepGoing = {}) const;
+    // The same for a file already open at its start.
+    ContentVerdict test(const ContentLoader& loader, ReadOnlyFile& file, const QString& path,
                         const KeepGoing& keepGoing = {}) const;
 
 private:

@@ -6,6 +6,7 @@
 #include "search/file_list_box.h"
 #include "search/folder_listing.h"
 #include "search/query_line_edit.h"
+#include "search/verdict_pool.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -105,11 +106,19 @@ SearchOutcome TextSearch::Textsuche(WorkTickets::Ticket ticket) {
     f.List2a.clear();
 
     const Candidates candidates = candidatesOf(f);
+    const qsizetype n = candidates.lines.size();
+    // Header lines and pictures are not read.
+    QStringList paths;
+    paths.reserve(n);
+    for (qsizetype i = 0; i < n; ++i) {
+        const bool read = !(candidates.fromWalk() && isHeader(candidates.paths.value(i))) &&
+                          !isPictureByName(candidates.lines[i]);
+        paths.append(read ? candidates.pathOf(i) : QString());
+    }
     const ContentQuery query(f.Abfrage);
     Results results(f);
     int headers = 0;
     qsizetype current = 0;
-    const qsizetype n = candidates.lines.size();
     YieldClock refresh(100);
     const KeepGoing keepGoing = f.keepGoingWhileCurrent(ticket, StopOn::NewerOrEscape, [&] {
         if (!refresh.due())
@@ -122,13 +131,14 @@ SearchOutcome TextSearch::Textsuche(WorkTickets::Ticket ticket) {
     bool complete = true;
     {
         const BusyPointers busy(f);
-        for (; current < n; ++current) {
+        VerdictPool verdicts(f.contentLoader, query, paths);
+        for (; current < n && complete; ++current) {
             if (!keepGoing()) {
                 complete = false;
                 break;
             }
             const QString& line = candidates.lines[current];
-            if (candidates.fromWalk() && isHeader(candidates.pathOf(current))) {
+            if (candidates.fromWalk() && isHeader(candidates.paths.value(current))) {
                 // The folder before produced no hit: its header goes.
                 if (results.endsInHeader()) {
                     results.removeLast();
@@ -138,15 +148,15 @@ SearchOutcome TextSearch::Textsuche(WorkTickets::Ticket ticket) {
                 ++headers;
                 continue;
             }
-            if (isPictureByName(line))
+            if (paths[current].isEmpty())
                 continue;
-            const QString path = candidates.pathOf(current);
-            if (!f.RichTextBox1.LoadFile(path))
-                continue; // gone, locked or a folder: not searched, never a hit
-            const ContentVerdict verdict = f.RichTextBox1.Matches(query, keepGoing);
-            if (verdict == ContentVerdict::Stopped) {
-                complete = false;
-                break;
+            // A file still being read must not keep Escape waiting.
+            std::optional<ContentVerdict> verdict;
+            while (!(verdict = verdicts.take(current, std::chrono::milliseconds(10)))) {
+                if (!keepGoing()) {
+                    complete = false;
+                    break;
+                }
             }
             if (verdict == ContentVerdict::Hit && !line.isEmpty())
                 results.append(line, candidates.fromWalk() ? &candidates.paths[current] : nullptr);
