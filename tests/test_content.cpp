@@ -1,3 +1,4 @@
+#include "office_fixtures.h"
 #include "platform/read_only_file.h"
 #include "preview/content_loader.h"
 #include "preview/preview_text.h"
@@ -38,6 +39,7 @@ private Q_SLOTS:
     void textInEveryEncoding();
     void richTextLosesItsMarkup();
     void binaryFilesGiveTheirRuns();
+    void officeDocumentsGiveTheirText();
     void queryAgainstContent_data();
     void queryAgainstContent();
     void termAcrossPieceBoundaries();
@@ -103,6 +105,23 @@ void TestContent::binaryFilesGiveTheirRuns() {
     QCOMPARE(verdict(path, "600 mhz"), ContentVerdict::Hit);
     QCOMPARE(verdict(path, "rechnung"), ContentVerdict::Hit);
     QCOMPARE(verdict(path, "MHzRechnung"), ContentVerdict::Miss); // runs never run together
+}
+
+void TestContent::officeDocumentsGiveTheirText() {
+    TestDir dir;
+    const QString word = dir.file(
+        "brief.docx", docx(wordBody("<w:p><w:r><w:t>Ihre Rech</w:t></w:r><w:r><w:rPr><w:b/></w:rPr>"
+                                    "<w:t>nung</w:t></w:r></w:p>" +
+                                    para(QStringLiteral("Größe 64 MB")))));
+    QCOMPARE(verdict(word, QStringLiteral("rechnung+größe")), ContentVerdict::Hit);
+    const QString writer = dir.file(
+        "brief.odt", odt(odfContent("<office:text><text:p>Ihre Rech<text:span>nung</text:span>"
+                                    "</text:p></office:text>")));
+    QCOMPARE(verdict(writer, "ihre rechnung"), ContentVerdict::Hit);
+    QCOMPARE(verdict(writer, "text:span"), ContentVerdict::Miss); // markup is not text
+    // A zip that is no office document still gives its printable bytes.
+    const QString other = dir.file("daten.zip", zipped({{"liesmich.txt", "Rechnung"}}, true));
+    QCOMPARE(verdict(other, "rechnung"), ContentVerdict::Hit);
 }
 
 void TestContent::queryAgainstContent_data() {
