@@ -117,13 +117,19 @@ void NameSearch::finish(Outcome outcome) {
     f.ScrollbreiteSetzen();
 }
 
-NameSearch::Outcome NameSearch::SucheComm1Comm2() {
-    const auto ticket = f.beginWork();
+// What every search clears first: the date fields (unless the filter is armed), the preview and
+// the sort button, whose offer belongs to the search before.
+void NameSearch::clearForSearch() {
     if (!f.DatumsFilter)
         f.hideDateAmounts();
     f.RichTextBox2->clear();
     f.CommandSort->hide();
     f.CommandSort->setProperty("Tag", QStringLiteral("0"));
+}
+
+NameSearch::Outcome NameSearch::SucheComm1Comm2() {
+    const auto ticket = f.beginWork();
+    clearForSearch();
     f.setMousePointer(MousePointer::Hourglass);
     f.MitUnterordnern = false;
     f.Verfeinert = false;
@@ -199,11 +205,7 @@ void NameSearch::Command3_Click() {
         return;
     }
     const auto ticket = f.beginWork();
-    if (!f.DatumsFilter)
-        f.hideDateAmounts();
-    f.RichTextBox2->clear();
-    f.CommandSort->hide();
-    f.CommandSort->setProperty("Tag", QStringLiteral("0"));
+    clearForSearch();
     f.SuchModus = NameMatch::Contains;
     f.MitUnterordnern = true;
     f.Abbruch = false;

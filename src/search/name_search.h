@@ -22,6 +22,7 @@ private:
     using Outcome = SearchOutcome;
 
     Outcome SucheComm1Comm2();
+    void clearForSearch();
     Outcome searchFolderInPlace(WorkTickets::Ticket ticket);
     Outcome OrdnerSuche(const QString& start, WorkTickets::Ticket ticket);
     void finish(Outcome outcome);
