@@ -3,7 +3,13 @@
 #include "app/key_preview.h"
 #include "navigation/folder_shortcuts.h"
 #include "platform/dialogs.h"
+#include "preview/document_converter.h"
+#include "preview/document_view.h"
 #include "preview/pdf_text.h"
+#include "preview/picture_viewer.h"
+#include "preview/preview_dispatch.h"
+#include "preview/web_view.h"
+#include "preview/word_processor.h"
 #include "search/date_filter_handlers.h"
 #include "search/file_list_box.h"
 #include "search/folder_listing_handlers.h"
@@ -12,11 +18,13 @@
 #include "search/text_search.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTextEdit>
 
 namespace findolin {
@@ -30,6 +38,8 @@ Form1::Form1(Dialogs* dialogs, QWidget* parent)
       listing_(std::make_unique<FolderListingHandlers>(*this)),
       nameSearch_(std::make_unique<NameSearch>(*this)),
       textSearch_(std::make_unique<TextSearch>(*this)),
+      pictures_(std::make_unique<PictureViewer>(*this)),
+      preview_(std::make_unique<PreviewDispatch>(*this)),
       dateFilter_(std::make_unique<DateFilterHandlers>(*this)),
       shortcuts_(std::make_unique<FolderShortcuts>(*this)),
       keyPreview_(std::make_unique<KeyPreview>(*this)) {
@@ -65,15 +75,25 @@ void Form1::createControls() {
 
     RichTextBox2 = make(new QTextEdit, "RichTextBox2");
     RichTextBox2->setReadOnly(true);
-    OLE1 = make(new QWidget, "OLE1");
-    WebBrowser1 = make(new QWidget, "WebBrowser1");
+    // Office documents become PDF in a cache of the program's own.
+    documentConverter_ =
+        new DocumentConverter(QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation))
+                                  .filePath(QStringLiteral("dokumente")),
+                              findSoffice(), this);
+    documentView_ = new DocumentView(*documentConverter_);
+    webView_ = new WebView;
+    OLE1 = make(documentView_, "OLE1");
+    WebBrowser1 = make(webView_, "WebBrowser1");
+    // The picture at its natural size from the top-left corner, clipped; the scaled view of the
+    // full screen lies on it.
     Picture1 = make(new QLabel, "Picture1");
-    Picture2 = make(new QLabel, "Picture2");
-    Image1 = make(new QLabel, "Image1");
-    ImgLeer = make(new QLabel, "ImgLeer");
+    Picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Picture1->setAutoFillBackground(true);
+    Image1 = new QLabel(Picture1);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setScaledContents(true);
     for (QWidget* hidden :
-         {OLE1, WebBrowser1, static_cast<QWidget*>(Picture1), static_cast<QWidget*>(Picture2),
-          static_cast<QWidget*>(Image1), static_cast<QWidget*>(ImgLeer)})
+         {OLE1, WebBrowser1, static_cast<QWidget*>(Picture1), static_cast<QWidget*>(Image1)})
         hidden->hide();
 
     TextHilfe = make(new QPlainTextEdit, "TextHilfe");
@@ -109,7 +129,8 @@ void Form1::createControls() {
     // Clicks into the folder field list it again, the hint over the text query gives way to the
     // mouse, and the busy pointer follows it.
     client->setMouseTracking(true);
-    const QList<QObject*> watched{client, Text2, Text5, Command3, RichTextBox2->viewport()};
+    const QList<QObject*> watched{client,   Text2, Text5, Command3, RichTextBox2->viewport(),
+                                  Picture1, Image1};
     for (QObject* object : watched)
         object->installEventFilter(this);
 }
@@ -131,9 +152,7 @@ void Form1::describeControls() {
         {TextMon, "Monate"},
         {TextHilfe, "Hilfe"},
         {Picture1, "Bild"},
-        {Picture2, "Bild im Vollbild"},
         {Image1, "Bild gezoomt"},
-        {ImgLeer, "Leeres Bild"},
         {WebBrowser1, "Webvorschau"},
         {OLE1, "Dokumentvorschau"},
     };
@@ -155,6 +174,9 @@ void Form1::connectHandlers() {
     connect(Command2, &QPushButton::clicked, this, [this] { nameSearch_->Command2_Click(); });
     connect(Command3, &QPushButton::clicked, this, [this] { nameSearch_->Command3_Click(); });
     connect(mnuItemBeenden, &QAction::triggered, this, [this] { close(); });
+    connect(CommandSort, &QPushButton::clicked, this, [this] { CommandSort_Click(); });
+    connect(mnuHelp, &QAction::triggered, this, [this] { mnuHelp_Click(); });
+    preview_->connectLists();
     shortcuts_->connectMenu();
     dateFilter_->connectControls();
 }
@@ -192,6 +214,40 @@ void Form1::TextAuslesen(int Quelle) {
 
 SearchOutcome Form1::Textsuche(WorkTickets::Ticket ticket) {
     return textSearch_->Textsuche(ticket);
+}
+
+void Form1::DateiAuswählen() {
+    preview_->DateiAuswählen();
+}
+
+void Form1::WordVorschau() {
+    DateiAuswählen();
+    OLE1->show();
+    documentView_->showDocument(AuswahlPfad);
+    if (WordApp)
+        WordApp->markNormalTemplateSaved();
+    RichTextBox2->hide();
+    WebBrowser1->hide();
+}
+
+void Form1::Navigate(const QString& path) {
+    webView_->Navigate(path);
+}
+
+// While a picture is shown the button reads "Vollbild" and switches the full screen.
+void Form1::CommandSort_Click() {
+    if (CommandSort->text() == u"Vollbild")
+        pictures_->Picture1_Click();
+}
+
+// In the full screen "?" reads "Zoom" and scales the picture to the screen, or not.
+void Form1::mnuHelp_Click() {
+    if (VollbildModus) {
+        ZoomModus = !ZoomModus;
+        pictures_->Bilder(1);
+    } else {
+        TextHilfe->setVisible(!TextHilfe->isVisible());
+    }
 }
 
 void Form1::ScrollbreiteSetzen() {
@@ -269,6 +325,9 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         Text5->hide();
         if (type == QEvent::MouseButtonPress)
             Text4->setFocus();
+        return true;
+    } else if ((watched == Picture1 || watched == Image1) && type == QEvent::MouseButtonPress) {
+        pictures_->Picture1_Click();
         return true;
     } else if (watched == Command3 && type == QEvent::Enter) {
         // Over the stop button the hourglass gets an arrow, so the button can be aimed at.

@@ -9,6 +9,7 @@
 #include "search/search_outcome.h"
 
 #include <QMainWindow>
+#include <QPixmap>
 #include <QRect>
 #include <memory>
 
@@ -22,14 +23,20 @@ namespace findolin {
 
 class DateFilterHandlers;
 class Dialogs;
+class DocumentConverter;
+class DocumentView;
 class FileListBox;
 class FolderListingHandlers;
 class FolderShortcuts;
 class KeyPreview;
 class ListBox;
 class NameSearch;
+class PictureViewer;
+class PreviewDispatch;
 class QueryLineEdit;
 class TextSearch;
+class WebView;
+class WordProcessor;
 
 // The window's mouse pointer while it works.
 enum class MousePointer { Default, Hourglass, ArrowHourglass };
@@ -65,12 +72,10 @@ public:
     QLabel* Label3;     // status line
     QPlainTextEdit* TextHilfe;
     QTextEdit* RichTextBox2; // text preview
-    QLabel* Picture1;
-    QLabel* Picture2;
-    QLabel* Image1;
-    QLabel* ImgLeer;
-    QWidget* WebBrowser1; // host of the web, mail and video surface
-    QWidget* OLE1;        // host of the document surface
+    QLabel* Picture1;        // the picture area
+    QLabel* Image1;          // the scaled picture in the full-screen view, on Picture1
+    QWidget* WebBrowser1;    // host of the web, mail and video surface
+    QWidget* OLE1;           // host of the document surface
 
     // ---- Menu -----------------------------------------------------------------------------
     QMenu* mnuDatei;
@@ -111,6 +116,7 @@ public:
     QStringList List2a;  // line for line with List2 when the text search read List1
     ParsedQuery Abfrage; // the parsed query: List3, List3Nicht, List3Dateiname
     QString Label1;      // folder of the last header line the name search wrote
+    QPixmap Picture2;    // the picture loaded for the viewer, at its natural size
 
     // ---- Window-level variables ------------------------------------------------------------
     bool Abbruch = false;         // stop requested
@@ -123,7 +129,8 @@ public:
     bool ZoomModus = false;     // zoom within the full-screen view
     QString AktuellerOrdner;    // the folder last opened by UnterordnerPrüfen or the walk
     QString AuswahlPfad;        // full path of the selected entry
-    QRect FensterVorVollbild;   // the window's place before full screen
+    std::shared_ptr<WordProcessor> WordApp; // the word processor, when there is one
+    QRect FensterVorVollbild;               // the window's place before full screen
 
     // ---- Environment -----------------------------------------------------------------------
     const SiteFolders sites;
@@ -145,6 +152,16 @@ public:
     // beginning with "-" gets its blank in front first.
     void TextAuslesen(int Quelle);
     SearchOutcome Textsuche(WorkTickets::Ticket ticket);
+    void DateiAuswählen();
+    // The document view shows AuswahlPfad's document.
+    void WordVorschau();
+    // The web view shows the page, mail or video.
+    void Navigate(const QString& path);
+    void CommandSort_Click();
+    void mnuHelp_Click();
+    PictureViewer& pictures() { return *pictures_; }
+    DocumentView& documentView() { return *documentView_; }
+    WebView& webView() { return *webView_; }
 
     // Long work: takes a ticket, and asks the returned hook between steps. The hook gives the
     // event loop a turn when one is due (running `beforeYield` first, to show progress) and
@@ -183,9 +200,14 @@ private:
     std::unique_ptr<FolderListingHandlers> listing_;
     std::unique_ptr<NameSearch> nameSearch_;
     std::unique_ptr<TextSearch> textSearch_;
+    std::unique_ptr<PictureViewer> pictures_;
+    std::unique_ptr<PreviewDispatch> preview_;
     std::unique_ptr<DateFilterHandlers> dateFilter_;
     std::unique_ptr<FolderShortcuts> shortcuts_;
     std::unique_ptr<KeyPreview> keyPreview_;
+    DocumentConverter* documentConverter_ = nullptr;
+    DocumentView* documentView_ = nullptr;
+    WebView* webView_ = nullptr;
     WorkTickets work_;
     MousePointer mousePointer_ = MousePointer::Default;
     bool loaded_ = false;

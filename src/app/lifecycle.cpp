@@ -1,6 +1,8 @@
 #include "app/form1.h"
 #include "app/key_preview.h"
 #include "app/window_rules.h"
+#include "preview/picture_viewer.h"
+#include "preview/word_processor.h"
 #include "search/file_list_box.h"
 #include "search/folder_listing.h"
 
@@ -67,6 +69,8 @@ void Form1::Form_KeyPress(int keyAscii) {
         TextHilfe->hide();
         DatumsFilter = false;
         hideDateAmounts();
+        if (VollbildModus)
+            pictures().Bilder(0);
         return;
     }
     Text5->hide(); // uncovers the text query
@@ -86,6 +90,8 @@ void Form1::Form_Unload() {
     AktuellerOrdner.clear();
     Abbruch = true;
     work_.cancelAll();
+    if (WordApp)
+        WordApp->markNormalTemplateSaved();
 }
 
 } // namespace findolin

@@ -68,6 +68,7 @@ void Form1::applyLayout() {
     const TwipsRect& preview = layout->preview;
     for (QWidget* surface : {static_cast<QWidget*>(RichTextBox2), OLE1, WebBrowser1})
         at.place(surface, preview.left, preview.top, preview.width, preview.height);
+    // The full-screen view places the picture itself.
     if (layout->pictureHeight)
         at.place(Picture1, preview.left, 0, preview.width, layout->pictureHeight);
     at.place(TextHilfe, 2400, 120, 6255, 4575);

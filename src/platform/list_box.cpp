@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QHash>
+#include <QKeyEvent>
 #include <QStyledItemDelegate>
 #include <array>
 #include <vector>
@@ -83,6 +84,8 @@ ListBox::ListBox(QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setTextElideMode(Qt::ElideNone);
+    connect(this, &QAbstractItemView::clicked, this,
+            [this](const QModelIndex& index) { Q_EMIT chosen(index.row()); });
 }
 
 void ListBox::setLines(QStringList lines) {
@@ -96,6 +99,15 @@ int ListBox::currentRow() const {
 
 void ListBox::setCurrentRow(int row) {
     setCurrentIndex(model_->index(row));
+    if (currentRow() >= 0)
+        Q_EMIT chosen(currentRow());
+}
+
+void ListBox::keyPressEvent(QKeyEvent* event) {
+    const int before = currentRow();
+    QListView::keyPressEvent(event);
+    if (currentRow() != before && currentRow() >= 0)
+        Q_EMIT chosen(currentRow());
 }
 
 // Measuring a line exactly (text shaping) costs microseconds, which a result of a hundred thousand

@@ -47,6 +47,7 @@ public:
 
     // The selected row, or -1.
     int currentRow() const;
+    // Selects the row as the user would: `chosen` follows.
     void setCurrentRow(int row);
 
     // Lets the list scroll sideways exactly to the end of its widest line and no further.
@@ -55,6 +56,15 @@ public:
     int scrollWidth() const;
     // The height of one row, in pixels.
     int rowHeight() const;
+
+Q_SIGNALS:
+    // The user chose a line: by a click (also on the line already selected), by a key that moved
+    // the selection, or through setCurrentRow. The view's own choice of a line when it gets the
+    // focus is none of these.
+    void chosen(int row);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     int widestRow() const;

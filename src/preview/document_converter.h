@@ -2,9 +2,13 @@
 
 #include <QObject>
 #include <QString>
+#include <chrono>
+#include <memory>
 #include <optional>
 
 class QProcess;
+class QTemporaryDir;
+class QTimer;
 
 namespace findolin {
 
@@ -31,6 +35,10 @@ public:
     // `converted`.
     std::optional<QString> pdfFor(const QString& document);
 
+    // A conversion running longer than this is taken as hung: soffice is killed and the
+    // conversion reported failed. A minute by default.
+    void setTimeLimit(std::chrono::milliseconds limit);
+
 Q_SIGNALS:
     // A conversion ended: `pdf` is the converted file, or empty when the conversion failed.
     void converted(const QString& document, const QString& pdf);
@@ -43,8 +51,13 @@ private:
     QString cacheFolder_;
     QString soffice_;
     QProcess* process_ = nullptr;
-    QString running_; // the document being converted
-    QString waiting_; // the newest request while one runs
+    QTimer* timeLimit_ = nullptr;
+    // Where soffice writes; inside the cache folder, so its result moves into the cache by a
+    // rename.
+    std::unique_ptr<QTemporaryDir> outputFolder_;
+    QString running_;    // the document being converted
+    QString runningPdf_; // its cache name, taken when the conversion started
+    QString waiting_;    // the newest request while one runs
 };
 
 } // namespace findolin

@@ -1,0 +1,116 @@
+#include "preview/picture_viewer.h"
+
+#include "app/form1.h"
+#include "app/window_rules.h"
+#include "preview/picture_loading.h"
+#include "preview/picture_scaling.h"
+#include "search/file_list_box.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+
+namespace findolin {
+namespace {
+
+void setBackground(QLabel* area, Qt::GlobalColor color) {
+    QPalette palette = area->palette();
+    palette.setColor(QPalette::Window, color);
+    area->setPalette(palette);
+}
+
+} // namespace
+
+void PictureViewer::load(const QString& path) {
+    f.Picture2 = loadPicture(path);
+}
+
+void PictureViewer::Bilder(int Vollbild) {
+    f.CommandSort->setText(QStringLiteral("Vollbild"));
+    f.CommandSort->show();
+    if (Vollbild == 0)
+        showNormal();
+    else
+        showFullScreen();
+    f.Picture1->raise();
+    focusVisibleList();
+}
+
+void PictureViewer::showNormal() {
+    f.VollbildModus = false;
+    setBackground(f.Picture1, Qt::white);
+    const double tpp = twipsPerPixel(f.screen()->logicalDotsPerInchX());
+    const auto twips = [tpp](int pixels) { return pixelsToTwips(pixels, tpp); };
+    const QRectF area = normalPictureArea(twips(f.centralWidget()->width()),
+                                          twips(f.File1->width()), twips(f.File1->height()));
+    f.Picture1->setGeometry(twipsToPixels(area.left(), tpp), twipsToPixels(area.top(), tpp),
+                            twipsToPixels(area.width(), tpp), twipsToPixels(area.height(), tpp));
+    if (f.isFullScreen())
+        f.showNormal();
+    if (!f.isMaximized() && f.FensterVorVollbild.height() > 0)
+        f.setGeometry(f.FensterVorVollbild);
+    f.mnuOrdner->setVisible(true);
+    f.mnuDateiZähler->setVisible(true);
+    f.mnuHelp->setText(QStringLiteral("?"));
+    f.ZoomModus = false;
+    f.Picture1->setPixmap(f.Picture2);
+    f.Picture1->show();
+    f.Image1->clear();
+    f.Image1->hide();
+}
+
+void PictureViewer::showFullScreen() {
+    const QRect screen = f.screen()->geometry();
+    // Already full screen, the picture is as high as the screen: keep the rectangle saved before.
+    if (f.Picture1->height() < screen.height() && !f.isMaximized())
+        f.FensterVorVollbild = f.geometry();
+    const auto scaled = f.Picture2.isNull()
+                            ? std::nullopt
+                            : fullScreenPictureSize(f.Picture2.size(), screen.size(),
+                                                    f.ZoomModus ? Zoom::On : Zoom::Off);
+    if (scaled) {
+        f.Picture1->clear();
+        f.Image1->setPixmap(f.Picture2);
+        f.Image1->setGeometry(QRect(QPoint(0, 0), scaled->toSize()));
+        f.Image1->show();
+    } else {
+        f.Image1->hide();
+        f.Picture1->setPixmap(f.Picture2);
+    }
+    setBackground(f.Picture1, Qt::black);
+    f.Picture1->setGeometry(QRect(QPoint(0, 0), screen.size()));
+    // The window covers the screen with its title bar out of sight; the menu bar stays, with
+    // "Zoom" on it.
+    if (!f.isMaximized() && !f.isFullScreen())
+        f.showFullScreen();
+    f.mnuOrdner->setVisible(false);
+    f.mnuDateiZähler->setVisible(false);
+    f.mnuHelp->setText(QStringLiteral("Zoom"));
+}
+
+// The list under the picture keeps the keys, so the arrows go on from picture to picture.
+void PictureViewer::focusVisibleList() {
+    for (QWidget* list : {static_cast<QWidget*>(f.File1), static_cast<QWidget*>(f.FileList1),
+                          static_cast<QWidget*>(f.List1), static_cast<QWidget*>(f.List2)}) {
+        if (list->isVisible())
+            list->setFocus();
+    }
+}
+
+void PictureViewer::Picture1_Click() {
+    if (f.TextHilfe->isVisible()) {
+        f.TextHilfe->hide(); // the click only puts the help away
+        return;
+    }
+    // The mode shows in where the picture area stands: only the full screen puts it at the left.
+    if (f.Picture1->x() == 0) {
+        f.VollbildModus = false;
+        Bilder(0);
+    } else {
+        f.VollbildModus = true;
+        Bilder(1);
+    }
+}
+
+} // namespace findolin

@@ -1,0 +1,31 @@
+#pragma once
+
+class QString;
+
+namespace findolin {
+
+class Form1;
+
+// The picture viewer: the picture beside the lists on white, or over the whole screen on black,
+// at its natural size or, when it is larger than the screen or zoom is on, scaled to the screen.
+class PictureViewer {
+public:
+    explicit PictureViewer(Form1& form) : f(form) {}
+
+    // Loads the picture to show next. One that cannot be read leaves the viewer empty, never with
+    // the picture before, so no file is mistaken for another.
+    void load(const QString& path);
+    // 0: normal mode; any other value: full screen.
+    void Bilder(int Vollbild);
+    void Picture1_Click();
+    void Image1_Click() { Picture1_Click(); }
+
+private:
+    void showNormal();
+    void showFullScreen();
+    void focusVisibleList();
+
+    Form1& f;
+};
+
+} // namespace findolin

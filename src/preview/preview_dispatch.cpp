@@ -1,0 +1,124 @@
+#include "preview/preview_dispatch.h"
+
+#include "app/form1.h"
+#include "platform/paths.h"
+#include "preview/file_types.h"
+#include "preview/picture_viewer.h"
+#include "preview/text_preview.h"
+#include "preview/word_processor.h"
+#include "search/file_list_box.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextEdit>
+#include <QTimer>
+
+namespace findolin {
+namespace {
+
+// A list keeps its selected line the sixth from the top while the user moves down.
+constexpr int kLinesAboveSelection = 5;
+
+} // namespace
+
+void PreviewDispatch::connectLists() {
+    const std::pair<ListBox*, void (PreviewDispatch::*)()> handlers[] = {
+        {f.File1, &PreviewDispatch::File1_Click},
+        {f.FileList1, &PreviewDispatch::FileList1_Click},
+        {f.List1, &PreviewDispatch::List1_click},
+        {f.List2, &PreviewDispatch::List2_click},
+    };
+    for (const auto& [list, handler] : handlers)
+        QObject::connect(list, &ListBox::chosen, &f,
+                         [this, handler = handler] { (this->*handler)(); });
+}
+
+void PreviewDispatch::File1_Click() {
+    preview(f.File1, inFolder(f.File1->line(f.File1->currentRow())), Focus::ToList);
+}
+
+void PreviewDispatch::FileList1_Click() {
+    preview(f.FileList1, inFolder(f.FileList1->line(f.FileList1->currentRow())), Focus::ToList);
+}
+
+void PreviewDispatch::List1_click() {
+    preview(f.List1, f.List1a.value(f.List1->currentRow()), Focus::Unchanged);
+}
+
+void PreviewDispatch::List2_click() {
+    preview(f.List2, pathOfList2(f.List2->currentRow()), Focus::Unchanged);
+}
+
+void PreviewDispatch::preview(ListBox* list, const QString& path, Focus focus) {
+    const int row = list->currentRow();
+    const QString name = list->line(row);
+    f.TextHilfe->hide();
+    f.mnuName->setText(name);
+    f.setMousePointer(MousePointer::Hourglass);
+    if (row > kLinesAboveSelection + 1)
+        list->verticalScrollBar()->setValue(row - kLinesAboveSelection);
+
+    const PreviewClass kind = previewClassOf(name);
+    if (kind == PreviewClass::Picture) {
+        f.pictures().load(path);
+        f.pictures().Bilder(f.VollbildModus ? 1 : 0);
+        f.setMousePointer(MousePointer::Default);
+        return;
+    }
+    if (f.Picture1->isVisible())
+        f.pictures().Bilder(0);
+    f.Picture1->hide();
+    f.CommandSort->hide();
+    f.CommandSort->setText(QStringLiteral("nach Datum sortieren"));
+
+    if (list == f.FileList1 && name.startsWith(QStringLiteral(" ["))) {
+        // A folder entry: step into the folder; its listing empties the text preview.
+        f.Text2->setText(name.mid(2, name.size() - 3));
+        f.mnuName->setText({});
+        showOnly(f.RichTextBox2);
+    } else if (kind == PreviewClass::Document) {
+        f.AuswahlPfad = path;
+        f.WordVorschau();
+    } else if (kind == PreviewClass::Web) {
+        f.Navigate(path);
+        showOnly(f.WebBrowser1);
+    } else {
+        showTextPreview(*f.RichTextBox2, f.contentLoader, path);
+        showOnly(f.RichTextBox2);
+    }
+    f.setMousePointer(MousePointer::Default);
+    if (focus == Focus::ToList)
+        list->setFocus();
+}
+
+void PreviewDispatch::showOnly(QWidget* surface) {
+    for (QWidget* each : {f.OLE1, f.WebBrowser1, static_cast<QWidget*>(f.RichTextBox2)})
+        each->setVisible(each == surface);
+}
+
+QString PreviewDispatch::inFolder(const QString& name) const {
+    return joinPath(f.File1->folder(), name);
+}
+
+// After a walk the text search's results carry their paths; otherwise they are names in the
+// folder that the search read them from.
+QString PreviewDispatch::pathOfList2(int row) const {
+    return f.List2a.isEmpty() ? inFolder(f.List2->line(row)) : f.List2a.value(row);
+}
+
+void PreviewDispatch::DateiAuswählen() {
+    if (f.List1->isVisible())
+        f.AuswahlPfad = f.List1a.value(f.List1->currentRow());
+    if (f.List2->isVisible())
+        f.AuswahlPfad = pathOfList2(f.List2->currentRow());
+    if (f.File1->isVisible())
+        f.AuswahlPfad = inFolder(f.File1->line(f.File1->currentRow()));
+    if (f.FileList1->isVisible())
+        f.AuswahlPfad = inFolder(f.FileList1->line(f.FileList1->currentRow()));
+    f.WordApp = WordHolen();
+}
+
+} // namespace findolin

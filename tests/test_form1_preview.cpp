@@ -1,0 +1,313 @@
+#include "form1_fixture.h"
+#include "platform/list_box.h"
+#include "preview/document_view.h"
+#include "preview/picture_viewer.h"
+#include "preview/web_view.h"
+#include "search/file_list_box.h"
+#include "search/query_line_edit.h"
+
+#include <QImage>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMediaPlayer>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTextEdit>
+#include <QWebEngineView>
+
+using namespace findolin;
+
+class TestForm1Preview : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void textByClickAndByArrowKey();
+    void pictureBesideTheListThenText();
+    void unreadablePictureShowsNothingOfTheOneBefore();
+    void fullScreenZoomAndBack();
+    void selectedLineStaysSixthFromTop();
+    void folderEntryStepsIntoTheFolder();
+    void selectedPathOfEachList();
+    void documentsThroughTheOfficeSuite();
+    void documentsWithoutOfficeSuite();
+    void mailIsRenderedFromItsParts();
+};
+
+namespace {
+
+void select(ListBox* list, int row) {
+    list->setFocus();
+    list->setCurrentRow(row);
+}
+
+// A key press delivered straight to the focused list. (QTest offers keys to the shortcut system
+// first, and in the full-screen window its Escape never arrives as a key press.)
+void pressKey(QWidget* widget, Qt::Key key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, key == Qt::Key_Escape ? "\x1b" : "\r");
+    QApplication::sendEvent(widget, &press);
+}
+
+QString savePicture(const QString& path, QSize size, Qt::GlobalColor color) {
+    QDir().mkpath(QFileInfo(path).path());
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(color);
+    if (!image.save(path))
+        qFatal("cannot save %s", qPrintable(path));
+    return path;
+}
+
+// A fake office suite on the PATH: "converting" copies a real PDF made here; every call is logged.
+struct FakeOffice {
+    explicit FakeOffice(const TestDir& dir) : oldPath(qgetenv("PATH")) {
+        const QString bin = dir.folder("bin");
+        const QString pdf = dir.path("muster.pdf");
+        {
+            QPdfWriter writer(pdf);
+            QPainter painter(&writer);
+            painter.drawText(QPointF(300, 300), QStringLiteral("Seite eins"));
+        }
+        const QString script = dir.file(
+            "bin/soffice",
+            QStringLiteral("#!/bin/sh\necho \"$@\" >> '%1'\nout=\"\"\nlast=\"\"\n"
+                           "while [ $# -gt 0 ]; do\n  case \"$1\" in\n    --outdir) out=\"$2\"; "
+                           "shift ;;\n    *) last=\"$1\" ;;\n  esac\n  shift\ndone\n"
+                           "base=$(basename \"$last\")\ncp '%2' \"$out/${base%.*}.pdf\"\n")
+                .arg(dir.path("soffice.log"), pdf)
+                .toUtf8());
+        QFile::setPermissions(script, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner);
+        qputenv("PATH", QFile::encodeName(bin) + ":" + oldPath);
+    }
+    ~FakeOffice() { qputenv("PATH", oldPath); }
+    QByteArray oldPath;
+};
+
+} // namespace
+
+void TestForm1Preview::initTestCase() {
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    if (geteuid() == 0)
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+}
+
+void TestForm1Preview::textByClickAndByArrowKey() {
+    TestHome home;
+    home.file("home/Documents/a.txt", "Erster Brief");
+    home.file("home/Documents/b.rtf", "{\\rtf1 Zweiter \\b Brief\\b0}");
+    const auto form = startForm1();
+    select(form->File1, 0);
+    QVERIFY(form->RichTextBox2->isVisible());
+    QCOMPARE(form->RichTextBox2->toPlainText(), QStringLiteral("Erster Brief"));
+    QCOMPARE(form->mnuName->text(), QStringLiteral("a.txt"));
+    QVERIFY(!form->OLE1->isVisible() && !form->WebBrowser1->isVisible());
+
+    QTest::keyClick(form->File1, Qt::Key_Down);
+    QCOMPARE(form->File1->currentRow(), 1);
+    QCOMPARE(form->RichTextBox2->toPlainText(), QStringLiteral("Zweiter Brief"));
+    QCOMPARE(form->mousePointer(), MousePointer::Default);
+    QCOMPARE(QApplication::focusWidget(), form->File1);
+}
+
+void TestForm1Preview::pictureBesideTheListThenText() {
+    TestHome home;
+    savePicture(home.path("home/Documents/foto.bmp"), {64, 48}, Qt::red);
+    home.file("home/Documents/notiz.txt", "Text");
+    const auto form = startForm1();
+    select(form->File1, 0); // foto.bmp
+    QVERIFY(form->Picture1->isVisible());
+    QCOMPARE(form->Picture1->pixmap().size(), QSize(64, 48));
+    QCOMPARE(form->Picture1->x(), form->File1->width() + 2); // 30 twips beside the list
+    QVERIFY(form->CommandSort->isVisible());
+    QCOMPARE(form->CommandSort->text(), QStringLiteral("Vollbild"));
+    QVERIFY(!form->VollbildModus);
+
+    select(form->File1, 1); // notiz.txt
+    QVERIFY(!form->Picture1->isVisible());
+    QVERIFY(!form->CommandSort->isVisible());
+    QCOMPARE(form->CommandSort->text(), QStringLiteral("nach Datum sortieren"));
+    QVERIFY(form->RichTextBox2->isVisible());
+}
+
+void TestForm1Preview::unreadablePictureShowsNothingOfTheOneBefore() {
+    TestHome home;
+    savePicture(home.path("home/Documents/a.jpg"), {32, 32}, Qt::blue);
+    home.file("home/Documents/b.jpg", "kein Bild");
+    const auto form = startForm1();
+    select(form->File1, 0);
+    QVERIFY(!form->Picture1->pixmap().isNull());
+    select(form->File1, 1);
+    QVERIFY(form->Picture1->isVisible());
+    QVERIFY(form->Picture1->pixmap().isNull());
+}
+
+void TestForm1Preview::fullScreenZoomAndBack() {
+    TestHome home;
+    savePicture(home.path("home/Documents/klein.jpg"), {40, 30}, Qt::green);
+    savePicture(home.path("home/Documents/zweites.jpg"), {30, 40}, Qt::yellow);
+    const auto form = startForm1();
+    const QRect before = form->geometry();
+    select(form->File1, 0);
+
+    form->CommandSort->click(); // "Vollbild"
+    QVERIFY(form->VollbildModus);
+    QCOMPARE(form->Picture1->pos(), QPoint(0, 0));
+    QCOMPARE(form->Picture1->size(), form->screen()->geometry().size());
+    QCOMPARE(form->mnuHelp->text(), QStringLiteral("Zoom"));
+    QVERIFY(!form->mnuOrdner->isVisible() && !form->mnuDateiZähler->isVisible());
+    QVERIFY(!form->Image1->isVisible()); // small enough for its natural size
+    QCOMPARE(form->FensterVorVollbild, before);
+
+    form->mnuHelp->trigger(); // zoom: scaled to the screen
+    QVERIFY(form->ZoomModus);
+    QVERIFY(form->Image1->isVisible());
+    const QSize screen = form->screen()->geometry().size();
+    QCOMPARE(form->Image1->width(), screen.width()); // 4:3 takes the whole width
+
+    // The arrow key moves on to the next picture, still full screen and zoomed.
+    QTest::keyClick(form->File1, Qt::Key_Down);
+    QVERIFY(form->VollbildModus);
+    QCOMPARE(form->Image1->height(), qRound(screen.height() * 0.92));
+
+    pressKey(form->File1, Qt::Key_Escape);
+    QVERIFY(!form->VollbildModus);
+    QVERIFY(!form->ZoomModus);
+    QCOMPARE(form->mnuHelp->text(), QStringLiteral("?"));
+    QVERIFY(form->mnuOrdner->isVisible());
+    QTRY_COMPARE(form->geometry(), before);
+
+    // A click on the picture goes full screen; the help panel, when shown, is only put away.
+    form->TextHilfe->show();
+    QTest::mouseClick(form->Picture1, Qt::LeftButton);
+    QVERIFY(!form->TextHilfe->isVisible());
+    QVERIFY(!form->VollbildModus);
+    QTest::mouseClick(form->Picture1, Qt::LeftButton);
+    QVERIFY(form->VollbildModus);
+    // Enter in the full screen ends the program.
+    pressKey(form->File1, Qt::Key_Return);
+    QVERIFY(!form->isVisible());
+}
+
+void TestForm1Preview::selectedLineStaysSixthFromTop() {
+    TestHome home;
+    for (int i = 0; i < 40; ++i)
+        home.file(QStringLiteral("home/Documents/%1.txt").arg(i, 2, 10, QChar(u'0')));
+    const auto form = startForm1();
+    select(form->File1, 6);
+    QCOMPARE(form->File1->verticalScrollBar()->value(), 0);
+    select(form->File1, 7);
+    QCOMPARE(form->File1->verticalScrollBar()->value(), 2);
+}
+
+void TestForm1Preview::folderEntryStepsIntoTheFolder() {
+    TestHome home;
+    home.file("home/Documents/Briefe/brief.txt");
+    home.file("home/Documents/a.txt", "A");
+    const auto form = startForm1();
+    select(form->FileList1, 1); // a.txt first, to have something in the preview
+    QCOMPARE(form->RichTextBox2->toPlainText(), QStringLiteral("A"));
+    select(form->FileList1, 0); // " [~home/Documents/Briefe]"
+    QCOMPARE(form->Text2->text(), home.home("Documents/Briefe"));
+    QCOMPARE(form->File1->lines(), QStringList{"brief.txt"});
+    QCOMPARE(form->mnuName->text(), QString());
+    QVERIFY(form->RichTextBox2->isVisible());
+    QCOMPARE(form->RichTextBox2->toPlainText(), QString());
+}
+
+void TestForm1Preview::selectedPathOfEachList() {
+    TestHome home;
+    home.file("akten/x/brief.txt", "Angebot");
+    home.file("akten/y/brief.txt", "nichts");
+    home.file("flach/brief.txt", "Angebot");
+    const auto form = startForm1();
+    form->Text2->setText(home.path("akten"));
+    form->Text1->setText("brief");
+    form->Command1->click();
+    select(form->List1, 1);
+    form->DateiAuswählen();
+    QCOMPARE(form->AuswahlPfad, home.path("akten/x/brief.txt"));
+    // A header line previews as nothing.
+    select(form->List1, 2);
+    QCOMPARE(form->RichTextBox2->toPlainText(), QString());
+
+    form->Text4->setText("angebot");
+    form->Command1->click();
+    select(form->List2, 1);
+    form->DateiAuswählen();
+    QCOMPARE(form->AuswahlPfad, home.path("akten/x/brief.txt"));
+
+    form->Text2->setText(home.path("flach"));
+    form->Command1->click(); // no sub-folders: names in the folder
+    QCOMPARE(form->List2->lines(), QStringList{"brief.txt"});
+    select(form->List2, 0);
+    form->DateiAuswählen();
+    QCOMPARE(form->AuswahlPfad, home.path("flach/brief.txt"));
+    QCOMPARE(form->RichTextBox2->toPlainText(), QStringLiteral("Angebot"));
+}
+
+void TestForm1Preview::documentsThroughTheOfficeSuite() {
+    TestHome home;
+    const FakeOffice office(home);
+    home.file("home/Documents/Brief an Müller.doc", "alt");
+    home.file("home/Documents/notiz.txt", "Text");
+    const auto form = startForm1();
+    select(form->File1, 0);
+    QVERIFY(form->OLE1->isVisible());
+    QVERIFY(!form->RichTextBox2->isVisible());
+    QCOMPARE(form->AuswahlPfad, home.home("Documents/Brief an Müller.doc"));
+    QTRY_COMPARE(form->documentView().shownDocument(), form->AuswahlPfad);
+
+    // The size mode switches with a click and stays for the next document.
+    QCOMPARE(form->documentView().sizeMode(), DocumentView::SizeMode::Zoom);
+    form->documentView().ole1_click();
+    QCOMPARE(form->documentView().sizeMode(), DocumentView::SizeMode::Clip);
+
+    // The second time the cache answers: the suite is not asked again.
+    select(form->File1, 1);
+    select(form->File1, 0);
+    QCOMPARE(form->documentView().shownDocument(), form->AuswahlPfad);
+    QFile log(home.path("soffice.log"));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    QCOMPARE(log.readAll().count("--convert-to"), 1);
+}
+
+void TestForm1Preview::documentsWithoutOfficeSuite() {
+    TestHome home;
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(home.folder("leer")));
+    home.file("home/Documents/brief.doc", "x");
+    const auto form = startForm1();
+    select(form->File1, 0);
+    QVERIFY(form->OLE1->isVisible());
+    QCOMPARE(form->documentView().shownDocument(), QString());
+    QVERIFY(!form->WordApp);
+    qputenv("PATH", oldPath);
+}
+
+void TestForm1Preview::mailIsRenderedFromItsParts() {
+    TestHome home;
+    home.file("home/Documents/Post vom Amt.eml",
+              "From: Amt <amt@example.org>\r\nSubject: =?utf-8?Q?Gr=C3=BC=C3=9Fe?=\r\n"
+              "Content-Type: text/plain; charset=iso-8859-1\r\n"
+              "Content-Transfer-Encoding: quoted-printable\r\n\r\nSehr geehrte Frau M=FCller\r\n");
+    const auto form = startForm1();
+    select(form->File1, 0);
+    QVERIFY(form->WebBrowser1->isVisible());
+    QWebEngineView* page = form->webView().page();
+    QVERIFY(page);
+    QSignalSpy loaded(page, &QWebEngineView::loadFinished);
+    QVERIFY(loaded.count() > 0 || loaded.wait(20000));
+    QString text;
+    page->page()->toPlainText([&](const QString& plain) { text = plain; });
+    QTRY_VERIFY(!text.isEmpty());
+    QVERIFY2(text.contains(QStringLiteral("Grüße")), qPrintable(text));
+    QVERIFY(text.contains(QStringLiteral("Frau Müller")));
+}
+
+QTEST_MAIN(TestForm1Preview)
+#include "test_form1_preview.moc"
