@@ -37,6 +37,7 @@ private Q_SLOTS:
     void documentsThroughTheOfficeSuite();
     void documentsWithoutOfficeSuite();
     void mailIsRenderedFromItsParts();
+    void videoPlaysInTheWebView();
 };
 
 namespace {
@@ -307,6 +308,16 @@ void TestForm1Preview::mailIsRenderedFromItsParts() {
     QTRY_VERIFY(!text.isEmpty());
     QVERIFY2(text.contains(QStringLiteral("Grüße")), qPrintable(text));
     QVERIFY(text.contains(QStringLiteral("Frau Müller")));
+}
+
+void TestForm1Preview::videoPlaysInTheWebView() {
+    TestHome home;
+    const QString clip = home.file("home/Documents/Betriebsfeier 2003.avi", "RIFF");
+    const auto form = startForm1();
+    select(form->File1, 0);
+    QVERIFY(form->WebBrowser1->isVisible());
+    QVERIFY(form->webView().player());
+    QCOMPARE(form->webView().player()->source(), QUrl::fromLocalFile(clip));
 }
 
 QTEST_MAIN(TestForm1Preview)
