@@ -1,11 +1,13 @@
 #include "form1_fixture.h"
 #include "platform/list_box.h"
 #include "preview/document_view.h"
+#include "preview/picture_loading.h"
 #include "preview/picture_viewer.h"
 #include "preview/web_view.h"
 #include "search/file_list_box.h"
 #include "search/query_line_edit.h"
 
+#include <QDataStream>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
@@ -38,6 +40,7 @@ private Q_SLOTS:
     void documentsWithoutOfficeSuite();
     void mailIsRenderedFromItsParts();
     void videoPlaysInTheWebView();
+    void metafilesAreDrawn();
 };
 
 namespace {
@@ -318,6 +321,48 @@ void TestForm1Preview::videoPlaysInTheWebView() {
     QVERIFY(form->WebBrowser1->isVisible());
     QVERIFY(form->webView().player());
     QCOMPARE(form->webView().player()->source(), QUrl::fromLocalFile(clip));
+}
+
+// A Windows metafile of one red rectangle, 100 x 50 units: placeable header, header, records.
+QByteArray redRectangleMetafile() {
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    const quint16 placeable[] = {0xcdd7, 0x9ac6, 0, 0, 0, 100, 50, 96, 0, 0};
+    quint16 checksum = 0;
+    for (quint16 word : placeable) {
+        out << word;
+        checksum ^= word;
+    }
+    out << checksum;
+    const QList<QList<quint16>> records{
+        {0x020b, 0, 0},                 // window origin
+        {0x020c, 50, 100},              // window extent
+        {0x02fc, 0, 0x00ff, 0x0000, 0}, // solid red brush
+        {0x012d, 0},                    // select it
+        {0x041b, 50, 100, 0, 0},        // rectangle
+        {0x0000},                       // end
+    };
+    quint32 words = 9;
+    for (const auto& record : records)
+        words += 2 + quint32(record.size());
+    out << quint16(1) << quint16(9) << quint16(0x0300) << words << quint16(1) << quint32(7)
+        << quint16(0);
+    for (const auto& record : records) {
+        out << quint32(2 + record.size());
+        for (quint16 word : record)
+            out << word;
+    }
+    return bytes;
+}
+
+void TestForm1Preview::metafilesAreDrawn() {
+    TestHome home;
+    const QPixmap drawn = loadPicture(home.file("logo.wmf", redRectangleMetafile()));
+    QVERIFY(!drawn.isNull());
+    QVERIFY(drawn.width() > drawn.height()); // the rectangle's shape
+    QCOMPARE(drawn.toImage().pixelColor(drawn.width() / 2, drawn.height() / 2), QColor(Qt::red));
+    QVERIFY(loadPicture(home.file("kaputt.wmf", QByteArray("\xd7\xcd\xc6\x9a", 4))).isNull());
 }
 
 QTEST_MAIN(TestForm1Preview)
