@@ -227,6 +227,7 @@ void TestForm1Preview::selectedPathOfEachList() {
     TestHome home;
     home.file("akten/x/brief.txt", "Angebot");
     home.file("akten/y/brief.txt", "nichts");
+    home.file("akten/y.doc/brief.txt", "im Ordner mit .doc im Namen");
     home.file("flach/brief.txt", "Angebot");
     const auto form = startForm1();
     form->Text2->setText(home.path("akten"));
@@ -235,9 +236,14 @@ void TestForm1Preview::selectedPathOfEachList() {
     select(form->List1, 1);
     form->DateiAuswählen();
     QCOMPARE(form->AuswahlPfad, home.path("akten/x/brief.txt"));
-    // A header line previews as nothing.
+    // A header line previews as nothing, whatever its folder is called.
     select(form->List1, 2);
+    QVERIFY(form->RichTextBox2->isVisible());
     QCOMPARE(form->RichTextBox2->toPlainText(), QString());
+    QVERIFY(form->List1->line(4).endsWith(u"y.doc]"));
+    select(form->List1, 4);
+    QVERIFY(!form->OLE1->isVisible());
+    QVERIFY(form->RichTextBox2->isVisible());
 
     form->Text4->setText("angebot");
     form->Command1->click();
@@ -271,10 +277,11 @@ void TestForm1Preview::documentsThroughTheOfficeSuite() {
     form->documentView().ole1_click();
     QCOMPARE(form->documentView().sizeMode(), DocumentView::SizeMode::Clip);
 
-    // The second time the cache answers: the suite is not asked again.
+    // The second time the cache answers: the suite is not asked again. The size mode stays.
     select(form->File1, 1);
     select(form->File1, 0);
     QCOMPARE(form->documentView().shownDocument(), form->AuswahlPfad);
+    QCOMPARE(form->documentView().sizeMode(), DocumentView::SizeMode::Clip);
     QFile log(home.path("soffice.log"));
     QVERIFY(log.open(QIODevice::ReadOnly));
     QCOMPARE(log.readAll().count("--convert-to"), 1);

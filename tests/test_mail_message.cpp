@@ -58,6 +58,7 @@ private Q_SLOTS:
     void headerTableShowsWhatIsThere();
     void bodies_data();
     void bodies();
+    void partEndsAtTheLineBeforeItsDelimiter();
     void htmlPartIsInsertedAsItsBody();
     void markupInTextIsEscaped();
     void attachments_data();
@@ -81,8 +82,8 @@ void TestMailMessage::headers_data() {
     QTest::addColumn<QByteArray>("head");
     QTest::addColumn<QString>("row");
 
-    QTest::newRow("Q-encoded UTF-8") << QByteArray("Subject: =?utf-8?Q?Gr=C3=BC=C3=9Fe?=\n")
-                                     << QStringLiteral("Betreff=Grüße");
+    QTest::newRow("Q-encoded UTF-8")
+        << QByteArray("Subject: =?utf-8?Q?Gr=C3=BC=C3=9Fe?=\n") << QStringLiteral("Betreff=Grüße");
     QTest::newRow("B-encoded ISO-8859-1")
         << QByteArray("From: =?ISO-8859-1?B?SvxyZ2VuIE38bGxlcg==?= <jm@example.de>\n")
         << QStringLiteral("Von=Jürgen Müller &lt;jm@example.de&gt;");
@@ -103,19 +104,19 @@ void TestMailMessage::headers_data() {
         << QStringLiteral("Betreff=ä€");
     QTest::newRow("folded") << QByteArray("Subject: Ein langer\n\tBetreff\n   über drei Zeilen\n")
                             << QStringLiteral("Betreff=Ein langer Betreff über drei Zeilen");
-    QTest::newRow("name in any case") << QByteArray("SUBJECT: laut\n")
-                                      << QStringLiteral("Betreff=laut");
-    QTest::newRow("not an encoded word")
-        << QByteArray("Subject: =?kaputt a=b ?= 50%\n") << QStringLiteral("Betreff==?kaputt a=b ?= 50%");
+    QTest::newRow("name in any case")
+        << QByteArray("SUBJECT: laut\n") << QStringLiteral("Betreff=laut");
+    QTest::newRow("not an encoded word") << QByteArray("Subject: =?kaputt a=b ?= 50%\n")
+                                         << QStringLiteral("Betreff==?kaputt a=b ?= 50%");
     QTest::newRow("raw UTF-8") << QByteArray("Subject: Bürostuhl\n")
                                << QStringLiteral("Betreff=Bürostuhl");
-    QTest::newRow("raw Windows-1252") << QByteArray("Subject: B\xFCrostuhl \x80\n")
-                                      << QStringLiteral("Betreff=Bürostuhl €");
+    QTest::newRow("raw Windows-1252")
+        << QByteArray("Subject: B\xFCrostuhl \x80\n") << QStringLiteral("Betreff=Bürostuhl €");
     QTest::newRow("markup escaped")
         << QByteArray("Subject: <b>Angebot</b> & \"mehr\"\n")
         << QStringLiteral("Betreff=&lt;b&gt;Angebot&lt;/b&gt; &amp; &quot;mehr&quot;");
-    QTest::newRow("encoded markup escaped")
-        << QByteArray("Subject: =?utf-8?Q?=3Cscript=3E?=\n") << QStringLiteral("Betreff=&lt;script&gt;");
+    QTest::newRow("encoded markup escaped") << QByteArray("Subject: =?utf-8?Q?=3Cscript=3E?=\n")
+                                            << QStringLiteral("Betreff=&lt;script&gt;");
     QTest::newRow("date") << QByteArray("Date: Mon, 3 Jun 2024 09:15:00 +0200\n")
                           << QStringLiteral("Datum=Mon, 3 Jun 2024 09:15:00 +0200");
 }
@@ -145,7 +146,8 @@ void TestMailMessage::bodies_data() {
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QString>("hidden");
 
-    QTest::newRow("no MIME headers") << kHead + "\nGr\xC3\xBC\xC3\x9F" "e\nOtto"
+    QTest::newRow("no MIME headers") << kHead + "\nGr\xC3\xBC\xC3\x9F"
+                                                "e\nOtto"
                                      << QStringLiteral("Grüße\nOtto") << QString();
     QTest::newRow("quoted-printable Latin-1 with soft break")
         << kHead + "Content-Type: text/plain; charset=ISO-8859-1\n"
@@ -157,6 +159,9 @@ void TestMailMessage::bodies_data() {
                    "Content-Transfer-Encoding: BASE64\n\n"
                    "R3LDvMOfZSBhdXMgS8O2bG4s\nIFN0cmHDn2UgNSDigJMgQsO8cm8\n"
         << QStringLiteral("Grüße aus Köln, Straße 5 – Büro") << QStringLiteral("R3LD");
+    QTest::newRow("base64 in separately padded pieces")
+        << kHead + "Content-Transfer-Encoding: base64\n\nSGFsbG8=\nIFdlbHQ=\n"
+        << QStringLiteral("Hallo Welt") << QString();
     QTest::newRow("ISO-8859-15 euro") << kHead + "Content-Type: text/plain; charset=iso-8859-15\n\n"
                                                  "5 \xA4 \xBC\xBD"
                                       << QStringLiteral("5 € Œœ") << QString();
@@ -167,8 +172,8 @@ void TestMailMessage::bodies_data() {
         << kHead + "Content-Type: text/plain; charset=x-unbekannt\n\nGr\xC3\xBCn"
         << QStringLiteral("Grün") << QString();
     QTest::newRow("us-ascii label, 8-bit bytes")
-        << kHead + "Content-Type: text/plain; charset=us-ascii\n\nGr\xFCn"
-        << QStringLiteral("Grün") << QString();
+        << kHead + "Content-Type: text/plain; charset=us-ascii\n\nGr\xFCn" << QStringLiteral("Grün")
+        << QString();
     QTest::newRow("type and parameters in any case")
         << kHead + "content-type: TEXT/PLAIN; CHARSET=UTF-8 (Kommentar)\n"
                    "CONTENT-TRANSFER-ENCODING: Quoted-Printable\n\nGr=C3=BCn"
@@ -223,14 +228,23 @@ void TestMailMessage::bodies() {
     }
 }
 
+void TestMailMessage::partEndsAtTheLineBeforeItsDelimiter() {
+    const QByteArray message = kHead +
+                               "Content-Type: multipart/mixed; boundary=m\n\n"
+                               "--m\n\nZeile\n\n--m  \nContent-Type: image/png\n\nx\n--m--\n";
+    const QString expected = QStringLiteral(">Zeile\n</pre>");
+    QVERIFY(mailAsHtml(message).contains(expected));
+    QVERIFY(mailAsHtml(withCrlf(message)).contains(expected));
+}
+
 void TestMailMessage::htmlPartIsInsertedAsItsBody() {
-    const QString html = mailAsHtml(
-        kHead + "Content-Type: text/html; charset=iso-8859-1\n\n"
-                "<!DOCTYPE html><html><head><title>Titel</title>"
-                "<style>p{color:red}</style><script>alert(1)</script></head>\n"
-                "<body bgcolor=\"white\"><p class=\"x\">Gr\xFC\xDF"
-                "e <b>fett</b></p><SCRIPT type=\"text/javascript\">evil()</SCRIPT>"
-                "<p>nach</p></body></html>\n");
+    const QString html =
+        mailAsHtml(kHead + "Content-Type: text/html; charset=iso-8859-1\n\n"
+                           "<!DOCTYPE html><html><head><title>Titel</title>"
+                           "<style>p{color:red}</style><script>alert(1)</script></head>\n"
+                           "<body bgcolor=\"white\"><p class=\"x\">Gr\xFC\xDF"
+                           "e <b>fett</b></p><SCRIPT type=\"text/javascript\">evil()</SCRIPT>"
+                           "<p>nach</p></body></html>\n");
     QVERIFY(html.contains(QStringLiteral("<p class=\"x\">Grüße <b>fett</b></p><p>nach</p>")));
     QVERIFY(html.contains(QStringLiteral("<style>p{color:red}</style>")));
     QVERIFY(!html.contains(QStringLiteral("Titel")));
@@ -239,6 +253,13 @@ void TestMailMessage::htmlPartIsInsertedAsItsBody() {
     QVERIFY(!html.contains(QStringLiteral("evil")));
     QCOMPARE(html.count(QStringLiteral("<body"), Qt::CaseInsensitive), 1);
     QCOMPARE(html.count(QStringLiteral("<html"), Qt::CaseInsensitive), 1);
+
+    // A broken document with a second frame inside its body.
+    const QString twice = mailAsHtml(kHead + "Content-Type: text/html\n\n"
+                                             "<html><body>eins<html><body>zwei</body></html>");
+    QVERIFY(visibleText(twice).contains(QStringLiteral("einszwei")));
+    QCOMPARE(twice.count(QStringLiteral("<body"), Qt::CaseInsensitive), 1);
+    QCOMPARE(twice.count(QStringLiteral("<html"), Qt::CaseInsensitive), 1);
 
     // A fragment without a document frame; its charset from its <meta>.
     const QString fragment = mailAsHtml(
@@ -280,13 +301,14 @@ void TestMailMessage::attachments_data() {
                    "Content-Disposition: attachment\n\nNicht der Rumpf\n--aussen--\n"
         << QStringList{"Rechnung.pdf", "notiz.txt"} << QStringLiteral("Anbei die Rechnung.");
     QTest::newRow("names encoded in both ways")
-        << kHead + "Content-Type: multipart/mixed; boundary=m\n\n--m\n\nText\n"
-                   "--m\nContent-Type: application/octet-stream\n"
-                   "Content-Disposition: attachment;\n filename*=UTF-8''Gr%C3%BC%C3%9Fe%20an.txt\n\n"
-                   "x\n--m\nContent-Type: application/octet-stream;\n"
-                   " name=\"=?iso-8859-1?Q?B=FCro.doc?=\"\n\nx\n"
-                   "--m\nContent-Disposition: attachment; filename*0*=utf-8''Teil%C3%A4;\n"
-                   " filename*1=\"_zwei.xls\"\n\nx\n--m--\n"
+        << kHead +
+               "Content-Type: multipart/mixed; boundary=m\n\n--m\n\nText\n"
+               "--m\nContent-Type: application/octet-stream\n"
+               "Content-Disposition: attachment;\n filename*=UTF-8''Gr%C3%BC%C3%9Fe%20an.txt\n\n"
+               "x\n--m\nContent-Type: application/octet-stream;\n"
+               " name=\"=?iso-8859-1?Q?B=FCro.doc?=\"\n\nx\n"
+               "--m\nContent-Disposition: attachment; filename*0*=utf-8''Teil%C3%A4;\n"
+               " filename*1=\"_zwei.xls\"\n\nx\n--m--\n"
         << QStringList{"Grüße an.txt", "Büro.doc", "Teilä_zwei.xls"} << QStringLiteral("Text");
     QTest::newRow("path stripped, markup escaped")
         << kHead + "Content-Type: multipart/mixed; boundary=m\n\n--m\n\nText\n"
@@ -298,10 +320,9 @@ void TestMailMessage::attachments_data() {
                    "From: x@example.de\nSubject: =?utf-8?Q?Urspr=C3=BCnglich?=\n\nAlter Text\n"
                    "--m--\n"
         << QStringList{"Ursprünglich.eml"} << QStringLiteral("Siehe unten");
-    QTest::newRow("only an attachment")
-        << kHead + "Content-Type: application/zip; name=alles.zip\n"
-                   "Content-Transfer-Encoding: base64\n\nUEsDBA==\n"
-        << QStringList{"alles.zip"} << QStringLiteral("Betreff");
+    QTest::newRow("only an attachment") << kHead + "Content-Type: application/zip; name=alles.zip\n"
+                                                   "Content-Transfer-Encoding: base64\n\nUEsDBA==\n"
+                                        << QStringList{"alles.zip"} << QStringLiteral("Betreff");
     QTest::newRow("unnamed parts are not listed")
         << kHead + "Content-Type: multipart/mixed; boundary=m\n\n--m\n\nText\n"
                    "--m\nContent-Type: application/octet-stream\n\nx\n--m--\n"
@@ -334,7 +355,8 @@ void TestMailMessage::notAMail_data() {
     QTest::newRow("first line with a colon")
         << QByteArray("Hinweis: bitte <lesen>\nZweite Zeile\n")
         << QStringLiteral("Hinweis: bitte <lesen>\nZweite Zeile\n");
-    QTest::newRow("Windows-1252") << QByteArray("Gr\xFC\xDF" "e \x80")
+    QTest::newRow("Windows-1252") << QByteArray("Gr\xFC\xDF"
+                                                "e \x80")
                                   << QStringLiteral("Grüße €");
     QTest::newRow("empty") << QByteArray() << QString();
 }
@@ -371,7 +393,8 @@ void TestMailMessage::brokenInputIsShownAsFarAsItGoes_data() {
         << QByteArray("From: otto@example.de\nSubject: =?utf-8?Q?abgeschn")
         << QStringLiteral("=?utf-8?Q?abgeschn");
     QTest::newRow("body without a blank line")
-        << QByteArray("From: otto@example.de\nHallo ohne Leerzeile") << QStringLiteral("Hallo ohne Leerzeile");
+        << QByteArray("From: otto@example.de\nHallo ohne Leerzeile")
+        << QStringLiteral("Hallo ohne Leerzeile");
 }
 
 void TestMailMessage::brokenInputIsShownAsFarAsItGoes() {
@@ -410,6 +433,12 @@ void TestMailMessage::hostileInputEnds() {
     QVERIFY(foldedHtml.size() < 100000);
     const QByteArray wide = "From: a@b\nTo: " + QByteArray(10 << 20, 'x') + "\n\nRumpf";
     QVERIFY(visibleText(mailAsHtml(wide)).contains(QStringLiteral("Rumpf")));
+
+    // Frame tags without end, each a search through the rest of the part.
+    QByteArray frames = kHead + "Content-Type: text/html\n\n";
+    for (int i = 0; i < 200000; ++i)
+        frames += "<html>x";
+    QVERIFY(mailAsHtml(frames).endsWith(QStringLiteral("</body></html>")));
 
     // Many parts, each naming an attachment.
     QByteArray many = kHead + "Content-Type: multipart/mixed; boundary=m\n\n";

@@ -16,11 +16,11 @@
 namespace findolin {
 namespace {
 
-constexpr int kMaxDepth = 12;              // nested multiparts and forwarded messages
-constexpr int kMaxParts = 1000;            // per multipart; more is a broken or hostile file
-constexpr int kMaxFields = 2000;           // header fields kept per entity
+constexpr int kMaxDepth = 12;               // nested multiparts and forwarded messages
+constexpr int kMaxParts = 1000;             // per multipart; more is a broken or hostile file
+constexpr int kMaxFields = 2000;            // header fields kept per entity
 constexpr qsizetype kMaxShownHeader = 2000; // characters of one header value in the table
-constexpr int kMaxAttachments = 200;       // names listed below the body
+constexpr int kMaxAttachments = 200;        // names listed below the body
 
 // ---------------------------------------------------------------------------------------------
 // Bytes
@@ -211,15 +211,32 @@ QString decodeText(QByteArrayView bytes, Charset charset) {
         text = QString::fromLatin1(bytes);
         for (QChar& c : text) {
             switch (c.unicode()) {
-            case 0xA4: c = QChar(0x20AC); break;
-            case 0xA6: c = QChar(0x0160); break;
-            case 0xA8: c = QChar(0x0161); break;
-            case 0xB4: c = QChar(0x017D); break;
-            case 0xB8: c = QChar(0x017E); break;
-            case 0xBC: c = QChar(0x0152); break;
-            case 0xBD: c = QChar(0x0153); break;
-            case 0xBE: c = QChar(0x0178); break;
-            default: break;
+            case 0xA4:
+                c = QChar(0x20AC);
+                break;
+            case 0xA6:
+                c = QChar(0x0160);
+                break;
+            case 0xA8:
+                c = QChar(0x0161);
+                break;
+            case 0xB4:
+                c = QChar(0x017D);
+                break;
+            case 0xB8:
+                c = QChar(0x017E);
+                break;
+            case 0xBC:
+                c = QChar(0x0152);
+                break;
+            case 0xBD:
+                c = QChar(0x0153);
+                break;
+            case 0xBE:
+                c = QChar(0x0178);
+                break;
+            default:
+                break;
             }
         }
         break;
@@ -271,7 +288,8 @@ bool readEncodedWord(QByteArrayView raw, qsizetype at, EncodedWord& word) {
     if (language >= 0)
         charset = charset.first(language);
     word.charset = charset.toByteArray().toLower();
-    word.bytes = kind == 'Q' || kind == 'q' ? decodeQuotedPrintable(text, true) : decodeBase64(text);
+    word.bytes =
+        kind == 'Q' || kind == 'q' ? decodeQuotedPrintable(text, true) : decodeBase64(text);
     word.end = textEnd + 2;
     return true;
 }
@@ -280,7 +298,7 @@ bool readEncodedWord(QByteArrayView raw, qsizetype at, EncodedWord& word) {
 // neither), the rest as UTF-8 if it is, else Windows-1252.
 QString decodeHeader(QByteArrayView raw) {
     QString out;
-    QByteArray pending; // bytes of adjacent encoded words in one charset, which may split a
+    QByteArray pending;        // bytes of adjacent encoded words in one charset, which may split a
     QByteArray pendingCharset; // character between them
     const auto flush = [&] {
         if (!pending.isEmpty())
@@ -348,9 +366,8 @@ StructuredValue parseStructured(QByteArrayView v) {
     if (i < 0)
         i = v.size();
     QByteArrayView head = trimmed(v.first(i));
-    const auto cut = std::find_if(head.begin(), head.end(), [](char c) {
-        return isSpace(c) || c == '(';
-    });
+    const auto cut =
+        std::find_if(head.begin(), head.end(), [](char c) { return isSpace(c) || c == '('; });
     result.value = head.first(cut - head.begin()).toByteArray().toLower();
 
     struct Segment {
@@ -556,8 +573,7 @@ public:
         if (!entity.type.contains('/'))
             entity.type = defaultType;
         entity.disposition = parseStructured(entity.headers.value("content-disposition"));
-        entity.encoding =
-            parseStructured(entity.headers.value("content-transfer-encoding")).value;
+        entity.encoding = parseStructured(entity.headers.value("content-transfer-encoding")).value;
         entity.multipart = entity.type.startsWith("multipart/");
         const bool message = entity.type == "message/rfc822";
         if (!entity.multipart && !message)
@@ -680,14 +696,17 @@ QString withoutElements(const QString& html, QLatin1StringView name, QString* re
 QString withoutTags(const QString& html, QLatin1StringView name) {
     QString out;
     qsizetype from = 0;
-    for (;;) {
-        const qsizetype open = findTag(html, name, from, false);
-        const qsizetype close = findTag(html, name, from, true);
+    // Each kind is searched for again only once passed, so that the work stays linear.
+    qsizetype open = findTag(html, name, 0, false);
+    qsizetype close = findTag(html, name, 0, true);
+    while (open >= 0 || close >= 0) {
         const qsizetype at = open < 0 ? close : close < 0 ? open : std::min(open, close);
-        if (at < 0)
-            break;
         out += QStringView(html).sliced(from, at - from);
         from = tagEnd(html, at);
+        if (open >= 0 && open < from)
+            open = findTag(html, name, from, false);
+        if (close >= 0 && close < from)
+            close = findTag(html, name, from, true);
     }
     out += QStringView(html).sliced(from);
     return out;
@@ -717,9 +736,11 @@ QString htmlBody(const QString& document) {
                             &styles);
             inner.remove(headTag, end - headTag);
         }
-        inner = withoutTags(inner, QLatin1StringView("html"));
         inner = withoutTags(inner, QLatin1StringView("!doctype"));
     }
+    // Stray frame tags of a broken document would open a second page inside this one.
+    inner = withoutTags(inner, QLatin1StringView("html"));
+    inner = withoutTags(inner, QLatin1StringView("body"));
     return styles + inner;
 }
 
@@ -809,8 +830,7 @@ void show(const Entity& entity, Shown& shown) {
     if (name.isEmpty() && entity.type == "message/rfc822" && !entity.children.empty()) {
         const QString subject =
             decodeHeader(entity.children.front().headers.value("subject")).simplified();
-        name = (subject.isEmpty() ? QStringLiteral("Nachricht") : subject) +
-               QStringLiteral(".eml");
+        name = (subject.isEmpty() ? QStringLiteral("Nachricht") : subject) + QStringLiteral(".eml");
     }
     if (!name.isEmpty() && shown.attachments.size() < kMaxAttachments)
         shown.attachments.append(name);
@@ -818,8 +838,8 @@ void show(const Entity& entity, Shown& shown) {
 
 QString headerTable(const Headers& headers) {
     static const std::pair<const char*, QString> rows[] = {
-        {"from", QStringLiteral("Von")},      {"to", QStringLiteral("An")},
-        {"cc", QStringLiteral("Cc")},         {"date", QStringLiteral("Datum")},
+        {"from", QStringLiteral("Von")},        {"to", QStringLiteral("An")},
+        {"cc", QStringLiteral("Cc")},           {"date", QStringLiteral("Datum")},
         {"subject", QStringLiteral("Betreff")},
     };
     QString table;
@@ -841,12 +861,25 @@ QString headerTable(const Headers& headers) {
 
 // Whether a head is that of a mail rather than the first line of some text that has a colon.
 bool looksLikeMail(const Headers& headers) {
-    static const char* const known[] = {
-        "from",        "to",         "cc",         "bcc",
-        "subject",     "date",       "message-id", "mime-version",
-        "content-type", "received",  "return-path", "reply-to",
-        "sender",      "delivered-to", "in-reply-to", "references",
-        "x-mailer",    "user-agent", "content-transfer-encoding"};
+    static const char* const known[] = {"from",
+                                        "to",
+                                        "cc",
+                                        "bcc",
+                                        "subject",
+                                        "date",
+                                        "message-id",
+                                        "mime-version",
+                                        "content-type",
+                                        "received",
+                                        "return-path",
+                                        "reply-to",
+                                        "sender",
+                                        "delivered-to",
+                                        "in-reply-to",
+                                        "references",
+                                        "x-mailer",
+                                        "user-agent",
+                                        "content-transfer-encoding"};
     return std::any_of(std::begin(known), std::end(known),
                        [&](const char* name) { return headers.contains(name); });
 }

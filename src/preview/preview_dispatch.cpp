@@ -61,7 +61,9 @@ void PreviewDispatch::preview(ListBox* list, const QString& path, Focus focus) {
     if (row > kLinesAboveSelection + 1)
         list->verticalScrollBar()->setValue(row - kLinesAboveSelection);
 
-    const PreviewClass kind = previewClassOf(name);
+    // A folder header of a result list names no file: nothing to show, nothing to load.
+    const bool header = (list == f.List1 || list == f.List2) && name.startsWith(u">>>");
+    const PreviewClass kind = header ? PreviewClass::Other : previewClassOf(name);
     if (kind == PreviewClass::Picture) {
         f.pictures().load(path);
         f.pictures().Bilder(f.VollbildModus ? 1 : 0);
@@ -86,7 +88,10 @@ void PreviewDispatch::preview(ListBox* list, const QString& path, Focus focus) {
         f.Navigate(path);
         showOnly(f.WebBrowser1);
     } else {
-        showTextPreview(*f.RichTextBox2, f.contentLoader, path);
+        if (header)
+            f.RichTextBox2->clear();
+        else
+            showTextPreview(*f.RichTextBox2, f.contentLoader, path);
         showOnly(f.RichTextBox2);
     }
     f.setMousePointer(MousePointer::Default);
