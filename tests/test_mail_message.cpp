@@ -108,17 +108,11 @@ void TestMailMessage::headers_data() {
         << QByteArray("SUBJECT: laut\n") << QStringLiteral("Betreff=laut");
     QTest::newRow("not an encoded word") << QByteArray("Subject: =?kaputt a=b ?= 50%\n")
                                          << QStringLiteral("Betreff==?kaputt a=b ?= 50%");
-    QTest::newRow("raw UTF-8") << QByteArray("Subject: Bürostuhl\n")
-                               << QStringLiteral("Betreff=Bürostuhl");
     QTest::newRow("raw Windows-1252")
         << QByteArray("Subject: B\xFCrostuhl \x80\n") << QStringLiteral("Betreff=Bürostuhl €");
     QTest::newRow("markup escaped")
         << QByteArray("Subject: <b>Angebot</b> & \"mehr\"\n")
         << QStringLiteral("Betreff=&lt;b&gt;Angebot&lt;/b&gt; &amp; &quot;mehr&quot;");
-    QTest::newRow("encoded markup escaped") << QByteArray("Subject: =?utf-8?Q?=3Cscript=3E?=\n")
-                                            << QStringLiteral("Betreff=&lt;script&gt;");
-    QTest::newRow("date") << QByteArray("Date: Mon, 3 Jun 2024 09:15:00 +0200\n")
-                          << QStringLiteral("Datum=Mon, 3 Jun 2024 09:15:00 +0200");
 }
 
 void TestMailMessage::headers() {

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cctype>
 #include <deque>
-#include <iterator>
 #include <map>
 #include <utility>
 #include <vector>
@@ -177,6 +176,11 @@ QByteArray transferDecoded(QByteArrayView body, QByteArrayView encoding) {
     return body.toByteArray(); // 7bit, 8bit, binary and whatever else
 }
 
+// Where ISO-8859-15 differs from Latin-1: the euro sign and seven letters.
+constexpr std::pair<char16_t, char16_t> kLatin9Differences[] = {
+    {0xA4, 0x20AC}, {0xA6, 0x0160}, {0xA8, 0x0161}, {0xB4, 0x017D},
+    {0xB8, 0x017E}, {0xBC, 0x0152}, {0xBD, 0x0153}, {0xBE, 0x0178}};
+
 enum class Charset { Utf8, Latin1, Latin9, Windows1252, Guess };
 
 Charset charsetNamed(QByteArrayView name) {
@@ -210,33 +214,9 @@ QString decodeText(QByteArrayView bytes, Charset charset) {
     case Charset::Latin9:
         text = QString::fromLatin1(bytes);
         for (QChar& c : text) {
-            switch (c.unicode()) {
-            case 0xA4:
-                c = QChar(0x20AC);
-                break;
-            case 0xA6:
-                c = QChar(0x0160);
-                break;
-            case 0xA8:
-                c = QChar(0x0161);
-                break;
-            case 0xB4:
-                c = QChar(0x017D);
-                break;
-            case 0xB8:
-                c = QChar(0x017E);
-                break;
-            case 0xBC:
-                c = QChar(0x0152);
-                break;
-            case 0xBD:
-                c = QChar(0x0153);
-                break;
-            case 0xBE:
-                c = QChar(0x0178);
-                break;
-            default:
-                break;
+            for (const auto& [latin1, latin9] : kLatin9Differences) {
+                if (c.unicode() == latin1)
+                    c = QChar(latin9);
             }
         }
         break;
@@ -861,27 +841,12 @@ QString headerTable(const Headers& headers) {
 
 // Whether a head is that of a mail rather than the first line of some text that has a colon.
 bool looksLikeMail(const Headers& headers) {
-    static const char* const known[] = {"from",
-                                        "to",
-                                        "cc",
-                                        "bcc",
-                                        "subject",
-                                        "date",
-                                        "message-id",
-                                        "mime-version",
-                                        "content-type",
-                                        "received",
-                                        "return-path",
-                                        "reply-to",
-                                        "sender",
-                                        "delivered-to",
-                                        "in-reply-to",
-                                        "references",
-                                        "x-mailer",
-                                        "user-agent",
-                                        "content-transfer-encoding"};
-    return std::any_of(std::begin(known), std::end(known),
-                       [&](const char* name) { return headers.contains(name); });
+    static const QByteArray known =
+        " from to cc bcc subject date received message-id mime-version content-type "
+        "content-transfer-encoding return-path reply-to sender delivered-to in-reply-to "
+        "references x-mailer user-agent ";
+    return std::any_of(headers.fields.begin(), headers.fields.end(),
+                       [](const auto& field) { return known.contains(' ' + field.first + ' '); });
 }
 
 QString page(const QString& content) {

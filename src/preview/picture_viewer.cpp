@@ -82,8 +82,12 @@ void PictureViewer::showFullScreen() {
     f.Picture1->setGeometry(QRect(QPoint(0, 0), screen.size()));
     // The window covers the screen with its title bar out of sight; the menu bar stays, with
     // "Zoom" on it.
-    if (!f.isMaximized() && !f.isFullScreen())
+    if (!f.isMaximized() && !f.isFullScreen()) {
         f.showFullScreen();
+        // Without a window manager to act on the request the window is stretched by hand.
+        if (f.geometry() != screen)
+            f.setGeometry(screen);
+    }
     f.mnuOrdner->setVisible(false);
     f.mnuDateiZähler->setVisible(false);
     f.mnuHelp->setText(QStringLiteral("Zoom"));
