@@ -17,8 +17,8 @@ public:
     void load(const QString& path);
     // 0: normal mode; any other value: full screen.
     void Bilder(int Vollbild);
+    // Also the click on the scaled picture lying on the picture area.
     void Picture1_Click();
-    void Image1_Click() { Picture1_Click(); }
 
 private:
     void showNormal();

@@ -20,7 +20,6 @@ public:
     // request stopped this one). The listing comes back so that callers need not read again.
     Result<FolderListing> list(const QString& folder, const QString& pattern,
                                const KeepGoing& keepGoing = {});
-    Result<FolderListing> setFolder(const QString& folder) { return list(folder, pattern_); }
     Result<FolderListing> setPattern(const QString& pattern, const KeepGoing& keepGoing = {}) {
         return list(folder_, pattern, keepGoing);
     }
