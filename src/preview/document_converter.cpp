@@ -1,5 +1,7 @@
 #include "preview/document_converter.h"
 
+#include "platform/process_group.h"
+
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
@@ -8,26 +10,12 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
-#include <csignal>
 #include <cstdio>
-#include <unistd.h>
 #include <utility>
 
 namespace findolin {
 
 namespace {
-
-// soffice is a script that starts further programs (oosplash, soffice.bin); in a process group
-// of its own a kill reaches all of them, so no hung soffice.bin keeps the profile locked.
-void runInOwnGroup(QProcess& process) {
-    process.setChildProcessModifier([] { ::setpgid(0, 0); });
-}
-
-void killGroup(QProcess& process) {
-    if (const qint64 pid = process.processId(); pid > 0)
-        ::kill(-static_cast<pid_t>(pid), SIGKILL);
-    process.kill();
-}
 
 // Replaces `to` in one step: a reader of the cache sees the old file or the whole new one.
 bool moveOver(const QString& from, const QString& to) {

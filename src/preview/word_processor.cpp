@@ -1,28 +1,16 @@
 #include "preview/word_processor.h"
 
+#include "platform/process_group.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
-#include <csignal>
-#include <unistd.h>
 
 namespace findolin {
 
 namespace {
-
-// soffice is a script that starts further programs (oosplash, soffice.bin); giving it a
-// process group of its own lets a kill reach all of them, not only the script.
-void runInOwnGroup(QProcess& process) {
-    process.setChildProcessModifier([] { ::setpgid(0, 0); });
-}
-
-void killGroup(QProcess& process) {
-    if (const qint64 pid = process.processId(); pid > 0)
-        ::kill(-static_cast<pid_t>(pid), SIGKILL);
-    process.kill();
-}
 
 // A profile of our own, so printing neither waits for nor changes the user's running office.
 QString printProfileUrl() {
