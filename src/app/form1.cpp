@@ -1,5 +1,6 @@
 #include "app/form1.h"
 
+#include "app/help_text.h"
 #include "app/key_preview.h"
 #include "navigation/folder_shortcuts.h"
 #include "platform/dialogs.h"
@@ -11,6 +12,7 @@
 #include "preview/web_view.h"
 #include "preview/word_processor.h"
 #include "search/date_filter_handlers.h"
+#include "search/date_sort_handler.h"
 #include "search/file_list_box.h"
 #include "search/folder_listing_handlers.h"
 #include "search/name_search.h"
@@ -20,6 +22,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -40,6 +43,7 @@ Form1::Form1(Dialogs* dialogs, QWidget* parent)
       textSearch_(std::make_unique<TextSearch>(*this)),
       pictures_(std::make_unique<PictureViewer>(*this)),
       preview_(std::make_unique<PreviewDispatch>(*this)),
+      dateSort_(std::make_unique<DateSortHandler>(*this)),
       dateFilter_(std::make_unique<DateFilterHandlers>(*this)),
       shortcuts_(std::make_unique<FolderShortcuts>(*this)),
       keyPreview_(std::make_unique<KeyPreview>(*this)) {
@@ -96,8 +100,10 @@ void Form1::createControls() {
          {OLE1, WebBrowser1, static_cast<QWidget*>(Picture1), static_cast<QWidget*>(Image1)})
         hidden->hide();
 
-    TextHilfe = make(new QPlainTextEdit, "TextHilfe");
+    TextHilfe = make(new QPlainTextEdit(helpTextLines().join(u'\n')), "TextHilfe");
     TextHilfe->setReadOnly(true);
+    TextHilfe->setLineWrapMode(QPlainTextEdit::NoWrap);
+    TextHilfe->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont)); // columns line up
     TextHilfe->hide();
 
     Label3 = make(new QLabel(kCredit), "Label3");
@@ -129,8 +135,15 @@ void Form1::createControls() {
     // Clicks into the folder field list it again, the hint over the text query gives way to the
     // mouse, and the busy pointer follows it.
     client->setMouseTracking(true);
-    const QList<QObject*> watched{client,   Text2, Text5, Command3, RichTextBox2->viewport(),
-                                  Picture1, Image1};
+    const QList<QObject*> watched{client,
+                                  Text2,
+                                  Text5,
+                                  Command3,
+                                  RichTextBox2->viewport(),
+                                  Picture1,
+                                  Image1,
+                                  Label3,
+                                  TextHilfe->viewport()};
     for (QObject* object : watched)
         object->installEventFilter(this);
 }
@@ -234,10 +247,13 @@ void Form1::Navigate(const QString& path) {
     webView_->Navigate(path);
 }
 
-// While a picture is shown the button reads "Vollbild" and switches the full screen.
 void Form1::CommandSort_Click() {
-    if (CommandSort->text() == u"Vollbild")
-        pictures_->Picture1_Click();
+    dateSort_->CommandSort_Click();
+}
+
+bool Form1::showsInvoiceFolder() const {
+    const QString folder = Text2->text();
+    return folder == sites.invoices || folder == sites.networkInvoicesShared;
 }
 
 // In the full screen "?" reads "Zoom" and scales the picture to the screen, or not.
@@ -329,6 +345,11 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     } else if ((watched == Picture1 || watched == Image1) && type == QEvent::MouseButtonPress) {
         pictures_->Picture1_Click();
         return true;
+    } else if (watched == Label3 && type == QEvent::MouseButtonPress) {
+        CommandSort_Click(); // the status line acts as the sort button, hidden or not
+    } else if ((watched == TextHilfe->viewport() || watched == RichTextBox2->viewport()) &&
+               type == QEvent::MouseButtonPress) {
+        TextHilfe->hide();
     } else if (watched == Command3 && type == QEvent::Enter) {
         // Over the stop button the hourglass gets an arrow, so the button can be aimed at.
         if (mousePointer_ == MousePointer::Hourglass)

@@ -22,6 +22,7 @@ class QTextEdit;
 namespace findolin {
 
 class DateFilterHandlers;
+class DateSortHandler;
 class Dialogs;
 class DocumentConverter;
 class DocumentView;
@@ -159,6 +160,8 @@ public:
     void Navigate(const QString& path);
     void CommandSort_Click();
     void mnuHelp_Click();
+    // Whether the folder field names one of the invoice folders, where lists come sorted by date.
+    bool showsInvoiceFolder() const;
     PictureViewer& pictures() { return *pictures_; }
     DocumentView& documentView() { return *documentView_; }
     WebView& webView() { return *webView_; }
@@ -202,6 +205,7 @@ private:
     std::unique_ptr<TextSearch> textSearch_;
     std::unique_ptr<PictureViewer> pictures_;
     std::unique_ptr<PreviewDispatch> preview_;
+    std::unique_ptr<DateSortHandler> dateSort_;
     std::unique_ptr<DateFilterHandlers> dateFilter_;
     std::unique_ptr<FolderShortcuts> shortcuts_;
     std::unique_ptr<KeyPreview> keyPreview_;

@@ -26,6 +26,7 @@ void FolderListingHandlers::Text2_change() {
     }
     f.MitUnterordnern = false;
     f.CommandSort->hide();
+    plainOrderAgain();
     showFolderListing();
 
     // With an empty query every file; otherwise the live filter's pattern stays.
@@ -50,6 +51,7 @@ void FolderListingHandlers::Text1_change() {
     const auto ticket = f.beginWork();
     f.RichTextBox2->clear();
     f.CommandSort->hide();
+    plainOrderAgain();
     if (!f.DatumsFilter) {
         f.showStatus(QStringLiteral("Dateisuche: +und #oder -nicht"));
         f.hideDateAmounts();
@@ -70,6 +72,8 @@ void FolderListingHandlers::Text1_change() {
         showMerged(*listing, ProfileShorthand::Off);
     f.mnuDateiZähler->setText(countCaption(f.File1->count()));
     f.Trefferzahl = 0;
+    if (f.showsInvoiceFolder() && f.Text1->text().size() >= 3)
+        f.CommandSort_Click(); // invoices come in the order of their dates
     f.ScrollbreiteSetzen();
 }
 
@@ -81,6 +85,12 @@ void FolderListingHandlers::UnterordnerPrüfen(const QString& Pfad) {
     f.AktuellerOrdner = folder;
     if (has.value())
         f.MitUnterordnern = true;
+}
+
+// A new listing is in plain order, so the next sort by date must sort, not restore; otherwise
+// the invoice folder would come sorted and unsorted on alternate keystrokes.
+void FolderListingHandlers::plainOrderAgain() {
+    f.CommandSort->setProperty("Tag", QStringLiteral("0"));
 }
 
 void FolderListingHandlers::showFolderListing() {

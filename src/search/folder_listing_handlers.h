@@ -22,6 +22,7 @@ public:
 
 private:
     void showFolderListing();
+    void plainOrderAgain();
     void openAsCurrentFolder(const FolderListing& listing);
     void showMerged(const FolderListing& listing, ProfileShorthand shorthand);
 

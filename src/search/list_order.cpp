@@ -24,18 +24,25 @@ ListBoxOrder::ListBoxOrder() : collator_(collationLocale()) {
     collator_.setIgnorePunctuation(false);
 }
 
-void ListBoxOrder::sort(QStringList& lines) const {
+std::vector<qsizetype> ListBoxOrder::order(const QStringList& lines) const {
+    std::vector<qsizetype> order(lines.size());
+    std::iota(order.begin(), order.end(), 0);
     if (lines.size() < 2)
-        return;
+        return order;
     // Sort keys: one collation pass per line instead of one per comparison.
     std::vector<QCollatorSortKey> keys;
     keys.reserve(lines.size());
-    for (const QString& line : std::as_const(lines))
+    for (const QString& line : lines)
         keys.push_back(collator_.sortKey(line));
-    std::vector<qsizetype> order(lines.size());
-    std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(),
                      [&](qsizetype a, qsizetype b) { return keys[a].compare(keys[b]) < 0; });
+    return order;
+}
+
+void ListBoxOrder::sort(QStringList& lines) const {
+    if (lines.size() < 2)
+        return;
+    const std::vector<qsizetype> order = this->order(lines);
     QStringList sorted;
     sorted.reserve(lines.size());
     for (qsizetype i : order)

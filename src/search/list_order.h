@@ -2,6 +2,7 @@
 
 #include <QCollator>
 #include <QStringList>
+#include <vector>
 
 namespace findolin {
 
@@ -13,6 +14,8 @@ public:
     ListBoxOrder();
 
     void sort(QStringList& lines) const;
+    // The sorted order of the lines, as indexes into them.
+    std::vector<qsizetype> order(const QStringList& lines) const;
     // Merges two lists that are each in this order into one in this order.
     QStringList merge(const QStringList& first, const QStringList& second) const;
 

@@ -162,6 +162,8 @@ NameSearch::Outcome NameSearch::SucheComm1Comm2() {
         f.showCredit();
     }
     f.DatumsFilter = false; // the date filter serves one search
+    if (f.showsInvoiceFolder())
+        f.CommandSort_Click();
     return f.Abbruch ? Outcome::Stopped : Outcome::Finished;
 }
 

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QStringList>
+
+namespace findolin {
+
+class Form1;
+class ListBox;
+
+// "nach Datum sortieren": orders the shown list by the date in its names, and back on the next
+// press. While a picture is shown the same button reads "Vollbild" and opens the full screen.
+class DateSortHandler {
+public:
+    explicit DateSortHandler(Form1& form) : f(form) {}
+
+    void CommandSort_Click();
+
+private:
+    // Sorts the list in place by date or plainly, by the button's state, and flips the state.
+    // `paths`, when given, is kept in step line for line.
+    void sortInPlace(ListBox* list, QStringList* paths);
+    bool sortedByDate() const;
+    void setSortedByDate(bool byDate);
+
+    Form1& f;
+};
+
+} // namespace findolin

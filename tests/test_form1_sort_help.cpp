@@ -1,0 +1,160 @@
+#include "form1_fixture.h"
+#include "platform/list_box.h"
+#include "search/file_list_box.h"
+#include "search/query_line_edit.h"
+
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextEdit>
+
+using namespace findolin;
+
+class TestForm1SortHelp : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void threePressesDatePlainDate();
+    void fullScreenRoleChangesNoList();
+    void invoiceFolderSortsFromThreeCharacters();
+    void textResultKeepsItsPathsInStep();
+    void helpPanelShowsAndGoes();
+    void windowHeightSnapsToRows();
+};
+
+void TestForm1SortHelp::initTestCase() {
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+}
+
+void TestForm1SortHelp::threePressesDatePlainDate() {
+    TestHome home;
+    for (const char* name : {"a.053", "b.129", "c.042"})
+        home.file(QStringLiteral("akten/") + QString::fromLatin1(name));
+    const auto form = startForm1();
+    form->Text2->setText(home.path("akten"));
+    QCOMPARE(form->File1->lines(), (QStringList{"a.053", "b.129", "c.042"}));
+
+    form->CommandSort->click(); // from the folder list: dated in FileList1
+    QVERIFY(form->FileList1->isVisible() && !form->File1->isVisible());
+    QCOMPARE(form->FileList1->lines(), (QStringList{"b.129", "c.042", "a.053"}));
+    QCOMPARE(form->CommandSort->property("Tag").toString(), QStringLiteral("1"));
+    QCOMPARE(form->File1->lines(), (QStringList{"a.053", "b.129", "c.042"}));
+
+    QTest::mouseClick(form->Label3, Qt::LeftButton); // the status line acts as the button
+    QCOMPARE(form->FileList1->lines(), (QStringList{"a.053", "b.129", "c.042"}));
+    QCOMPARE(form->CommandSort->property("Tag").toString(), QStringLiteral("0"));
+
+    form->CommandSort->click();
+    QCOMPARE(form->FileList1->lines(), (QStringList{"b.129", "c.042", "a.053"}));
+    QCOMPARE(form->CommandSort->property("Tag").toString(), QStringLiteral("1"));
+}
+
+void TestForm1SortHelp::fullScreenRoleChangesNoList() {
+    TestHome home;
+    QDir().mkpath(home.path("home/Documents"));
+    QImage picture(20, 20, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QVERIFY(picture.save(home.path("home/Documents/a.bmp")));
+    home.file("home/Documents/b.053");
+    const auto form = startForm1();
+    form->File1->setCurrentRow(0);
+    QCOMPARE(form->CommandSort->text(), QStringLiteral("Vollbild"));
+    const QStringList before = form->File1->lines();
+    QTest::mouseClick(form->Label3, Qt::LeftButton);
+    QVERIFY(form->VollbildModus);
+    QCOMPARE(form->File1->lines(), before);
+    QVERIFY(!form->FileList1->isVisible());
+    QCOMPARE(form->CommandSort->property("Tag").toString(), QStringLiteral("0"));
+}
+
+void TestForm1SortHelp::invoiceFolderSortsFromThreeCharacters() {
+    TestHome home;
+    for (const char* name : {"rech Kaiser.053", "rech Mueller.129", "rech Schulz.042"})
+        home.file(QStringLiteral("home/rech/") + QString::fromLatin1(name));
+    home.file("home/Documents/x.txt");
+    const auto form = startForm1();
+    form->mnuEigeneDateien->trigger();
+    form->Text2->setText(home.home("rech"));
+
+    form->Text1->setText("re");
+    QVERIFY(form->File1->isVisible());
+    QCOMPARE(form->File1->lines(),
+             (QStringList{"rech Kaiser.053", "rech Mueller.129", "rech Schulz.042"}));
+    form->Text1->setText("rec");
+    QVERIFY(form->FileList1->isVisible());
+    QCOMPARE(form->FileList1->lines(),
+             (QStringList{"rech Mueller.129", "rech Schulz.042", "rech Kaiser.053"}));
+    // Every further keystroke lists afresh and sorts again: never sorted and unsorted in turn.
+    form->Text1->setText("rech");
+    QCOMPARE(form->FileList1->lines().first(), QStringLiteral("rech Mueller.129"));
+
+    // A search in the invoice folder comes sorted by date too.
+    form->Text1->setText("rech");
+    form->Command1->click();
+    QCOMPARE(form->FileList1->lines(),
+             (QStringList{"rech Mueller.129", "rech Schulz.042", "rech Kaiser.053"}));
+}
+
+void TestForm1SortHelp::textResultKeepsItsPathsInStep() {
+    TestHome home;
+    home.file("akten/x/Angebot.053", "PC");
+    home.file("akten/y/Angebot.129", "PC");
+    const auto form = startForm1();
+    form->Text2->setText(home.path("akten"));
+    form->Text1->setText("angebot");
+    form->Text4->setText("pc");
+    form->Command1->click();
+    QCOMPARE(form->List2->count(), 4);
+    QTest::mouseClick(form->Label3, Qt::LeftButton); // sorts List2, also without the button
+    for (int i = 0; i < form->List2->count(); ++i) {
+        const QString line = form->List2->line(i);
+        if (!line.startsWith(u">>>"))
+            QVERIFY2(form->List2a[i].endsWith(u'/' + line), qPrintable(form->List2a[i]));
+        else
+            QCOMPARE(form->List2a[i], line);
+    }
+}
+
+void TestForm1SortHelp::helpPanelShowsAndGoes() {
+    TestHome home;
+    home.file("home/Documents/a.txt", "Text");
+    const auto form = startForm1();
+    QVERIFY(!form->TextHilfe->isVisible());
+    QVERIFY(form->TextHilfe->toPlainText().startsWith(u"Dateisuche mit"));
+    form->mnuHelp->trigger();
+    QVERIFY(form->TextHilfe->isVisible());
+    form->mnuHelp->trigger();
+    QVERIFY(!form->TextHilfe->isVisible());
+
+    form->mnuHelp->trigger();
+    QTest::mouseClick(form->TextHilfe->viewport(), Qt::LeftButton);
+    QVERIFY(!form->TextHilfe->isVisible());
+    form->mnuHelp->trigger();
+    QTest::mouseClick(form->RichTextBox2->viewport(), Qt::LeftButton);
+    QVERIFY(!form->TextHilfe->isVisible());
+    form->mnuHelp->trigger();
+    form->File1->setCurrentRow(0); // choosing a line puts it away
+    QVERIFY(!form->TextHilfe->isVisible());
+}
+
+void TestForm1SortHelp::windowHeightSnapsToRows() {
+    TestHome home;
+    const auto form = startForm1();
+    const int row = form->File1->rowHeight();
+    for (int height : {500, 531, 617}) {
+        form->resize(form->width(), height);
+        // Snapped to whole rows: never a whole row away from what was asked for.
+        QTRY_VERIFY(qAbs(form->height() - height) < row);
+        // The list takes whole rows; the bottom row sits below it.
+        QCOMPARE((form->File1->height() - 2 * form->File1->frameWidth()) % row, 0);
+        QVERIFY(form->Command1->y() > form->File1->height());
+        const int settled = form->height();
+        QCoreApplication::processEvents();
+        QCOMPARE(form->height(), settled);
+    }
+}
+
+QTEST_MAIN(TestForm1SortHelp)
+#include "test_form1_sort_help.moc"
