@@ -1,5 +1,6 @@
 #include "platform/folder_scan.h"
 
+#include "platform/os_error.h"
 #include "platform/paths.h"
 
 #include <QFile>
@@ -15,20 +16,6 @@ namespace {
 
 enum class EntryKind { File, Folder, LinkedFolder };
 enum class Visit { Continue, Stop };
-
-OsError osErrorFromErrno(int error) {
-    switch (error) {
-    case ENOENT:
-        return OsError::NotFound;
-    case ENOTDIR:
-        return OsError::NotAFolder;
-    case EACCES:
-    case EPERM:
-        return OsError::AccessDenied;
-    default:
-        return OsError::Failed;
-    }
-}
 
 // What an entry is. d_type saves a stat call for almost every entry; links and file systems
 // that report no type need one.

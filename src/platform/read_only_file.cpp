@@ -1,5 +1,7 @@
 #include "platform/read_only_file.h"
 
+#include "platform/os_error.h"
+
 #include <QFile>
 #include <algorithm>
 #include <cerrno>
@@ -8,23 +10,6 @@
 #include <unistd.h>
 
 namespace findolin {
-namespace {
-
-OsError osErrorFromErrno(int error) {
-    switch (error) {
-    case ENOENT:
-        return OsError::NotFound;
-    case EACCES:
-    case EPERM:
-        return OsError::AccessDenied;
-    case EISDIR:
-        return OsError::NotAFile;
-    default:
-        return OsError::Failed;
-    }
-}
-
-} // namespace
 
 Result<ReadOnlyFile> ReadOnlyFile::open(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
