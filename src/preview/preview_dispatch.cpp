@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextEdit>
-#include <QTimer>
 
 namespace findolin {
 namespace {
