@@ -2,18 +2,33 @@
 
 #include "platform/dialogs.h"
 
+#include <QList>
 #include <QStringList>
 
-// Answers the window's message boxes in tests and remembers what they said.
+// Answers the window's message and input boxes in tests, in the order queued, and remembers what
+// they said. Unqueued questions are answered No, unqueued inputs cancelled.
 class ScriptedDialogs : public findolin::Dialogs {
 public:
-    findolin::Answer message(const QString& text, findolin::MessageStyle,
+    findolin::Answer message(const QString& text, findolin::MessageStyle style,
                              const QString& title) override {
         messages << text;
         titles << title;
-        return findolin::Answer::Ok;
+        if (style == findolin::MessageStyle::Ok)
+            return findolin::Answer::Ok;
+        return answers.isEmpty() ? findolin::Answer::No : answers.takeFirst();
     }
 
+    std::optional<QString> input(const QString& prompt, const QString& proposal,
+                                 const QString&) override {
+        prompts << prompt;
+        proposals << proposal;
+        return inputs.isEmpty() ? std::nullopt : inputs.takeFirst();
+    }
+
+    QList<findolin::Answer> answers;
+    QList<std::optional<QString>> inputs;
     QStringList messages;
     QStringList titles;
+    QStringList prompts;
+    QStringList proposals;
 };

@@ -2,6 +2,7 @@
 
 #include "app/help_text.h"
 #include "app/key_preview.h"
+#include "fileops/file_operations.h"
 #include "navigation/folder_shortcuts.h"
 #include "platform/dialogs.h"
 #include "preview/document_converter.h"
@@ -44,6 +45,7 @@ Form1::Form1(Dialogs* dialogs, QWidget* parent)
       pictures_(std::make_unique<PictureViewer>(*this)),
       preview_(std::make_unique<PreviewDispatch>(*this)),
       dateSort_(std::make_unique<DateSortHandler>(*this)),
+      fileOps_(std::make_unique<FileOperations>(*this)),
       dateFilter_(std::make_unique<DateFilterHandlers>(*this)),
       shortcuts_(std::make_unique<FolderShortcuts>(*this)),
       keyPreview_(std::make_unique<KeyPreview>(*this)) {
@@ -189,6 +191,10 @@ void Form1::connectHandlers() {
     connect(mnuItemBeenden, &QAction::triggered, this, [this] { close(); });
     connect(CommandSort, &QPushButton::clicked, this, [this] { CommandSort_Click(); });
     connect(mnuHelp, &QAction::triggered, this, [this] { mnuHelp_Click(); });
+    connect(mnuDateiUmbenennen, &QAction::triggered, this,
+            [this] { fileOps_->mnuDateiUmbenennen_Click(); });
+    connect(mnuDateiLöschen, &QAction::triggered, this,
+            [this] { fileOps_->mnuDateiLöschen_Click(); });
     preview_->connectLists();
     shortcuts_->connectMenu();
     dateFilter_->connectControls();

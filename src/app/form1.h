@@ -27,6 +27,7 @@ class Dialogs;
 class DocumentConverter;
 class DocumentView;
 class FileListBox;
+class FileOperations;
 class FolderListingHandlers;
 class FolderShortcuts;
 class KeyPreview;
@@ -206,6 +207,7 @@ private:
     std::unique_ptr<PictureViewer> pictures_;
     std::unique_ptr<PreviewDispatch> preview_;
     std::unique_ptr<DateSortHandler> dateSort_;
+    std::unique_ptr<FileOperations> fileOps_;
     std::unique_ptr<DateFilterHandlers> dateFilter_;
     std::unique_ptr<FolderShortcuts> shortcuts_;
     std::unique_ptr<KeyPreview> keyPreview_;

@@ -1,5 +1,6 @@
 #include "platform/dialogs.h"
 
+#include <QInputDialog>
 #include <QMessageBox>
 
 namespace findolin {
@@ -12,9 +13,30 @@ Answer WidgetDialogs::message(const QString& text, MessageStyle style, const QSt
     case MessageStyle::Ok:
         box.setStandardButtons(QMessageBox::Ok);
         break;
+    case MessageStyle::YesNoInformation:
+        box.setIcon(QMessageBox::Information);
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::No);
+        break;
     }
-    box.exec();
-    return Answer::Ok;
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return Answer::Ok;
+    }
+}
+
+std::optional<QString> WidgetDialogs::input(const QString& prompt, const QString& proposal,
+                                            const QString& title) {
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(owner_, title, prompt, QLineEdit::Normal, proposal, &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
 }
 
 } // namespace findolin

@@ -47,6 +47,13 @@ void LinesModel::append(const QStringList& lines) {
     endInsertRows();
 }
 
+void LinesModel::replace(int row, const QString& line) {
+    if (row < 0 || row >= lines_.size())
+        return;
+    lines_[row] = line;
+    Q_EMIT dataChanged(index(row), index(row));
+}
+
 void LinesModel::remove(int row) {
     if (row < 0 || row >= lines_.size())
         return;

@@ -19,6 +19,7 @@ public:
     const QStringList& lines() const { return lines_; }
     void setLines(QStringList lines);
     void append(const QStringList& lines);
+    void replace(int row, const QString& line);
     void remove(int row);
 
 private:
@@ -40,6 +41,7 @@ public:
     void setLines(QStringList lines);
     void addLine(const QString& line) { model_->append({line}); }
     void addLines(const QStringList& lines) { model_->append(lines); }
+    void replaceLine(int row, const QString& line) { model_->replace(row, line); }
     void removeLine(int row) { model_->remove(row); }
     void clear() { setLines({}); }
 

@@ -7,12 +7,13 @@ namespace findolin {
 
 // Why a call to the operating system did not give what was asked.
 enum class OsError {
-    NotFound,     // no such file or folder
-    NotAFolder,   // the path names something else
-    NotAFile,     // the path names a folder, a device or a pipe, not a file
-    AccessDenied, // no permission
-    Stopped,      // the caller asked to stop (a newer request, or the user)
-    Failed,       // anything else the system reported
+    NotFound,      // no such file or folder
+    NotAFolder,    // the path names something else
+    NotAFile,      // the path names a folder, a device or a pipe, not a file
+    AlreadyExists, // the new name is taken
+    AccessDenied,  // no permission
+    Stopped,       // the caller asked to stop (a newer request, or the user)
+    Failed,        // anything else the system reported
 };
 
 // A value or the reason there is none.

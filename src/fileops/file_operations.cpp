@@ -1,0 +1,117 @@
+#include "fileops/file_operations.h"
+
+#include "app/form1.h"
+#include "platform/dialogs.h"
+#include "platform/file_changes.h"
+#include "platform/paths.h"
+#include "search/file_list_box.h"
+
+#include <QFileInfo>
+#include <QTextEdit>
+
+namespace findolin {
+namespace {
+
+bool isHeaderOrFolderEntry(const QString& line) {
+    return line.startsWith(u">>>") || line.startsWith(QStringLiteral(" ["));
+}
+
+// The folder of a full path whose last part is the name.
+QString folderOf(const QString& path, const QString& name) {
+    return path.endsWith(name) ? path.chopped(name.size()) : QString();
+}
+
+} // namespace
+
+std::optional<FileOperations::Selection> FileOperations::selectedFile() const {
+    Selection s;
+    if (f.File1->isVisible()) {
+        s.list = f.File1;
+    } else if (f.FileList1->isVisible()) {
+        s.list = f.FileList1;
+    } else if (f.List2->isVisible()) {
+        s.list = f.List2;
+        if (!f.List2a.isEmpty())
+            s.paths = &f.List2a;
+    } else if (f.List1->isVisible()) {
+        s.list = f.List1;
+        s.paths = &f.List1a;
+    } else {
+        return std::nullopt;
+    }
+    s.row = s.list->currentRow();
+    s.name = s.list->line(s.row);
+    if (s.name.isEmpty() || isHeaderOrFolderEntry(s.name))
+        return std::nullopt;
+    // Lines without a path of their own are names in the folder the file list was read from.
+    s.folder = s.paths ? folderOf(s.paths->value(s.row), s.name) : joinPath(f.File1->folder(), u"");
+    if (s.folder.isEmpty())
+        return std::nullopt;
+    return s;
+}
+
+void FileOperations::mnuDateiUmbenennen_Click() {
+    const auto selection = selectedFile();
+    if (!selection) {
+        f.dialogs().message(QStringLiteral("Datei zum umbenennen auswählen!"));
+        return;
+    }
+    const auto answer = f.dialogs().input(QStringLiteral("Umbenennen"), selection->name);
+    if (!answer || answer->isEmpty())
+        return;
+    const QString newName = *answer;
+    // A name is a name: a separator would move the file elsewhere.
+    if (newName.contains(u'/') || newName == u"." || newName == u"..") {
+        f.dialogs().message(QStringLiteral("Ungültiger Dateiname!"));
+        return;
+    }
+    const QString oldPath = selection->folder + selection->name;
+    const QString newPath = selection->folder + newName;
+    const auto taken = [&] {
+        f.dialogs().message(QStringLiteral("Die Datei  -- ") + newName +
+                            QStringLiteral(" --  ist bereits vorhanden! "));
+    };
+    if (QFileInfo::exists(newPath)) {
+        taken();
+        return;
+    }
+    if (const auto failure = renameWithoutReplacing(oldPath, newPath)) {
+        if (*failure == OsError::AlreadyExists)
+            taken(); // it appeared in the meantime: it stays untouched
+        else
+            f.dialogs().message(QStringLiteral("Ungültiger Dateiname!"));
+        return;
+    }
+    f.mnuName->setText(newPath);
+    replaceSelected(*selection, newName);
+}
+
+void FileOperations::replaceSelected(const Selection& selection, const QString& newName) {
+    if (selection.list != f.File1)
+        selection.list->replaceLine(selection.row, newName);
+    if (selection.paths)
+        (*selection.paths)[selection.row] = selection.folder + newName;
+    (void)f.File1->setPattern(f.File1->pattern()); // the folder list reads the new name
+}
+
+void FileOperations::mnuDateiLöschen_Click() {
+    f.DateiAuswählen();
+    const QString path = f.AuswahlPfad;
+    if (f.dialogs().message(QStringLiteral("Soll ") + path + QStringLiteral(" gelöscht werden?"),
+                            MessageStyle::YesNoInformation) != Answer::Yes)
+        return;
+    const auto selection = selectedFile();
+    if (!selection || selection->folder + selection->name != path || deleteFile(path)) {
+        f.dialogs().message(QStringLiteral("Datei zum löschen auswählen!"));
+        return;
+    }
+    (void)f.File1->setPattern(f.File1->pattern());
+    if (selection->list != f.File1)
+        selection->list->removeLine(selection->row);
+    if (selection->paths)
+        selection->paths->removeAt(selection->row);
+    f.RichTextBox2->clear();
+    f.mnuName->setText({});
+}
+
+} // namespace findolin

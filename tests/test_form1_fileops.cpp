@@ -1,0 +1,190 @@
+#include "form1_fixture.h"
+#include "platform/file_changes.h"
+#include "platform/list_box.h"
+#include "scripted_dialogs.h"
+#include "search/file_list_box.h"
+#include "search/query_line_edit.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTextEdit>
+
+using namespace findolin;
+
+class TestForm1FileOps : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void renameNeverReplaces();
+    void renameInTheFolderList();
+    void renameInTheWalkResultKeepsPathsInStep();
+    void renameRefusals();
+    void deleteAnsweredNoChangesNothing();
+    void deleteFromTheWalkResultKeepsTheHeader();
+    void deleteRefusesHeadersAndFolders();
+};
+
+namespace {
+
+QByteArray contentOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<gone>");
+}
+
+} // namespace
+
+void TestForm1FileOps::initTestCase() {
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+}
+
+void TestForm1FileOps::renameNeverReplaces() {
+    TestDir dir;
+    const QString a = dir.file("a.txt", "A");
+    const QString b = dir.file("b.txt", "B");
+    QCOMPARE(renameWithoutReplacing(a, b), std::optional<OsError>(OsError::AlreadyExists));
+    QCOMPARE(contentOf(a), QByteArray("A"));
+    QCOMPARE(contentOf(b), QByteArray("B"));
+    QCOMPARE(renameWithoutReplacing(a, dir.path("c.txt")), std::nullopt);
+    QCOMPARE(contentOf(dir.path("c.txt")), QByteArray("A"));
+    QCOMPARE(deleteFile(dir.folder("ordner")), std::optional<OsError>(OsError::NotAFile));
+    QVERIFY(QFileInfo(dir.path("ordner")).isDir());
+}
+
+void TestForm1FileOps::renameInTheFolderList() {
+    TestHome home;
+    home.file("home/Documents/alt.txt", "Inhalt");
+    home.file("home/Documents/b.txt");
+    ScriptedDialogs dialogs;
+    const auto form = startForm1(&dialogs);
+    form->File1->setCurrentRow(0);
+    dialogs.inputs << QStringLiteral("neu.txt");
+    form->mnuDateiUmbenennen->trigger();
+    QCOMPARE(dialogs.prompts, QStringList{"Umbenennen"});
+    QCOMPARE(dialogs.proposals, QStringList{"alt.txt"});
+    QCOMPARE(contentOf(home.home("Documents/neu.txt")), QByteArray("Inhalt"));
+    QVERIFY(!QFileInfo::exists(home.home("Documents/alt.txt")));
+    QCOMPARE(form->File1->lines(), (QStringList{"b.txt", "neu.txt"}));
+    QCOMPARE(form->mnuName->text(), home.home("Documents/neu.txt"));
+    QVERIFY(dialogs.messages.isEmpty());
+}
+
+void TestForm1FileOps::renameInTheWalkResultKeepsPathsInStep() {
+    TestHome home;
+    home.file("akten/x/brief 1.txt", "eins");
+    home.file("akten/x/brief 2.txt", "zwei");
+    home.file("akten/x/brief 3.txt", "drei");
+    ScriptedDialogs dialogs;
+    const auto form = startForm1(&dialogs);
+    form->Text2->setText(home.path("akten"));
+    form->Text1->setText("brief");
+    form->Command1->click();
+    form->List1->setCurrentRow(2); // "brief 2.txt"
+    dialogs.inputs << QStringLiteral("Zeugnis.txt");
+    form->mnuDateiUmbenennen->trigger();
+    // The line keeps its place between its neighbours.
+    QCOMPARE(form->List1->lines(), (QStringList{">>>[" + home.path("akten/x") + "]", "brief 1.txt",
+                                                "Zeugnis.txt", "brief 3.txt"}));
+    QCOMPARE(form->List1a[2], home.path("akten/x/Zeugnis.txt"));
+    form->List1->setCurrentRow(2);
+    QCOMPARE(form->RichTextBox2->toPlainText(), QStringLiteral("zwei"));
+}
+
+void TestForm1FileOps::renameRefusals() {
+    TestHome home;
+    home.file("home/Documents/a.txt", "A");
+    home.file("home/Documents/b.txt", "B");
+    home.folder("unter");
+    ScriptedDialogs dialogs;
+    const auto form = startForm1(&dialogs);
+
+    form->File1->setCurrentRow(-1); // nothing selected
+    form->mnuDateiUmbenennen->trigger();
+    QCOMPARE(dialogs.messages, QStringList{"Datei zum umbenennen auswählen!"});
+    dialogs.messages.clear();
+
+    form->File1->setCurrentRow(0); // a.txt
+    dialogs.inputs << QStringLiteral("b.txt");
+    form->mnuDateiUmbenennen->trigger();
+    QCOMPARE(dialogs.messages, QStringList{"Die Datei  -- b.txt --  ist bereits vorhanden! "});
+    dialogs.messages.clear();
+    QCOMPARE(contentOf(home.home("Documents/b.txt")), QByteArray("B"));
+
+    dialogs.inputs << QStringLiteral("../../unter/a.txt");
+    form->mnuDateiUmbenennen->trigger();
+    QCOMPARE(dialogs.messages, QStringList{"Ungültiger Dateiname!"});
+    dialogs.messages.clear();
+    QVERIFY(!QFileInfo::exists(home.path("unter/a.txt")));
+
+    form->mnuDateiUmbenennen->trigger(); // cancelled: nothing, no message
+    QVERIFY(dialogs.messages.isEmpty());
+    QCOMPARE(contentOf(home.home("Documents/a.txt")), QByteArray("A"));
+}
+
+void TestForm1FileOps::deleteAnsweredNoChangesNothing() {
+    TestHome home;
+    home.file("home/Documents/a.txt", "A");
+    ScriptedDialogs dialogs;
+    const auto form = startForm1(&dialogs);
+    form->File1->setCurrentRow(0);
+    dialogs.answers << Answer::No;
+    form->mnuDateiLöschen->trigger();
+    QCOMPARE(dialogs.messages,
+             QStringList{"Soll " + home.home("Documents/a.txt") + " gelöscht werden?"});
+    QVERIFY(QFileInfo::exists(home.home("Documents/a.txt")));
+    QCOMPARE(form->File1->count(), 1);
+    QCOMPARE(form->RichTextBox2->toPlainText(), QStringLiteral("A"));
+}
+
+void TestForm1FileOps::deleteFromTheWalkResultKeepsTheHeader() {
+    TestHome home;
+    home.file("akten/x/brief.txt", "x");
+    home.file("akten/y/brief.txt", "y1");
+    home.file("akten/y/brief 2.txt", "y2");
+    ScriptedDialogs dialogs;
+    const auto form = startForm1(&dialogs);
+    form->Text2->setText(home.path("akten"));
+    form->Text1->setText("brief");
+    form->Command1->click();
+    form->List1->setCurrentRow(1); // x/brief.txt
+    dialogs.answers << Answer::Yes;
+    form->mnuDateiLöschen->trigger();
+    QVERIFY(!QFileInfo::exists(home.path("akten/x/brief.txt")));
+    QCOMPARE(form->List1->lines(),
+             (QStringList{">>>[" + home.path("akten/x") + "]", ">>>[" + home.path("akten/y") + "]",
+                          "brief 2.txt", "brief.txt"}));
+    QCOMPARE(form->List1a.size(), 4);
+    QCOMPARE(form->RichTextBox2->toPlainText(), QString());
+    QCOMPARE(form->mnuName->text(), QString());
+    // The lines below still reach their own files.
+    form->List1->setCurrentRow(3);
+    QCOMPARE(form->RichTextBox2->toPlainText(), QStringLiteral("y1"));
+}
+
+void TestForm1FileOps::deleteRefusesHeadersAndFolders() {
+    TestHome home;
+    home.file("akten/x/brief.txt", "x");
+    ScriptedDialogs dialogs;
+    const auto form = startForm1(&dialogs);
+    form->Text2->setText(home.path("akten"));
+    form->Text1->setText("brief");
+    form->Command1->click();
+    form->List1->setCurrentRow(0); // the header
+    dialogs.answers << Answer::Yes;
+    form->mnuDateiLöschen->trigger();
+    QCOMPARE(dialogs.messages.last(), QStringLiteral("Datei zum löschen auswählen!"));
+    QCOMPARE(form->List1->count(), 2);
+    QVERIFY(QFileInfo::exists(home.path("akten/x/brief.txt")));
+
+    // Choosing a folder entry steps into the folder; nothing is selected there, and the folder
+    // itself is never deleted.
+    form->Text1->clear();
+    form->Text2->setText(home.path("akten"));
+    form->FileList1->setCurrentRow(0);
+    dialogs.answers << Answer::Yes;
+    form->mnuDateiLöschen->trigger();
+    QCOMPARE(dialogs.messages.last(), QStringLiteral("Datei zum löschen auswählen!"));
+    QVERIFY(QFileInfo(home.path("akten/x")).isDir());
+}
+
+QTEST_MAIN(TestForm1FileOps)
+#include "test_form1_fileops.moc"
