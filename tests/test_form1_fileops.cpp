@@ -5,6 +5,9 @@
 #include "search/file_list_box.h"
 #include "search/query_line_edit.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTextEdit>
@@ -22,6 +25,8 @@ private Q_SLOTS:
     void deleteAnsweredNoChangesNothing();
     void deleteFromTheWalkResultKeepsTheHeader();
     void deleteRefusesHeadersAndFolders();
+    void openByTypeAndWithTheQuestion();
+    void printThroughTheOfficeSuite();
 };
 
 namespace {
@@ -30,6 +35,28 @@ QByteArray contentOf(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<gone>");
 }
+
+// An office suite on the PATH that logs what it is asked and ends with the given code.
+class FakeOffice {
+public:
+    FakeOffice(const TestDir& dir, int exitCode)
+        : oldPath_(qgetenv("PATH")), log_(dir.path("soffice.log")) {
+        const QString script =
+            dir.file("bin/soffice", QStringLiteral("#!/bin/sh\necho \"$@\" >> '%1'\nexit %2\n")
+                                        .arg(log_)
+                                        .arg(exitCode)
+                                        .toUtf8());
+        QFile::setPermissions(script, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner);
+        qputenv("PATH", QFile::encodeName(dir.path("bin")) + ":" + oldPath_);
+    }
+    ~FakeOffice() { qputenv("PATH", oldPath_); }
+    QString log() const { return QString::fromUtf8(contentOf(log_)); }
+
+private:
+    QByteArray oldPath_;
+    QString log_;
+};
 
 } // namespace
 
@@ -184,6 +211,67 @@ void TestForm1FileOps::deleteRefusesHeadersAndFolders() {
     form->mnuDateiLöschen->trigger();
     QCOMPARE(dialogs.messages.last(), QStringLiteral("Datei zum löschen auswählen!"));
     QVERIFY(QFileInfo(home.path("akten/x")).isDir());
+}
+
+void TestForm1FileOps::openByTypeAndWithTheQuestion() {
+    TestHome home;
+    const FakeOffice office(home, 0);
+    home.file("home/Documents/Brief.DOC", "x");
+    home.file("home/Documents/Foto.jpg", "x");
+    ScriptedDialogs dialogs;
+    const auto form = startForm1(&dialogs);
+    QStringList shell;
+    form->openWithShell = [&](const QString& path) { shell << path; };
+
+    form->File1->setCurrentRow(0); // Brief.DOC: the word processor
+    form->mnuName->trigger();
+    QTRY_VERIFY(office.log().contains(home.home("Documents/Brief.DOC")));
+    QVERIFY(shell.isEmpty());
+
+    form->File1->setCurrentRow(1); // Foto.jpg: the desktop's application
+    dialogs.answers << Answer::No;
+    form->mnuItemÖffnen->trigger();
+    QCOMPARE(dialogs.messages.last(), QStringLiteral("Findolin beenden?"));
+    QCOMPARE(shell, QStringList{home.home("Documents/Foto.jpg")});
+    QVERIFY(form->isVisible());
+    dialogs.answers << Answer::Yes;
+    form->mnuItemÖffnen->trigger();
+    QCOMPARE(shell.size(), 2);
+    QVERIFY(!form->isVisible()); // and the program ends
+
+    // A folder header is no file to open.
+    form->show();
+    form->mnuName->setText(">>>[" + home.home("Documents") + "]");
+    form->mnuName->trigger();
+    QCOMPARE(dialogs.messages.last(), QStringLiteral("Datei zum öffnen auswählen!"));
+    QCOMPARE(shell.size(), 2);
+}
+
+void TestForm1FileOps::printThroughTheOfficeSuite() {
+    TestHome home;
+    home.file("home/Documents/a.txt", "x");
+    ScriptedDialogs dialogs;
+    const auto form = startForm1(&dialogs);
+    form->File1->setCurrentRow(0);
+    {
+        const FakeOffice office(home, 0);
+        QGuiApplication::clipboard()->setText(QStringLiteral("kopiert"));
+        form->mnuItemDrucken->trigger();
+        QVERIFY(office.log().contains("-p " + home.home("Documents/a.txt")));
+        QVERIFY(dialogs.messages.isEmpty());
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString());
+    }
+    {
+        TestDir other;
+        const FakeOffice failing(other, 1);
+        form->mnuItemDrucken->trigger();
+        QCOMPARE(dialogs.messages, QStringList{"Datei zum drucken auswählen!"});
+    }
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(home.folder("leer")));
+    form->mnuItemDrucken->trigger(); // no office suite at all
+    qputenv("PATH", oldPath);
+    QCOMPARE(dialogs.messages.size(), 2);
 }
 
 QTEST_MAIN(TestForm1FileOps)

@@ -21,6 +21,7 @@
 #include "search/text_search.h"
 
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QEvent>
 #include <QFontDatabase>
@@ -30,6 +31,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTextEdit>
+#include <QUrl>
 
 namespace findolin {
 
@@ -50,6 +52,9 @@ Form1::Form1(Dialogs* dialogs, QWidget* parent)
       shortcuts_(std::make_unique<FolderShortcuts>(*this)),
       keyPreview_(std::make_unique<KeyPreview>(*this)) {
     setWindowTitle(QStringLiteral("Findolin"));
+    openWithShell = [](const QString& path) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    };
     createControls();
     createMenus();
     describeControls();
@@ -191,6 +196,10 @@ void Form1::connectHandlers() {
     connect(mnuItemBeenden, &QAction::triggered, this, [this] { close(); });
     connect(CommandSort, &QPushButton::clicked, this, [this] { CommandSort_Click(); });
     connect(mnuHelp, &QAction::triggered, this, [this] { mnuHelp_Click(); });
+    connect(mnuName, &QAction::triggered, this, [this] { fileOps_->mnuName_Click(); });
+    connect(mnuItemÖffnen, &QAction::triggered, this, [this] { fileOps_->mnuItemÖffnen_Click(); });
+    connect(mnuItemDrucken, &QAction::triggered, this,
+            [this] { fileOps_->mnuItemDrucken_Click(); });
     connect(mnuDateiUmbenennen, &QAction::triggered, this,
             [this] { fileOps_->mnuDateiUmbenennen_Click(); });
     connect(mnuDateiLöschen, &QAction::triggered, this,

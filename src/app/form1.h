@@ -138,6 +138,8 @@ public:
     const SiteFolders sites;
     // Longest stretch of work between two turns of the event loop.
     qint64 yieldIntervalMs = 10;
+    // Opens a file with the desktop's application for its type; tests put their own here.
+    std::function<void(const QString& path)> openWithShell;
 
     // ---- Routines other parts call by name --------------------------------------------------
     void Form_Load();

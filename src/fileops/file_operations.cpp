@@ -4,9 +4,13 @@
 #include "platform/dialogs.h"
 #include "platform/file_changes.h"
 #include "platform/paths.h"
+#include "preview/word_processor.h"
 #include "search/file_list_box.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QTextEdit>
 
 namespace findolin {
@@ -48,6 +52,37 @@ std::optional<FileOperations::Selection> FileOperations::selectedFile() const {
     if (s.folder.isEmpty())
         return std::nullopt;
     return s;
+}
+
+void FileOperations::mnuName_Click() {
+    const QString cannotOpen = QStringLiteral("Datei zum öffnen auswählen!");
+    if (f.mnuName->text().contains(u">>>")) {
+        f.dialogs().message(cannotOpen);
+        return;
+    }
+    f.DateiAuswählen();
+    const bool opened = f.mnuName->text().contains(u"doc", Qt::CaseInsensitive)
+                            ? f.WordApp && f.WordApp->openShown(f.AuswahlPfad)
+                            : (f.openWithShell(f.AuswahlPfad), true); // the shell reports nothing
+    if (!opened)
+        f.dialogs().message(cannotOpen);
+}
+
+void FileOperations::mnuItemÖffnen_Click() {
+    const Answer answer =
+        f.dialogs().message(QStringLiteral("Findolin beenden?"), MessageStyle::YesNoInformation);
+    mnuName_Click();
+    if (answer != Answer::No)
+        f.close();
+}
+
+void FileOperations::mnuItemDrucken_Click() {
+    f.DateiAuswählen();
+    if (!f.WordApp || !f.WordApp->print(f.AuswahlPfad)) {
+        f.dialogs().message(QStringLiteral("Datei zum drucken auswählen!"));
+        return;
+    }
+    QGuiApplication::clipboard()->clear();
 }
 
 void FileOperations::mnuDateiUmbenennen_Click() {

@@ -8,13 +8,19 @@ namespace findolin {
 class Form1;
 class ListBox;
 
-// Rename and delete of the file selected in the shown list. Neither ever loses a file: a rename
-// never replaces another file, a delete asks first and never takes a folder, and a failure leaves
-// the lists as they were.
+// Open, print, rename and delete of the file selected in the shown list. None ever loses a file:
+// a rename never replaces another file, a delete asks first and never takes a folder, and a
+// failure leaves the lists as they were.
 class FileOperations {
 public:
     explicit FileOperations(Form1& form) : f(form) {}
 
+    // Opens the file: a name holding "doc" in the word processor, anything else with the
+    // desktop's application for its type.
+    void mnuName_Click();
+    // Opens the file and, unless the user says No, ends the program.
+    void mnuItemÖffnen_Click();
+    void mnuItemDrucken_Click();
     void mnuDateiUmbenennen_Click();
     void mnuDateiLöschen_Click();
 
