@@ -6,6 +6,7 @@
 #include "platform/paths.h"
 #include "preview/word_processor.h"
 #include "search/file_list_box.h"
+#include "search/folder_walk.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -17,7 +18,7 @@ namespace findolin {
 namespace {
 
 bool isHeaderOrFolderEntry(const QString& line) {
-    return line.startsWith(u">>>") || line.startsWith(QStringLiteral(" ["));
+    return isHeaderLine(line) || line.startsWith(QStringLiteral(" ["));
 }
 
 // The folder of a full path whose last part is the name.
@@ -56,7 +57,7 @@ std::optional<FileOperations::Selection> FileOperations::selectedFile() const {
 
 void FileOperations::mnuName_Click() {
     const QString cannotOpen = QStringLiteral("Datei zum öffnen auswählen!");
-    if (f.mnuName->text().contains(u">>>")) {
+    if (isHeaderLine(f.mnuName->text())) {
         f.dialogs().message(cannotOpen);
         return;
     }

@@ -7,6 +7,7 @@
 #include "preview/text_preview.h"
 #include "preview/word_processor.h"
 #include "search/file_list_box.h"
+#include "search/folder_walk.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -61,7 +62,7 @@ void PreviewDispatch::preview(ListBox* list, const QString& path, Focus focus) {
         list->verticalScrollBar()->setValue(row - kLinesAboveSelection);
 
     // A folder header of a result list names no file: nothing to show, nothing to load.
-    const bool header = (list == f.List1 || list == f.List2) && name.startsWith(u">>>");
+    const bool header = (list == f.List1 || list == f.List2) && isHeaderLine(name);
     const PreviewClass kind = header ? PreviewClass::Other : previewClassOf(name);
     if (kind == PreviewClass::Picture) {
         f.pictures().load(path);

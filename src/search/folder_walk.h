@@ -10,6 +10,15 @@
 
 namespace findolin {
 
+// The line above a folder's hits in the result lists, the same in the list and its path list.
+inline QString headerLine(const QString& folder) {
+    return QStringLiteral(">>>[") + folder + u']';
+}
+// Whether a result line is such a header rather than a file.
+inline bool isHeaderLine(QStringView line) {
+    return line.contains(u">>>");
+}
+
 // What the recursive name search looks for.
 struct WalkRequest {
     QString start;

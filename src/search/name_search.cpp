@@ -38,7 +38,7 @@ public:
 
     void folderHits(const QString& folder, const QStringList& names) {
         if (headers_ == HeaderLines::Written && f.Label1 != folder) {
-            const QString header = QStringLiteral(">>>[") + folder + u']';
+            const QString header = headerLine(folder);
             lines_.append(header);
             paths_.append(header);
         }

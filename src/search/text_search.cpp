@@ -5,6 +5,7 @@
 #include "search/content_match.h"
 #include "search/file_list_box.h"
 #include "search/folder_listing.h"
+#include "search/folder_walk.h"
 #include "search/query_line_edit.h"
 #include "search/verdict_pool.h"
 
@@ -15,12 +16,6 @@
 
 namespace findolin {
 namespace {
-
-const QString kHeaderMark = QStringLiteral(">>>");
-
-bool isHeader(const QString& line) {
-    return line.contains(kHeaderMark, Qt::CaseInsensitive);
-}
 
 // The files to search: the walk's result with its paths, or names in the file list's folder.
 struct Candidates {
@@ -47,7 +42,7 @@ public:
         if (path)
             f.List2a.append(*path);
     }
-    bool endsInHeader() const { return !f.List2a.isEmpty() && isHeader(f.List2a.last()); }
+    bool endsInHeader() const { return !f.List2a.isEmpty() && isHeaderLine(f.List2a.last()); }
     void removeLast() {
         if (!pending_.isEmpty())
             pending_.removeLast();
@@ -111,7 +106,7 @@ SearchOutcome TextSearch::Textsuche(WorkTickets::Ticket ticket) {
     QStringList paths;
     paths.reserve(n);
     for (qsizetype i = 0; i < n; ++i) {
-        const bool read = !(candidates.fromWalk() && isHeader(candidates.paths.value(i))) &&
+        const bool read = !(candidates.fromWalk() && isHeaderLine(candidates.paths.value(i))) &&
                           !isPictureByName(candidates.lines[i]);
         paths.append(read ? candidates.pathOf(i) : QString());
     }
@@ -138,7 +133,7 @@ SearchOutcome TextSearch::Textsuche(WorkTickets::Ticket ticket) {
                 break;
             }
             const QString& line = candidates.lines[current];
-            if (candidates.fromWalk() && isHeader(candidates.paths.value(current))) {
+            if (candidates.fromWalk() && isHeaderLine(candidates.paths.value(current))) {
                 // The folder before produced no hit: its header goes.
                 if (results.endsInHeader()) {
                     results.removeLast();
