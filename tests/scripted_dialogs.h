@@ -6,16 +6,20 @@
 #include <QStringList>
 
 // Answers the window's message and input boxes in tests, in the order queued, and remembers what
-// they said. Unqueued questions are answered No, unqueued inputs cancelled.
+// they said. Unqueued questions are refused (No, Cancel), unqueued inputs cancelled.
 class ScriptedDialogs : public findolin::Dialogs {
 public:
     findolin::Answer message(const QString& text, findolin::MessageStyle style,
                              const QString& title) override {
         messages << text;
         titles << title;
+        styles << style;
         if (style == findolin::MessageStyle::Ok)
             return findolin::Answer::Ok;
-        return answers.isEmpty() ? findolin::Answer::No : answers.takeFirst();
+        if (!answers.isEmpty())
+            return answers.takeFirst();
+        return style == findolin::MessageStyle::OkCancelQuestion ? findolin::Answer::Cancel
+                                                                 : findolin::Answer::No;
     }
 
     std::optional<QString> input(const QString& prompt, const QString& proposal,
@@ -29,6 +33,7 @@ public:
     QList<std::optional<QString>> inputs;
     QStringList messages;
     QStringList titles;
+    QList<findolin::MessageStyle> styles;
     QStringList prompts;
     QStringList proposals;
 };

@@ -1,5 +1,4 @@
 #include "form1_fixture.h"
-#include "platform/file_changes.h"
 #include "platform/list_box.h"
 #include "scripted_dialogs.h"
 #include "search/file_list_box.h"
@@ -11,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTextEdit>
+#include <unistd.h>
 
 using namespace findolin;
 
@@ -18,23 +18,18 @@ class TestForm1FileOps : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase();
-    void renameNeverReplaces();
     void renameInTheFolderList();
     void renameInTheWalkResultKeepsPathsInStep();
     void renameRefusals();
     void deleteAnsweredNoChangesNothing();
     void deleteFromTheWalkResultKeepsTheHeader();
     void deleteRefusesHeadersAndFolders();
+    void failedDeleteLeavesTheLists();
     void openByTypeAndWithTheQuestion();
     void printThroughTheOfficeSuite();
 };
 
 namespace {
-
-QByteArray contentOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<gone>");
-}
 
 // An office suite on the PATH that logs what it is asked and ends with the given code.
 class FakeOffice {
@@ -62,19 +57,6 @@ private:
 
 void TestForm1FileOps::initTestCase() {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-}
-
-void TestForm1FileOps::renameNeverReplaces() {
-    TestDir dir;
-    const QString a = dir.file("a.txt", "A");
-    const QString b = dir.file("b.txt", "B");
-    QCOMPARE(renameWithoutReplacing(a, b), std::optional<OsError>(OsError::AlreadyExists));
-    QCOMPARE(contentOf(a), QByteArray("A"));
-    QCOMPARE(contentOf(b), QByteArray("B"));
-    QCOMPARE(renameWithoutReplacing(a, dir.path("c.txt")), std::nullopt);
-    QCOMPARE(contentOf(dir.path("c.txt")), QByteArray("A"));
-    QCOMPARE(deleteFile(dir.folder("ordner")), std::optional<OsError>(OsError::NotAFile));
-    QVERIFY(QFileInfo(dir.path("ordner")).isDir());
 }
 
 void TestForm1FileOps::renameInTheFolderList() {
@@ -211,6 +193,42 @@ void TestForm1FileOps::deleteRefusesHeadersAndFolders() {
     form->mnuDateiLöschen->trigger();
     QCOMPARE(dialogs.messages.last(), QStringLiteral("Datei zum löschen auswählen!"));
     QVERIFY(QFileInfo(home.path("akten/x")).isDir());
+}
+
+void TestForm1FileOps::failedDeleteLeavesTheLists() {
+    TestHome home;
+    home.file("akten/x/brief 1.txt", "eins");
+    home.file("akten/x/brief 2.txt", "zwei");
+    ScriptedDialogs dialogs;
+    const auto form = startForm1(&dialogs);
+    form->Text2->setText(home.path("akten"));
+    form->Text1->setText("brief");
+    form->Command1->click();
+    const QStringList lines = form->List1->lines();
+    const QStringList paths = form->List1a;
+
+    // Gone before the delete: the lists keep the line, and say so.
+    form->List1->setCurrentRow(1);
+    QVERIFY(QFile::remove(home.path("akten/x/brief 1.txt")));
+    dialogs.answers << Answer::Yes;
+    form->mnuDateiLöschen->trigger();
+    QCOMPARE(dialogs.messages.last(), QStringLiteral("Datei zum löschen auswählen!"));
+    QCOMPARE(form->List1->lines(), lines);
+    QCOMPARE(form->List1a, paths);
+
+    // In a folder the user may not change (the superuser may change any).
+    if (::geteuid() != 0) {
+        QFile::setPermissions(home.path("akten/x"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        form->List1->setCurrentRow(2);
+        dialogs.answers << Answer::Yes;
+        form->mnuDateiLöschen->trigger();
+        QFile::setPermissions(home.path("akten/x"), QFileDevice::ReadOwner |
+                                                        QFileDevice::WriteOwner |
+                                                        QFileDevice::ExeOwner);
+        QCOMPARE(contentOf(home.path("akten/x/brief 2.txt")), QByteArray("zwei"));
+        QCOMPARE(form->List1->lines(), lines);
+        QCOMPARE(dialogs.messages.size(), 4);
+    }
 }
 
 void TestForm1FileOps::openByTypeAndWithTheQuestion() {

@@ -6,6 +6,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+// What a file holds now; "<gone>" when it cannot be read.
+inline QByteArray contentOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<gone>");
+}
+
 // A folder tree for one test, removed afterwards.
 class TestDir {
 public:

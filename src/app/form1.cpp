@@ -3,6 +3,7 @@
 #include "app/help_text.h"
 #include "app/key_preview.h"
 #include "fileops/file_operations.h"
+#include "fileops/form2.h"
 #include "navigation/folder_shortcuts.h"
 #include "platform/dialogs.h"
 #include "preview/document_converter.h"
@@ -204,6 +205,8 @@ void Form1::connectHandlers() {
             [this] { fileOps_->mnuDateiUmbenennen_Click(); });
     connect(mnuDateiLöschen, &QAction::triggered, this,
             [this] { fileOps_->mnuDateiLöschen_Click(); });
+    connect(mnuDateiKopieren, &QAction::triggered, this,
+            [this] { fileOps_->mnuDateiKopieren_Click(); });
     preview_->connectLists();
     shortcuts_->connectMenu();
     dateFilter_->connectControls();
@@ -227,6 +230,19 @@ void Form1::UnterordnerPrüfen(const QString& Pfad) {
 
 void Form1::mnuEigeneDateien_Click() {
     shortcuts_->mnuEigeneDateien_Click();
+}
+
+void Form1::listFolder(const QString& folder) {
+    if (Text2->text() != folder)
+        Text2->setText(folder); // its change lists the folder
+    else
+        Text2_change();
+}
+
+Form2& Form1::form2() {
+    if (!form2_)
+        form2_ = new Form2(*this, *fileOps_);
+    return *form2_;
 }
 
 void Form1::Command1_Click() {

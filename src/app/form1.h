@@ -30,6 +30,7 @@ class FileListBox;
 class FileOperations;
 class FolderListingHandlers;
 class FolderShortcuts;
+class Form2;
 class KeyPreview;
 class ListBox;
 class NameSearch;
@@ -133,6 +134,10 @@ public:
     QString AuswahlPfad;        // full path of the selected entry
     std::shared_ptr<WordProcessor> WordApp; // the word processor, when there is one
     QRect FensterVorVollbild;               // the window's place before full screen
+    bool Kopiermodus = false; // the target-folder dialog copies (else it picks a folder to list)
+    QString Quelldatei;       // the file to copy, captured when the copy began
+    QString Zieldatei;        // its name; once copied, the full path of the copy
+    QString Zielordner;       // the folder chosen in the target-folder dialog
 
     // ---- Environment -----------------------------------------------------------------------
     const SiteFolders sites;
@@ -150,6 +155,8 @@ public:
     void Text1_change();
     void UnterordnerPrüfen(const QString& Pfad);
     void mnuEigeneDateien_Click();
+    // Lists the folder, also when the folder field already names it.
+    void listFolder(const QString& folder);
     void Command1_Click();
     void ScrollbreiteSetzen();
     // Parses the text query (4) or the name query (any other value) into Abfrage; a text query
@@ -166,6 +173,8 @@ public:
     // Whether the folder field names one of the invoice folders, where lists come sorted by date.
     bool showsInvoiceFolder() const;
     PictureViewer& pictures() { return *pictures_; }
+    // The target-folder dialog, made on first use.
+    Form2& form2();
     DocumentView& documentView() { return *documentView_; }
     WebView& webView() { return *webView_; }
 
@@ -216,6 +225,7 @@ private:
     DocumentConverter* documentConverter_ = nullptr;
     DocumentView* documentView_ = nullptr;
     WebView* webView_ = nullptr;
+    Form2* form2_ = nullptr; // a child window: the window deletes it
     WorkTickets work_;
     MousePointer mousePointer_ = MousePointer::Default;
     bool loaded_ = false;

@@ -1,6 +1,7 @@
 #include "fileops/file_operations.h"
 
 #include "app/form1.h"
+#include "fileops/form2.h"
 #include "platform/dialogs.h"
 #include "platform/file_changes.h"
 #include "platform/paths.h"
@@ -128,6 +129,43 @@ void FileOperations::replaceSelected(const Selection& selection, const QString& 
     if (selection.paths)
         (*selection.paths)[selection.row] = selection.folder + newName;
     (void)f.File1->setPattern(f.File1->pattern()); // the folder list reads the new name
+}
+
+void FileOperations::mnuDateiKopieren_Click() {
+    const auto selection = selectedFile();
+    if (!selection) {
+        f.Kopiermodus = false;
+        f.dialogs().message(QStringLiteral("Datei zum kopieren auswählen!"));
+        return;
+    }
+    f.Kopiermodus = true;
+    f.Quelldatei = selection->folder + selection->name;
+    f.Zieldatei = selection->name;
+    f.form2().Form_Load();
+}
+
+bool FileOperations::copyInto(const QString& folder) {
+    const QString target = joinPath(folder, f.Zieldatei);
+    const bool replaces = QFileInfo(target).isFile();
+    if (replaces && f.dialogs().message(QStringLiteral("Die Datei  -- ") + target +
+                                            QStringLiteral(" --  ist bereits vorhanden! \n"
+                                                           "Soll sie überschrieben werden?"),
+                                        MessageStyle::OkCancelQuestion,
+                                        QStringLiteral("Datei kopieren")) == Answer::Cancel) {
+        f.Kopiermodus = false;
+        return true;
+    }
+    f.setMousePointer(MousePointer::Hourglass);
+    const auto failure = copyFileReplacing(f.Quelldatei, target);
+    f.setMousePointer(MousePointer::Default);
+    if (failure) {
+        f.dialogs().message(QStringLiteral("Ungültiger Zielpfad!"));
+        return false;
+    }
+    f.Zieldatei = target;
+    f.Kopiermodus = false;
+    (void)f.File1->setPattern(f.File1->pattern()); // the copy may land in the listed folder
+    return true;
 }
 
 void FileOperations::mnuDateiLöschen_Click() {

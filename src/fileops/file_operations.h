@@ -8,9 +8,10 @@ namespace findolin {
 class Form1;
 class ListBox;
 
-// Open, print, rename and delete of the file selected in the shown list. None ever loses a file:
-// a rename never replaces another file, a delete asks first and never takes a folder, and a
-// failure leaves the lists as they were.
+// Open, print, rename, copy and delete of the file selected in the shown list. None ever loses a
+// file: a rename never replaces another file, a copy replaces one only when the user says so and
+// only once the new one is complete, a delete asks first and never takes a folder, and a failure
+// leaves the lists as they were.
 class FileOperations {
 public:
     explicit FileOperations(Form1& form) : f(form) {}
@@ -23,6 +24,11 @@ public:
     void mnuItemDrucken_Click();
     void mnuDateiUmbenennen_Click();
     void mnuDateiLöschen_Click();
+    // Captures the selected file as Quelldatei and opens the target-folder dialog to copy it.
+    void mnuDateiKopieren_Click();
+    // Copies Quelldatei into the folder, asking before it replaces a file there. False when the
+    // copy failed (reported), so that the user can choose another folder.
+    bool copyInto(const QString& folder);
 
 private:
     // The selected line of the shown list, with its folder and the path list beside it.

@@ -1,6 +1,7 @@
 #include "navigation/folder_shortcuts.h"
 
 #include "app/form1.h"
+#include "fileops/form2.h"
 #include "platform/paths.h"
 
 #include <QAction>
@@ -22,22 +23,17 @@ void FolderShortcuts::connectMenu() {
     };
     for (const auto& [action, folder] : fixedFolders) {
         QObject::connect(action, &QAction::triggered, &f,
-                         [this, folder = folder] { listFolder(f.sites.*folder); });
+                         [this, folder = folder] { f.listFolder(f.sites.*folder); });
     }
     QObject::connect(f.mnuEigeneDateien, &QAction::triggered, &f,
                      [this] { mnuEigeneDateien_Click(); });
     QObject::connect(f.mnuOrdner, &QAction::triggered, &f, [this] { mnuOrdner_Click(); });
+    QObject::connect(f.mnuOrdnerSuchen, &QAction::triggered, &f,
+                     [this] { mnuOrdnerSuchen_Click(); });
 }
 
 void FolderShortcuts::mnuEigeneDateien_Click() {
-    listFolder(f.sites.documents);
-}
-
-void FolderShortcuts::listFolder(const QString& folder) {
-    if (f.Text2->text() != folder)
-        f.Text2->setText(folder); // its change lists the folder
-    else
-        f.Text2_change();
+    f.listFolder(f.sites.documents);
 }
 
 void FolderShortcuts::mnuOrdner_Click() {
@@ -46,6 +42,11 @@ void FolderShortcuts::mnuOrdner_Click() {
     if (const auto parent = parentFolder(f.AktuellerOrdner))
         f.Text2->setText(*parent);
     f.mnuName->setText({});
+}
+
+void FolderShortcuts::mnuOrdnerSuchen_Click() {
+    f.Kopiermodus = false;
+    f.form2().Form_Load();
 }
 
 } // namespace findolin

@@ -18,10 +18,10 @@ public:
     void mnuEigeneDateien_Click();
     // Goes up to the parent folder; at a root nothing changes.
     void mnuOrdner_Click();
+    // Opens the target-folder dialog as folder picker; its OK lists the chosen folder.
+    void mnuOrdnerSuchen_Click();
 
 private:
-    void listFolder(const QString& folder);
-
     Form1& f;
 };
 

@@ -18,12 +18,18 @@ Answer WidgetDialogs::message(const QString& text, MessageStyle style, const QSt
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::No);
         break;
+    case MessageStyle::OkCancelQuestion:
+        box.setIcon(QMessageBox::Question);
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
     }
     switch (box.exec()) {
     case QMessageBox::Yes:
         return Answer::Yes;
     case QMessageBox::No:
         return Answer::No;
+    case QMessageBox::Cancel:
+        return Answer::Cancel;
     default:
         return Answer::Ok;
     }

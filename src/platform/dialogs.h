@@ -11,9 +11,10 @@ namespace findolin {
 enum class MessageStyle {
     Ok,               // OK only, no icon: the failure messages
     YesNoInformation, // Yes and No, information icon, No the default: the questions
+    OkCancelQuestion, // OK and Cancel, question icon: go ahead with what the user asked for?
 };
 
-enum class Answer { Ok, Yes, No };
+enum class Answer { Ok, Cancel, Yes, No };
 
 // Every question the program asks goes through here, so that tests can answer them.
 class Dialogs {

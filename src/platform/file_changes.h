@@ -11,6 +11,12 @@ namespace findolin {
 // the rename fails with AlreadyExists and both files stay as they were.
 std::optional<OsError> renameWithoutReplacing(const QString& from, const QString& to);
 
+// Copies a file to `to`, replacing a file there. The copy is written beside the target and only
+// then renamed into place, so a copy that fails half-way (disk full, source gone) leaves the old
+// target as it was and nothing half-written behind. A file copied onto itself stays untouched.
+// The copy keeps the source's permissions and modification time.
+std::optional<OsError> copyFileReplacing(const QString& from, const QString& to);
+
 // Deletes a file; a folder is never deleted.
 std::optional<OsError> deleteFile(const QString& path);
 

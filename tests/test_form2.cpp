@@ -1,0 +1,223 @@
+#include "fileops/form2.h"
+#include "form1_fixture.h"
+#include "platform/list_box.h"
+#include "platform/volumes.h"
+#include "scripted_dialogs.h"
+#include "search/file_list_box.h"
+#include "search/query_line_edit.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeView>
+
+using namespace findolin;
+
+// Copying the selected file through the target-folder dialog, and the same dialog as the file
+// menu's folder picker.
+class TestForm2 : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void copyFromTheFolderListIntoAFolder();
+    void copyAsksBeforeReplacing();
+    void copyFromTheWalkResultAndItsRefusals();
+    void closingEndsTheCopyAndThePickerListsItsFolder();
+    void unavailableDriveKeepsTheFolder();
+};
+
+namespace {
+
+// What a click on the folder in the dialog's tree does.
+void chooseFolder(Form2& dialog, const QString& path) {
+    auto* folders = qobject_cast<QFileSystemModel*>(dialog.Dir1->model());
+    QVERIFY(folders);
+    const QModelIndex index = folders->index(path);
+    QVERIFY2(index.isValid(), qPrintable(path));
+    dialog.Dir1->setCurrentIndex(index);
+}
+
+QString copyQuestion(const QString& target) {
+    return "Die Datei  -- " + target + " --  ist bereits vorhanden! \nSoll sie überschrieben werden?";
+}
+
+} // namespace
+
+void TestForm2::copyFromTheFolderListIntoAFolder() {
+    TestHome home;
+    home.file("home/Documents/Brief.doc", "Brief");
+    home.file("home/Documents/Zweiter.txt", "zwei");
+    const QString archive = home.folder("akten/Archiv");
+    ScriptedDialogs dialogs;
+    const auto form = startForm1(&dialogs);
+    form->File1->setCurrentRow(0);
+    form->mnuDateiKopieren->trigger();
+
+    Form2& dialog = form->form2();
+    QVERIFY(dialog.isVisible());
+    QVERIFY(!dialog.isModal());
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Findolin"));
+    QCOMPARE(dialog.Command1->text(), QStringLiteral("OK"));
+    QVERIFY(form->Kopiermodus);
+    QCOMPARE(form->Quelldatei, home.home("Documents/Brief.doc"));
+    QCOMPARE(form->Zieldatei, QStringLiteral("Brief.doc"));
+    // The copy dialog starts on the desktop, which falls back to the home folder here.
+    QCOMPARE(form->sites.desktop, home.home());
+    QCOMPARE(dialog.Label1->text(), "kopieren nach: " + home.home());
+    QCOMPARE(dialog.Drive1->currentData().toString(), volumeRootOf(home.home()));
+
+    chooseFolder(dialog, archive);
+    QCOMPARE(form->Zielordner, archive);
+    QCOMPARE(dialog.Label1->text(), "kopieren nach: " + archive);
+    // Choosing another file meanwhile does not change what is copied.
+    form->File1->setCurrentRow(1);
+    QTest::keyClick(dialog.Dir1, Qt::Key_Return);
+
+    QVERIFY(!dialog.isVisible());
+    QVERIFY(dialogs.messages.isEmpty());
+    QCOMPARE(contentOf(archive + "/Brief.doc"), QByteArray("Brief"));
+    QCOMPARE(contentOf(home.home("Documents/Brief.doc")), QByteArray("Brief"));
+    QVERIFY(!QFileInfo::exists(archive + "/Zweiter.txt"));
+    QCOMPARE(form->Zieldatei, archive + "/Brief.doc");
+    QVERIFY(!form->Kopiermodus);
+}
+
+void TestForm2::copyAsksBeforeReplacing() {
+    TestHome home;
+    home.file("home/Documents/Rechnung.txt", "neu");
+    const QString target = home.file("akten/Rechnung.txt", "alt");
+    ScriptedDialogs dialogs;
+    const auto form = startForm1(&dialogs);
+    Form2& dialog = form->form2();
+    const auto copyInto = [&](const QString& folder) {
+        form->File1->setCurrentRow(0);
+        form->mnuDateiKopieren->trigger();
+        chooseFolder(dialog, folder);
+        dialog.Command1->click();
+    };
+
+    copyInto(home.path("akten")); // Cancel: nothing copied, the dialog closes
+    QCOMPARE(dialogs.messages, QStringList{copyQuestion(target)});
+    QCOMPARE(dialogs.titles, QStringList{"Datei kopieren"});
+    QCOMPARE(dialogs.styles, QList<MessageStyle>{MessageStyle::OkCancelQuestion});
+    QCOMPARE(contentOf(target), QByteArray("alt"));
+    QVERIFY(!dialog.isVisible());
+    QVERIFY(!form->Kopiermodus);
+
+    dialogs.answers << Answer::Ok;
+    copyInto(home.path("akten"));
+    QCOMPARE(dialogs.messages.size(), 2); // no further question
+    QCOMPARE(contentOf(target), QByteArray("neu"));
+    QVERIFY(!dialog.isVisible());
+
+    // Onto itself: asked like any other file, and the file stays whole.
+    dialogs.answers << Answer::Ok;
+    copyInto(home.home("Documents"));
+    QCOMPARE(dialogs.messages.last(), copyQuestion(home.home("Documents/Rechnung.txt")));
+    QCOMPARE(contentOf(home.home("Documents/Rechnung.txt")), QByteArray("neu"));
+    QCOMPARE(QDir(home.home("Documents")).entryList(QDir::Files | QDir::Hidden),
+             QStringList{"Rechnung.txt"});
+}
+
+void TestForm2::copyFromTheWalkResultAndItsRefusals() {
+    TestHome home;
+    home.file("akten/x/brief.txt", "x");
+    home.folder("voll/brief.txt"); // a folder in the way of the copy
+    const QString free = home.folder("frei");
+    ScriptedDialogs dialogs;
+    const auto form = startForm1(&dialogs);
+    form->Text2->setText(home.path("akten"));
+    form->Text1->setText("brief");
+    form->Command1->click();
+
+    form->List1->setCurrentRow(0); // the header
+    form->mnuDateiKopieren->trigger();
+    QCOMPARE(dialogs.messages, QStringList{"Datei zum kopieren auswählen!"});
+    QVERIFY(!form->findChild<Form2*>());
+    QVERIFY(!form->Kopiermodus);
+
+    form->List1->setCurrentRow(1);
+    form->mnuDateiKopieren->trigger();
+    QCOMPARE(form->Quelldatei, form->List1a[1]);
+    Form2& dialog = form->form2();
+    chooseFolder(dialog, home.path("voll"));
+    dialog.Command1->click();
+    // The failure is reported and the dialog stays, to choose another folder.
+    QCOMPARE(dialogs.messages.last(), QStringLiteral("Ungültiger Zielpfad!"));
+    QVERIFY(dialog.isVisible());
+    QVERIFY(form->Kopiermodus);
+    QVERIFY(QFileInfo(home.path("voll/brief.txt")).isDir());
+
+    chooseFolder(dialog, free);
+    dialog.Command1->click();
+    QCOMPARE(contentOf(free + "/brief.txt"), QByteArray("x"));
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialogs.messages.size(), 2);
+}
+
+void TestForm2::closingEndsTheCopyAndThePickerListsItsFolder() {
+    TestHome home;
+    home.file("home/Documents/a.txt", "A");
+    const QString archive = home.folder("akten/Archiv");
+    home.file("akten/Archiv/alt.txt", "alt");
+    ScriptedDialogs dialogs;
+    const auto form = startForm1(&dialogs);
+    form->File1->setCurrentRow(0);
+    form->mnuDateiKopieren->trigger();
+    Form2& dialog = form->form2();
+    dialog.close(); // the close box
+    QVERIFY(!dialog.isVisible());
+    QVERIFY(!form->Kopiermodus);
+    form->mnuDateiKopieren->trigger();
+    QTest::keyClick(dialog.Dir1, Qt::Key_Escape);
+    QVERIFY(!dialog.isVisible());
+    QVERIFY(!form->Kopiermodus);
+    QVERIFY(!QFileInfo::exists(home.home("a.txt")));
+
+    // The folder picker starts on the folder the window shows.
+    form->mnuOrdnerSuchen->trigger();
+    QVERIFY(dialog.isVisible());
+    QVERIFY(!form->Kopiermodus);
+    QCOMPARE(dialog.folder(), home.home("Documents"));
+    QCOMPARE(dialog.Label1->text(), home.home("Documents"));
+    chooseFolder(dialog, archive);
+    QCOMPARE(dialog.Label1->text(), archive);
+    QTest::keyClick(dialog.Dir1, Qt::Key_Return);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(form->Text2->text(), archive);
+    QCOMPARE(form->File1->folder(), archive);
+    QCOMPARE(form->File1->lines(), QStringList{"alt.txt"});
+    QVERIFY(dialogs.messages.isEmpty());
+}
+
+void TestForm2::unavailableDriveKeepsTheFolder() {
+    TestHome home;
+    home.folder("home/Documents");
+    ScriptedDialogs dialogs;
+    const auto form = startForm1(&dialogs);
+    form->mnuOrdnerSuchen->trigger();
+    Form2& dialog = form->form2();
+    const QString start = home.home("Documents");
+    QCOMPARE(dialog.folder(), start);
+    QVERIFY(dialog.Drive1->findData(QStringLiteral("/")) >= 0);
+
+    // A stick pulled out after the list was filled.
+    dialog.Drive1->addItem(QStringLiteral("/media/weg"), QStringLiteral("/media/weg"));
+    dialog.Drive1_Change(dialog.Drive1->count() - 1);
+    QCOMPARE(dialogs.messages, QStringList{"Gerät nicht verfügbar!"});
+    QCOMPARE(dialog.folder(), start);
+    QCOMPARE(dialog.Drive1->currentData().toString(), volumeRootOf(start));
+    QCOMPARE(dialog.Label1->text(), start);
+
+    // A drive that is there: its root is chosen.
+    dialog.Drive1_Change(dialog.Drive1->findData(QStringLiteral("/")));
+    QCOMPARE(dialog.folder(), QStringLiteral("/"));
+    QCOMPARE(form->Zielordner, QStringLiteral("/"));
+    QCOMPARE(dialogs.messages.size(), 1);
+    dialog.close();
+}
+
+QTEST_MAIN(TestForm2)
+#include "test_form2.moc"
