@@ -151,25 +151,25 @@ void TestFileChanges::userVolumes_data() {
     QTest::addColumn<QByteArray>("device");
     QTest::addColumn<bool>("shown");
     QTest::newRow("the root") << "/" << QByteArray("overlay") << QByteArray("overlay") << true;
-    QTest::newRow("home partition") << "/home" << QByteArray("ext4") << QByteArray("/dev/sda3")
-                                    << true;
+    QTest::newRow("home partition")
+        << "/home" << QByteArray("ext4") << QByteArray("/dev/sda3") << true;
     QTest::newRow("usb stick") << "/media/anna/STICK" << QByteArray("vfat")
                                << QByteArray("/dev/sdb1") << true;
     QTest::newRow("usb stick under /run/media")
         << "/run/media/anna/STICK" << QByteArray("vfat") << QByteArray("/dev/sdb1") << true;
-    QTest::newRow("network share") << "/srv/rech" << QByteArray("cifs")
-                                   << QByteArray("//server/rech") << true;
+    QTest::newRow("network share")
+        << "/srv/rech" << QByteArray("cifs") << QByteArray("//server/rech") << true;
     QTest::newRow("processes") << "/proc" << QByteArray("proc") << QByteArray("proc") << false;
     QTest::newRow("memory") << "/run/user/1000" << QByteArray("tmpfs") << QByteArray("tmpfs")
                             << false;
-    QTest::newRow("boot partition") << "/boot/efi" << QByteArray("vfat")
-                                    << QByteArray("/dev/sda1") << false;
+    QTest::newRow("boot partition")
+        << "/boot/efi" << QByteArray("vfat") << QByteArray("/dev/sda1") << false;
     QTest::newRow("a snap") << "/var/snap/x" << QByteArray("squashfs") << QByteArray("/dev/loop3")
                             << false;
-    QTest::newRow("a file bound in") << "/etc/hosts" << QByteArray("ext4")
-                                     << QByteArray("/dev/sda1") << false;
-    QTest::newRow("a name like /procedures") << "/procedures" << QByteArray("ext4")
-                                             << QByteArray("/dev/sdc1") << true;
+    QTest::newRow("a file bound in")
+        << "/etc/hosts" << QByteArray("ext4") << QByteArray("/dev/sda1") << false;
+    QTest::newRow("a name like /procedures")
+        << "/procedures" << QByteArray("ext4") << QByteArray("/dev/sdc1") << true;
 }
 
 void TestFileChanges::userVolumes() {

@@ -40,7 +40,8 @@ void chooseFolder(Form2& dialog, const QString& path) {
 }
 
 QString copyQuestion(const QString& target) {
-    return "Die Datei  -- " + target + " --  ist bereits vorhanden! \nSoll sie überschrieben werden?";
+    return "Die Datei  -- " + target +
+           " --  ist bereits vorhanden! \nSoll sie überschrieben werden?";
 }
 
 } // namespace

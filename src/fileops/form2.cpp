@@ -58,6 +58,13 @@ Form2::Form2(Form1& form, FileOperations& fileOperations)
     column->addLayout(buttons);
     resize(440, 480);
 
+    // Folders are read in the background; as each folder above the shown one arrives, the rows
+    // move, so the shown folder is brought back into view.
+    connect(folders_, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
+        const bool above = loaded == QDir::rootPath() || scrollTarget_.startsWith(loaded + u'/');
+        if (above && scrollTarget_ != loaded)
+            Dir1->scrollTo(folders_->index(scrollTarget_), QAbstractItemView::PositionAtCenter);
+    });
     connect(Drive1, &QComboBox::activated, this, &Form2::Drive1_Change);
     connect(Dir1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { Dir1_Change(); });
@@ -67,6 +74,7 @@ Form2::Form2(Form1& form, FileOperations& fileOperations)
 void Form2::Form_Load() {
     const QString shown = normalFolderPath(expandProfileShorthand(f.Text2->text(), f.sites));
     fillDriveList(shown);
+    Dir1->collapseAll(); // a fresh start shows only the way to its folder
     // The drive of the folder the window shows, then the job's own start folder if it exists.
     if (!showFolder(volumeRootOf(shown)))
         showFolder(QDir::rootPath());
@@ -121,6 +129,7 @@ bool Form2::showFolder(const QString& path) {
     Dir1->setCurrentIndex(index);
     Dir1->expand(index);
     Dir1->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    scrollTarget_ = clean;
     return true;
 }
 
@@ -148,8 +157,8 @@ void Form2::selectDriveOf(const QString& path) {
 }
 
 void Form2::showTarget() {
-    const QString target = f.Kopiermodus ? QStringLiteral("kopieren nach: ") + f.Zielordner
-                                         : f.Zielordner;
+    const QString target =
+        f.Kopiermodus ? QStringLiteral("kopieren nach: ") + f.Zielordner : f.Zielordner;
     Label1->setText(target);
     Label1->setToolTip(target);
 }

@@ -21,9 +21,9 @@ class Form2 : public QDialog {
 public:
     Form2(Form1& form, FileOperations& fileOperations);
 
-    QComboBox* Drive1;    // the mounted volumes
-    QTreeView* Dir1;      // the folders of the chosen volume
-    QLabel* Label1;       // where OK copies to, or the chosen folder
+    QComboBox* Drive1;     // the mounted volumes
+    QTreeView* Dir1;       // the folders of the chosen volume
+    QLabel* Label1;        // where OK copies to, or the chosen folder
     QPushButton* Command1; // "OK"
 
     // Starts the dialog afresh for the job Kopiermodus names and brings it to the front: the
@@ -52,6 +52,7 @@ private:
     Form1& f;
     FileOperations& fileOperations_;
     QFileSystemModel* folders_;
+    QString scrollTarget_; // the folder last shown from here, kept in view while folders load
 };
 
 } // namespace findolin

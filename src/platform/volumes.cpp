@@ -51,7 +51,8 @@ QList<Volume> mountedDrives(const QString& folder) {
     const QStorageInfo holding(folder);
     if (holding.isValid())
         drives << volumeOf(holding);
-    std::ranges::sort(drives, [](const Volume& a, const Volume& b) { return a.rootPath < b.rootPath; });
+    std::ranges::sort(drives,
+                      [](const Volume& a, const Volume& b) { return a.rootPath < b.rootPath; });
     const auto [first, last] = std::ranges::unique(
         drives, [](const Volume& a, const Volume& b) { return a.rootPath == b.rootPath; });
     drives.erase(first, last);
