@@ -20,6 +20,7 @@ private Q_SLOTS:
     void initTestCase();
     void renameInTheFolderList();
     void renameInTheWalkResultKeepsPathsInStep();
+    void renameInTheTextResultAndTheRefinedList();
     void renameRefusals();
     void deleteAnsweredNoChangesNothing();
     void deleteFromTheWalkResultKeepsTheHeader();
@@ -96,6 +97,57 @@ void TestForm1FileOps::renameInTheWalkResultKeepsPathsInStep() {
     QCOMPARE(form->List1a[2], home.path("akten/x/Zeugnis.txt"));
     form->List1->setCurrentRow(2);
     QCOMPARE(form->RichTextBox2->toPlainText(), QStringLiteral("zwei"));
+}
+
+void TestForm1FileOps::renameInTheTextResultAndTheRefinedList() {
+    TestHome home;
+    home.file("akten/x/brief 1.txt", "Angebot eins");
+    home.file("akten/x/brief 2.txt", "Angebot zwei");
+    home.file("flach/Brief 2003.txt", "Angebot 2003");
+    home.file("flach/Brief 2003 alt.txt", "alt");
+    ScriptedDialogs dialogs;
+    const auto form = startForm1(&dialogs);
+    const auto renameSelected = [&](ListBox* list, int row, const QString& newName) {
+        list->setCurrentRow(row);
+        dialogs.inputs << newName;
+        form->mnuDateiUmbenennen->trigger();
+        list->setCurrentRow(row); // and look at it again
+    };
+
+    // The text search's result over a walk: its path list keeps in step.
+    form->Text2->setText(home.path("akten"));
+    form->Text1->setText("brief");
+    form->Text4->setText("Angebot");
+    form->Command1->click();
+    QVERIFY(form->List2->isVisible());
+    renameSelected(form->List2, 2, "Angebot 2.txt");
+    QCOMPARE(form->List2->lines(),
+             (QStringList{">>>[" + home.path("akten/x") + "]", "brief 1.txt", "Angebot 2.txt"}));
+    QCOMPARE(form->List2a[2], home.path("akten/x/Angebot 2.txt"));
+    QCOMPARE(form->RichTextBox2->toPlainText(), QStringLiteral("Angebot zwei"));
+
+    // The text search's result in a folder without sub-folders: names in that folder.
+    form->Text2->setText(home.path("flach"));
+    form->Command1->click();
+    QVERIFY(form->List2->isVisible());
+    QVERIFY(form->List2a.isEmpty());
+    renameSelected(form->List2, 0, "Brief 2003 neu.txt");
+    QCOMPARE(form->List2->lines(), QStringList{"Brief 2003 neu.txt"});
+    QCOMPARE(form->RichTextBox2->toPlainText(), QStringLiteral("Angebot 2003"));
+
+    // The refined name search of that folder.
+    form->Text4->clear();
+    form->Text1->setText("Brief+2003");
+    form->Command1->click();
+    QVERIFY(form->FileList1->isVisible());
+    QCOMPARE(form->FileList1->lines(), (QStringList{"Brief 2003 alt.txt", "Brief 2003 neu.txt"}));
+    renameSelected(form->FileList1, 0, "Brief 2003 Entwurf.txt");
+    QCOMPARE(form->FileList1->lines(),
+             (QStringList{"Brief 2003 Entwurf.txt", "Brief 2003 neu.txt"}));
+    QCOMPARE(form->RichTextBox2->toPlainText(), QStringLiteral("alt"));
+    QCOMPARE(QDir(home.path("flach")).entryList(QDir::Files),
+             (QStringList{"Brief 2003 Entwurf.txt", "Brief 2003 neu.txt"}));
+    QVERIFY(dialogs.messages.isEmpty());
 }
 
 void TestForm1FileOps::renameRefusals() {
