@@ -1,8 +1,11 @@
 #pragma once
 
 #include "app/form1.h"
+#include "search/query_line_edit.h"
 #include "testdir.h"
 
+#include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
 #include <memory>
 
@@ -32,4 +35,13 @@ inline std::unique_ptr<findolin::Form1> startForm1(findolin::Dialogs* dialogs = 
     if (!QTest::qWaitForWindowExposed(form.get()))
         qWarning("the window was not exposed");
     return form;
+}
+
+// Types the folder, the name query and the text query, and presses "* Suche".
+inline void searchFor(findolin::Form1& form, const QString& folder, const QString& names,
+                      const QString& text = {}) {
+    form.Text2->setText(folder);
+    form.Text1->setText(names);
+    form.Text4->setText(text);
+    form.Command1->click();
 }

@@ -85,9 +85,7 @@ void TestForm1FileOps::renameInTheWalkResultKeepsPathsInStep() {
     home.file("akten/x/brief 3.txt", "drei");
     ScriptedDialogs dialogs;
     const auto form = startForm1(&dialogs);
-    form->Text2->setText(home.path("akten"));
-    form->Text1->setText("brief");
-    form->Command1->click();
+    searchFor(*form, home.path("akten"), "brief");
     form->List1->setCurrentRow(2); // "brief 2.txt"
     dialogs.inputs << QStringLiteral("Zeugnis.txt");
     form->mnuDateiUmbenennen->trigger();
@@ -115,10 +113,7 @@ void TestForm1FileOps::renameInTheTextResultAndTheRefinedList() {
     };
 
     // The text search's result over a walk: its path list keeps in step.
-    form->Text2->setText(home.path("akten"));
-    form->Text1->setText("brief");
-    form->Text4->setText("Angebot");
-    form->Command1->click();
+    searchFor(*form, home.path("akten"), "brief", "Angebot");
     QVERIFY(form->List2->isVisible());
     renameSelected(form->List2, 2, "Angebot 2.txt");
     QCOMPARE(form->List2->lines(),
@@ -203,9 +198,7 @@ void TestForm1FileOps::deleteFromTheWalkResultKeepsTheHeader() {
     home.file("akten/y/brief 2.txt", "y2");
     ScriptedDialogs dialogs;
     const auto form = startForm1(&dialogs);
-    form->Text2->setText(home.path("akten"));
-    form->Text1->setText("brief");
-    form->Command1->click();
+    searchFor(*form, home.path("akten"), "brief");
     form->List1->setCurrentRow(1); // x/brief.txt
     dialogs.answers << Answer::Yes;
     form->mnuDateiLöschen->trigger();
@@ -226,9 +219,7 @@ void TestForm1FileOps::deleteRefusesHeadersAndFolders() {
     home.file("akten/x/brief.txt", "x");
     ScriptedDialogs dialogs;
     const auto form = startForm1(&dialogs);
-    form->Text2->setText(home.path("akten"));
-    form->Text1->setText("brief");
-    form->Command1->click();
+    searchFor(*form, home.path("akten"), "brief");
     form->List1->setCurrentRow(0); // the header
     dialogs.answers << Answer::Yes;
     form->mnuDateiLöschen->trigger();
@@ -253,9 +244,7 @@ void TestForm1FileOps::failedDeleteLeavesTheLists() {
     home.file("akten/x/brief 2.txt", "zwei");
     ScriptedDialogs dialogs;
     const auto form = startForm1(&dialogs);
-    form->Text2->setText(home.path("akten"));
-    form->Text1->setText("brief");
-    form->Command1->click();
+    searchFor(*form, home.path("akten"), "brief");
     const QStringList lines = form->List1->lines();
     const QStringList paths = form->List1a;
 

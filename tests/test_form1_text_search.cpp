@@ -36,13 +36,6 @@ QString header(const QString& folder) {
     return ">>>[" + folder + "]";
 }
 
-void search(Form1& form, const QString& folder, const QString& name, const QString& text) {
-    form.Text2->setText(folder);
-    form.Text1->setText(name);
-    form.Text4->setText(text);
-    form.Command1->click();
-}
-
 } // namespace
 
 void TestForm1TextSearch::initTestCase() {
@@ -57,7 +50,7 @@ void TestForm1TextSearch::walkResultKeepsOnlyFoldersWithHits() {
     home.file("akten/b/vier.txt", "Rechnung");
     home.file("akten/c/fuenf.txt", "auch nichts");
     const auto form = startForm1();
-    search(*form, home.path("akten"), "txt", "600+MHz#733");
+    searchFor(*form, home.path("akten"), "txt", "600+MHz#733");
 
     QVERIFY(form->List2->isVisible());
     QVERIFY(!form->List1->isVisible());
@@ -87,7 +80,7 @@ void TestForm1TextSearch::onlyNotQueryGetsItsBlankAndLosesItAgain() {
     QStringList seen;
     QObject::connect(form->Text4, &QLineEdit::textChanged, form.get(),
                      [&](const QString& text) { seen << text; });
-    search(*form, home.path("akten"), "txt", "-entwurf");
+    searchFor(*form, home.path("akten"), "txt", "-entwurf");
     QVERIFY(seen.contains(" -entwurf"));
     QCOMPARE(form->Text4->text(), QStringLiteral("-entwurf"));
     // Documents with a blank and without the word.
@@ -102,7 +95,7 @@ void TestForm1TextSearch::folderListAndRefinedListGiveBareNames() {
     home.file("akten/Notiz.txt", "kein umzug");
     const auto form = startForm1();
 
-    search(*form, home.path("akten"), "Brief", QStringLiteral("umzug+köln#BONN"));
+    searchFor(*form, home.path("akten"), "Brief", QStringLiteral("umzug+köln#BONN"));
     QVERIFY(!form->Verfeinert);
     QCOMPARE(form->List2->lines(), (QStringList{"Brief 2003.txt", "Brief 2004.txt"}));
     QVERIFY(form->List2a.isEmpty());
@@ -121,7 +114,7 @@ void TestForm1TextSearch::picturesAreSkippedAndEmptyGroupFindsTheRest() {
     home.file("akten/brief.doc", "Angebot");
     home.file("akten/leer.txt", "");
     const auto form = startForm1();
-    search(*form, home.path("akten"), "", "angebot");
+    searchFor(*form, home.path("akten"), "", "angebot");
     QCOMPARE(form->List2->lines(), QStringList{"brief.doc"});
     // A last group without terms lets every document pass that is read at all.
     form->Text4->setText("Zeppelin#");
@@ -134,7 +127,7 @@ void TestForm1TextSearch::vanishedCandidateIsNoHit() {
     home.file("akten/a.txt", "Angebot");
     home.file("akten/b.txt", "Angebot");
     const auto form = startForm1();
-    search(*form, home.path("akten"), "txt", "");
+    searchFor(*form, home.path("akten"), "txt", "");
     QCOMPARE(form->File1->count(), 2);
     // b.txt goes after the name search listed it; the search right after must not find it
     // with the text of a.txt still at hand.
@@ -179,7 +172,7 @@ void TestForm1TextSearch::clearingTheTextQueryShowsTheFolderAgain() {
     home.file("akten/a.txt", "x");
     home.file("akten/b.txt", "x");
     const auto form = startForm1();
-    search(*form, home.path("akten"), "", "x");
+    searchFor(*form, home.path("akten"), "", "x");
     QVERIFY(form->List2->isVisible());
     form->Text4->clear();
     QVERIFY(form->File1->isVisible());
@@ -200,7 +193,7 @@ void TestForm1TextSearch::pdfMadeHereIsFoundByItsText() {
     }
     home.file("akten/anderes.pdf", "%PDF-1.4 kaputt, aber mit MHz darin");
     const auto form = startForm1();
-    search(*form, home.path("akten"), "pdf", QStringLiteral("733+größe"));
+    searchFor(*form, home.path("akten"), "pdf", QStringLiteral("733+größe"));
     QCOMPARE(form->List2->lines(), QStringList{"katalog.pdf"});
     // A broken PDF still gives its printable bytes.
     form->Text4->setText("mhz+kaputt");

@@ -129,9 +129,7 @@ void TestForm2::copyFromTheWalkResultAndItsRefusals() {
     const QString free = home.folder("frei");
     ScriptedDialogs dialogs;
     const auto form = startForm1(&dialogs);
-    form->Text2->setText(home.path("akten"));
-    form->Text1->setText("brief");
-    form->Command1->click();
+    searchFor(*form, home.path("akten"), "brief");
 
     form->List1->setCurrentRow(0); // the header
     form->mnuDateiKopieren->trigger();
