@@ -148,12 +148,18 @@ void TestForm2::copyFromTheWalkResultAndItsRefusals() {
     QVERIFY(dialog.isVisible());
     QVERIFY(form->Kopiermodus);
     QVERIFY(QFileInfo(home.path("voll/brief.txt")).isDir());
+    // A refused copy command leaves the open copy dialog with its own file.
+    form->List1->setCurrentRow(0);
+    form->mnuDateiKopieren->trigger();
+    QCOMPARE(dialogs.messages.last(), QStringLiteral("Datei zum kopieren auswählen!"));
+    QVERIFY(dialog.isVisible());
+    QVERIFY(form->Kopiermodus);
 
     chooseFolder(dialog, free);
     dialog.Command1->click();
     QCOMPARE(contentOf(free + "/brief.txt"), QByteArray("x"));
     QVERIFY(!dialog.isVisible());
-    QCOMPARE(dialogs.messages.size(), 2);
+    QCOMPARE(dialogs.messages.size(), 3);
 }
 
 void TestForm2::closingEndsTheCopyAndThePickerListsItsFolder() {

@@ -133,8 +133,7 @@ void FileOperations::replaceSelected(const Selection& selection, const QString& 
 
 void FileOperations::mnuDateiKopieren_Click() {
     const auto selection = selectedFile();
-    if (!selection) {
-        f.Kopiermodus = false;
+    if (!selection) { // a copy dialog already open goes on with its own file
         f.dialogs().message(QStringLiteral("Datei zum kopieren auswählen!"));
         return;
     }
@@ -151,10 +150,8 @@ bool FileOperations::copyInto(const QString& folder) {
                                             QStringLiteral(" --  ist bereits vorhanden! \n"
                                                            "Soll sie überschrieben werden?"),
                                         MessageStyle::OkCancelQuestion,
-                                        QStringLiteral("Datei kopieren")) == Answer::Cancel) {
-        f.Kopiermodus = false;
+                                        QStringLiteral("Datei kopieren")) == Answer::Cancel)
         return true;
-    }
     f.setMousePointer(MousePointer::Hourglass);
     const auto failure = copyFileReplacing(f.Quelldatei, target);
     f.setMousePointer(MousePointer::Default);
@@ -163,8 +160,6 @@ bool FileOperations::copyInto(const QString& folder) {
         return false;
     }
     f.Zieldatei = target;
-    f.Kopiermodus = false;
-    (void)f.File1->setPattern(f.File1->pattern()); // the copy may land in the listed folder
     return true;
 }
 

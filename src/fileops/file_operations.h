@@ -26,8 +26,9 @@ public:
     void mnuDateiLöschen_Click();
     // Captures the selected file as Quelldatei and opens the target-folder dialog to copy it.
     void mnuDateiKopieren_Click();
-    // Copies Quelldatei into the folder, asking before it replaces a file there. False when the
-    // copy failed (reported), so that the user can choose another folder.
+    // Copies Quelldatei into the folder, asking before it replaces a file there. True when the
+    // copy is done or the user declined it; false when it failed (reported), so that the user
+    // can choose another folder.
     bool copyInto(const QString& folder);
 
 private:

@@ -79,7 +79,7 @@ void Form2::Form_Load() {
     if (!showFolder(volumeRootOf(shown)))
         showFolder(QDir::rootPath());
     showFolder(f.Kopiermodus ? f.sites.desktop : shown);
-    showTarget();
+    Dir1_Change(); // also when the folder is the one chosen last time
     show();
     raise();
     activateWindow();
