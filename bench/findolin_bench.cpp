@@ -1,11 +1,12 @@
 // Times Findolin's own routines on the shared corpus against the command-line tools that do the
 // same work, alternating them, and checks that they find the same files.
 //
-//   findolin_bench [--corpus DIR] [--runs N] [--only listing|walk|text]
+//   findolin_bench [--corpus DIR] [--runs N] [--only listing|walk|text|copy]
 //
 // The corpus comes from the benchmark's corpus generator (default folder /tmp/corpus).
 
 #include "app/form1.h"
+#include "platform/file_changes.h"
 #include "platform/list_box.h"
 #include "platform/paths.h"
 #include "preview/content_loader.h"
@@ -230,6 +231,43 @@ void benchTextSearch(const QString& corpus, int runs) {
     }
 }
 
+// Copying the corpus's largest file, to a new file and over an existing one. Ours writes beside
+// the target and renames the copy into place, flushing it to the disk first when it replaces a
+// file; cp writes into the target and flushes nothing.
+void benchCopy(const QString& corpus, int runs) {
+    QProcess find;
+    find.start("sh",
+               {"-c", "find '" + corpus + "' -type f -printf '%s %p\\n' | sort -n | tail -1"});
+    find.waitForFinished(-1);
+    const QString largest =
+        QString::fromUtf8(find.readAllStandardOutput()).trimmed().section(u' ', 1);
+    QTemporaryDir target;
+    const QString copy = target.filePath("copy");
+    const auto kibOfCopy = [&] { return qsizetype(QFileInfo(copy).size() / 1024); };
+    const auto ours = [&]() -> qsizetype {
+        return copyFileReplacing(largest, copy) ? -1 : kibOfCopy();
+    };
+    const auto theirs = [&]() -> qsizetype {
+        QProcess::execute("cp", {largest, copy});
+        return kibOfCopy();
+    };
+    const auto theirsFlushed = [&]() -> qsizetype {
+        QProcess::execute("sh", {"-c", "cp \"$0\" \"$1\" && sync \"$1\"", largest, copy});
+        return kibOfCopy();
+    };
+    const auto toNewFile = [&](const std::function<qsizetype()>& contender) {
+        return [&, contender] {
+            QFile::remove(copy);
+            return contender();
+        };
+    };
+    const QString what = "copy of " + largest + " (hits: KiB copied)";
+    report(qPrintable(what + ", to a new file"), {"findolin", "cp"},
+           alternate(runs, {toNewFile(ours), toNewFile(theirs)}));
+    report(qPrintable(what + ", over the copy"), {"findolin", "cp", "cp, then sync of the copy"},
+           alternate(runs, {ours, theirs, theirsFlushed}));
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -266,5 +304,7 @@ int main(int argc, char* argv[]) {
         benchWalk(corpus, runs);
     if (wanted("text"))
         benchTextSearch(corpus, runs);
+    if (wanted("copy"))
+        benchCopy(corpus, runs);
     return 0;
 }

@@ -15,6 +15,8 @@
 namespace findolin {
 namespace {
 
+enum class Replaces { No, Yes };
+
 // A file being written under a passing name in the target's folder; it is removed again unless
 // it was renamed into place.
 class TemporaryFile {
@@ -39,9 +41,12 @@ public:
 
     int descriptor() const { return fd_; }
 
-    // Flushes the file to the disk and puts it in the target's place.
-    std::optional<OsError> renameTo(const QByteArray& target) {
-        if (::fsync(fd_) != 0 || ::rename(name_.constData(), target.constData()) != 0)
+    // Puts the file in the target's place. An older file there is only replaced once the new one
+    // is on the disk, so that a crash cannot leave an empty file where it was.
+    std::optional<OsError> renameTo(const QByteArray& target, Replaces replaces) {
+        if (replaces == Replaces::Yes && ::fsync(fd_) != 0)
+            return osErrorFromErrno(errno);
+        if (::rename(name_.constData(), target.constData()) != 0)
             return osErrorFromErrno(errno);
         ::close(std::exchange(fd_, -1));
         return std::nullopt;
@@ -123,7 +128,8 @@ std::optional<OsError> copyFileReplacing(const QString& from, const QString& to)
         return osErrorFromErrno(errno);
     const QByteArray target = QFile::encodeName(to);
     struct stat existing;
-    if (::stat(target.constData(), &existing) == 0) {
+    const bool targetExists = ::stat(target.constData(), &existing) == 0;
+    if (targetExists) {
         if (existing.st_dev == original.st_dev && existing.st_ino == original.st_ino)
             return std::nullopt; // the file already is its own copy
         if (S_ISDIR(existing.st_mode))
@@ -138,7 +144,7 @@ std::optional<OsError> copyFileReplacing(const QString& from, const QString& to)
     const struct timespec times[2] = {original.st_atim, original.st_mtim};
     if (::fchmod(out, original.st_mode & 0777) != 0 || ::futimens(out, times) != 0)
         return osErrorFromErrno(errno);
-    return copy->renameTo(target);
+    return copy->renameTo(target, targetExists ? Replaces::Yes : Replaces::No);
 }
 
 std::optional<OsError> deleteFile(const QString& path) {
