@@ -65,6 +65,10 @@ void TestFileChanges::renameAndDeleteNeverTakeAnotherFile() {
     QCOMPARE(deleteFile(dir.folder("ordner")), std::optional<OsError>(OsError::NotAFile));
     QVERIFY(QFileInfo(dir.path("ordner")).isDir());
     QCOMPARE(deleteFile(dir.path("weg.txt")), std::optional<OsError>(OsError::NotFound));
+    const QString protectedFile = dir.file("schreibgeschützt.txt", "bleibt");
+    QFile::setPermissions(protectedFile, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+    QCOMPARE(deleteFile(protectedFile), std::optional<OsError>(OsError::AccessDenied));
+    QCOMPARE(contentOf(protectedFile), QByteArray("bleibt"));
 }
 
 void TestFileChanges::copyWritesAWholeFileInPlace() {

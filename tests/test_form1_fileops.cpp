@@ -257,6 +257,17 @@ void TestForm1FileOps::failedDeleteLeavesTheLists() {
     QCOMPARE(form->List1->lines(), lines);
     QCOMPARE(form->List1a, paths);
 
+    // A write-protected file stays, for everyone.
+    const QString protectedFile = home.path("akten/x/brief 2.txt");
+    QFile::setPermissions(protectedFile, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+    form->List1->setCurrentRow(2);
+    dialogs.answers << Answer::Yes;
+    form->mnuDateiLöschen->trigger();
+    QCOMPARE(dialogs.messages.last(), QStringLiteral("Datei zum löschen auswählen!"));
+    QCOMPARE(contentOf(protectedFile), QByteArray("zwei"));
+    QCOMPARE(form->List1->lines(), lines);
+    QFile::setPermissions(protectedFile, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+
     // In a folder the user may not change (the superuser may change any).
     if (::geteuid() != 0) {
         QFile::setPermissions(home.path("akten/x"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
@@ -268,7 +279,7 @@ void TestForm1FileOps::failedDeleteLeavesTheLists() {
                                                         QFileDevice::ExeOwner);
         QCOMPARE(contentOf(home.path("akten/x/brief 2.txt")), QByteArray("zwei"));
         QCOMPARE(form->List1->lines(), lines);
-        QCOMPARE(dialogs.messages.size(), 4);
+        QCOMPARE(dialogs.messages.size(), 6);
     }
 }
 

@@ -154,6 +154,8 @@ std::optional<OsError> deleteFile(const QString& path) {
         return osErrorFromErrno(errno);
     if (S_ISDIR(st.st_mode))
         return OsError::NotAFile;
+    if (S_ISREG(st.st_mode) && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return OsError::AccessDenied;
     if (::unlink(name.constData()) != 0)
         return osErrorFromErrno(errno);
     return std::nullopt;

@@ -17,7 +17,8 @@ std::optional<OsError> renameWithoutReplacing(const QString& from, const QString
 // The copy keeps the source's permissions and modification time.
 std::optional<OsError> copyFileReplacing(const QString& from, const QString& to);
 
-// Deletes a file; a folder is never deleted.
+// Deletes a file. A folder is never deleted, and neither is a write-protected file (one that no
+// one may write): protecting it said that it is to stay.
 std::optional<OsError> deleteFile(const QString& path);
 
 } // namespace findolin
