@@ -14,6 +14,7 @@ private Q_SLOTS:
     void renameAndDeleteNeverTakeAnotherFile();
     void copyWritesAWholeFileInPlace();
     void copyRefusals();
+    void copyAcrossFileSystems();
     void copyFailingHalfWayLeavesTheOldTarget();
     void userVolumes_data();
     void userVolumes();
@@ -29,8 +30,8 @@ ino_t inodeOf(const QString& path) {
 
 // Everything in the folder, hidden files included: a copy must leave nothing of its own behind.
 QStringList entriesOf(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                                  QDir::Name);
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 // Lets the process write files no larger than the limit while it lives: the disk "fills up".
@@ -86,7 +87,7 @@ void TestFileChanges::copyWritesAWholeFileInPlace() {
         QVERIFY(file.setFileTime(written, QFileDevice::FileModificationTime));
     }
     const QString target = dir.folder("ziel") + "/Rechnung 042.pdf";
-    QCOMPARE(copyFileReplacing(source, target), std::nullopt);
+    QCOMPARE(copyFile(source, target, WhenTaken::Refuse), std::nullopt);
     QCOMPARE(contentOf(target), large);
     QCOMPARE(contentOf(source), large);
     // A copy keeps what the date filter and the owner go by.
@@ -94,21 +95,29 @@ void TestFileChanges::copyWritesAWholeFileInPlace() {
     QCOMPARE(QFileInfo(target).permissions() & 0x0fff, QFileInfo(source).permissions() & 0x0fff);
     QCOMPARE(entriesOf(dir.path("ziel")), QStringList{"Rechnung 042.pdf"});
 
-    // Over an existing file: replaced whole.
+    // Over an existing file: refused unless asked for, then replaced whole.
     const QString other = dir.file("ziel/alt.txt", "alter Inhalt, länger als der neue");
-    QCOMPARE(copyFileReplacing(dir.file("neu.txt", "neu"), other), std::nullopt);
+    const QString newer = dir.file("neu.txt", "neu");
+    QCOMPARE(copyFile(newer, other, WhenTaken::Refuse),
+             std::optional<OsError>(OsError::AlreadyExists));
+    QCOMPARE(contentOf(other), QByteArray("alter Inhalt, länger als der neue"));
+    QCOMPARE(copyFile(newer, other, WhenTaken::Replace), std::nullopt);
     QCOMPARE(contentOf(other), QByteArray("neu"));
 
-    // Onto itself, also by another spelling of its path: nothing happens to it.
+    // Onto itself, also by another spelling of its path: the name is taken, and replacing it
+    // does nothing to it.
     const ino_t inode = inodeOf(source);
-    QCOMPARE(copyFileReplacing(source, dir.path("quelle/../quelle/Rechnung 042.pdf")),
-             std::nullopt);
+    const QString itself = dir.path("quelle/../quelle/Rechnung 042.pdf");
+    QCOMPARE(copyFile(source, itself, WhenTaken::Refuse),
+             std::optional<OsError>(OsError::AlreadyExists));
+    QCOMPARE(copyFile(source, itself, WhenTaken::Replace), std::nullopt);
     QCOMPARE(contentOf(source), large);
     QCOMPARE(inodeOf(source), inode);
     QCOMPARE(entriesOf(dir.path("quelle")), QStringList{"Rechnung 042.pdf"});
 
     // An empty file is copied as an empty file.
-    QCOMPARE(copyFileReplacing(dir.file("leer.txt"), dir.path("ziel/leer.txt")), std::nullopt);
+    QCOMPARE(copyFile(dir.file("leer.txt"), dir.path("ziel/leer.txt"), WhenTaken::Refuse),
+             std::nullopt);
     QVERIFY(QFileInfo(dir.path("ziel/leer.txt")).isFile());
     QCOMPARE(QFileInfo(dir.path("ziel/leer.txt")).size(), 0);
 }
@@ -116,20 +125,60 @@ void TestFileChanges::copyWritesAWholeFileInPlace() {
 void TestFileChanges::copyRefusals() {
     TestDir dir;
     const QString target = dir.file("ziel/a.txt", "alt");
-    QCOMPARE(copyFileReplacing(dir.path("weg.txt"), target),
+    QCOMPARE(copyFile(dir.path("weg.txt"), target, WhenTaken::Replace),
              std::optional<OsError>(OsError::NotFound));
-    QCOMPARE(copyFileReplacing(dir.folder("ordner"), target),
+    QCOMPARE(copyFile(dir.folder("ordner"), target, WhenTaken::Replace),
              std::optional<OsError>(OsError::NotAFile));
     QCOMPARE(contentOf(target), QByteArray("alt"));
-    // A folder of the target's name is never replaced by a file.
     const QString source = dir.file("b.txt", "B");
-    dir.file("ziel/b.txt/drin.txt", "drin");
-    QCOMPARE(copyFileReplacing(source, dir.path("ziel/b.txt")),
-             std::optional<OsError>(OsError::NotAFile));
-    QCOMPARE(contentOf(dir.path("ziel/b.txt/drin.txt")), QByteArray("drin"));
-    QCOMPARE(copyFileReplacing(source, dir.path("fehlt/b.txt")),
+    QCOMPARE(copyFile(source, dir.path("fehlt/b.txt"), WhenTaken::Refuse),
              std::optional<OsError>(OsError::NotFound));
-    QCOMPARE(entriesOf(dir.path("ziel")), (QStringList{"a.txt", "b.txt"}));
+
+    // Only an ordinary file is ever replaced: not a folder, a link (even to a file, or to
+    // nothing) or a pipe, and not a write-protected file.
+    dir.file("ziel/ordner.txt/drin.txt", "drin");
+    const QString linked = dir.file("woanders.txt", "woanders");
+    dir.link(linked, "ziel/link.txt");
+    dir.link(dir.path("nichts"), "ziel/ins-leere.txt");
+    QCOMPARE(::mkfifo(QFile::encodeName(dir.path("ziel/rohr.txt")).constData(), 0600), 0);
+    const QString protectedFile = dir.file("ziel/geschützt.txt", "bleibt");
+    QFile::setPermissions(protectedFile, QFileDevice::ReadOwner);
+    for (const WhenTaken whenTaken : {WhenTaken::Refuse, WhenTaken::Replace}) {
+        for (const char* name : {"ordner.txt", "link.txt", "ins-leere.txt", "rohr.txt"}) {
+            QCOMPARE(copyFile(source, dir.path("ziel/") + name, whenTaken),
+                     std::optional<OsError>(OsError::NotAFile));
+        }
+    }
+    QCOMPARE(copyFile(source, protectedFile, WhenTaken::Replace),
+             std::optional<OsError>(OsError::AccessDenied));
+    QCOMPARE(contentOf(dir.path("ziel/ordner.txt/drin.txt")), QByteArray("drin"));
+    QCOMPARE(contentOf(linked), QByteArray("woanders"));
+    QVERIFY(QFileInfo(dir.path("ziel/link.txt")).isSymLink());
+    QVERIFY(QFileInfo(dir.path("ziel/ins-leere.txt")).isSymLink());
+    QCOMPARE(contentOf(protectedFile), QByteArray("bleibt"));
+    QCOMPARE(entriesOf(dir.path("ziel")), (QStringList{"a.txt", "geschützt.txt", "ins-leere.txt",
+                                                       "link.txt", "ordner.txt", "rohr.txt"}));
+}
+
+void TestFileChanges::copyAcrossFileSystems() {
+    // Memory and disk are two file systems, between which the kernel may not copy by itself.
+    TestDir dir;
+    QTemporaryDir memory(QStringLiteral("/dev/shm/findolin-XXXXXX"));
+    struct stat disk {
+    }, shared{};
+    if (!memory.isValid() || ::stat(QFile::encodeName(dir.path()).constData(), &disk) != 0 ||
+        ::stat(QFile::encodeName(memory.path()).constData(), &shared) != 0 ||
+        disk.st_dev == shared.st_dev)
+        QSKIP("no second file system here");
+    const QByteArray content(2 * 1024 * 1024 + 5, 'm');
+    QFile source(memory.filePath("a.pdf"));
+    QVERIFY(source.open(QIODevice::WriteOnly) && source.write(content) == content.size());
+    source.close();
+    QCOMPARE(copyFile(source.fileName(), dir.path("a.pdf"), WhenTaken::Refuse), std::nullopt);
+    QCOMPARE(contentOf(dir.path("a.pdf")), content);
+    QCOMPARE(copyFile(dir.path("a.pdf"), memory.filePath("a.pdf"), WhenTaken::Replace),
+             std::nullopt);
+    QCOMPARE(contentOf(memory.filePath("a.pdf")), content);
 }
 
 void TestFileChanges::copyFailingHalfWayLeavesTheOldTarget() {
@@ -139,13 +188,13 @@ void TestFileChanges::copyFailingHalfWayLeavesTheOldTarget() {
     std::optional<OsError> failure;
     {
         const FileSizeLimit diskFull(64 * 1024);
-        failure = copyFileReplacing(source, target);
+        failure = copyFile(source, target, WhenTaken::Replace);
     }
     QVERIFY(failure.has_value());
     QCOMPARE(contentOf(target), QByteArray("die alte Fassung"));
     QCOMPARE(entriesOf(dir.path("ziel")), QStringList{"neu.pdf"});
     // With room again the same copy goes through.
-    QCOMPARE(copyFileReplacing(source, target), std::nullopt);
+    QCOMPARE(copyFile(source, target, WhenTaken::Replace), std::nullopt);
     QCOMPARE(contentOf(target), QByteArray(1024 * 1024, 'n'));
 }
 

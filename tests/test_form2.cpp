@@ -11,6 +11,7 @@
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTreeView>
 
@@ -26,6 +27,8 @@ private Q_SLOTS:
     void copyFromTheWalkResultAndItsRefusals();
     void closingEndsTheCopyAndThePickerListsItsFolder();
     void unavailableDriveKeepsTheFolder();
+    void sourceGoneWhileTheDialogWasOpen();
+    void enterInTheRealQuestionsChangesNothing();
 };
 
 namespace {
@@ -222,6 +225,45 @@ void TestForm2::unavailableDriveKeepsTheFolder() {
     QCOMPARE(form->Zielordner, QStringLiteral("/"));
     QCOMPARE(dialogs.messages.size(), 1);
     dialog.close();
+}
+
+void TestForm2::sourceGoneWhileTheDialogWasOpen() {
+    TestHome home;
+    home.file("home/Documents/a.txt", "A");
+    const QString archive = home.folder("akten");
+    ScriptedDialogs dialogs;
+    const auto form = startForm1(&dialogs);
+    form->File1->setCurrentRow(0);
+    form->mnuDateiKopieren->trigger();
+    Form2& dialog = form->form2();
+    chooseFolder(dialog, archive);
+    QVERIFY(QFile::remove(home.home("Documents/a.txt")));
+    dialog.Command1->click();
+    // No other folder would help: the dialog says so and goes.
+    QCOMPARE(dialogs.messages, QStringList{"Datei zum kopieren auswählen!"});
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(QDir(archive).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
+}
+
+void TestForm2::enterInTheRealQuestionsChangesNothing() {
+    WidgetDialogs real(nullptr);
+    const auto pressEnter = [](QMessageBox::Icon* icon) {
+        QTimer::singleShot(0, [icon] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            *icon = box->icon();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+    };
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    pressEnter(&icon);
+    QCOMPARE(real.message("ersetzen?", MessageStyle::OkCancelQuestion, "Datei kopieren"),
+             Answer::Cancel);
+    QCOMPARE(icon, QMessageBox::Question);
+    pressEnter(&icon);
+    QCOMPARE(real.message("löschen?", MessageStyle::YesNoInformation, "Findolin"), Answer::No);
+    QCOMPARE(icon, QMessageBox::Information);
 }
 
 QTEST_MAIN(TestForm2)

@@ -63,7 +63,9 @@ Form1::Form1(Dialogs* dialogs, QWidget* parent)
     placeAtStart();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1() {
+    delete form2_; // before the handlers it calls go
+}
 
 void Form1::createControls() {
     auto* client = new QWidget(this);

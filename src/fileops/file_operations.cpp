@@ -145,16 +145,27 @@ void FileOperations::mnuDateiKopieren_Click() {
 
 bool FileOperations::copyInto(const QString& folder) {
     const QString target = joinPath(folder, f.Zieldatei);
-    const bool replaces = QFileInfo(target).isFile();
-    if (replaces && f.dialogs().message(QStringLiteral("Die Datei  -- ") + target +
-                                            QStringLiteral(" --  ist bereits vorhanden! \n"
-                                                           "Soll sie überschrieben werden?"),
-                                        MessageStyle::OkCancelQuestion,
-                                        QStringLiteral("Datei kopieren")) == Answer::Cancel)
+    const auto copy = [&](WhenTaken whenTaken) {
+        f.setMousePointer(MousePointer::Hourglass);
+        const auto failure = copyFile(f.Quelldatei, target, whenTaken);
+        f.setMousePointer(MousePointer::Default);
+        return failure;
+    };
+    auto failure = copy(WhenTaken::Refuse);
+    if (failure == OsError::AlreadyExists) {
+        const Answer answer = f.dialogs().message(
+            QStringLiteral("Die Datei  -- ") + target +
+                QStringLiteral(" --  ist bereits vorhanden! \nSoll sie überschrieben werden?"),
+            MessageStyle::OkCancelQuestion, QStringLiteral("Datei kopieren"));
+        if (answer != Answer::Ok)
+            return true;
+        failure = copy(WhenTaken::Replace);
+    }
+    if (failure && !QFileInfo(f.Quelldatei).isFile()) {
+        // The file went while the dialog was open: no folder will help.
+        f.dialogs().message(QStringLiteral("Datei zum kopieren auswählen!"));
         return true;
-    f.setMousePointer(MousePointer::Hourglass);
-    const auto failure = copyFileReplacing(f.Quelldatei, target);
-    f.setMousePointer(MousePointer::Default);
+    }
     if (failure) {
         f.dialogs().message(QStringLiteral("Ungültiger Zielpfad!"));
         return false;

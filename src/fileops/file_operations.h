@@ -27,8 +27,8 @@ public:
     // Captures the selected file as Quelldatei and opens the target-folder dialog to copy it.
     void mnuDateiKopieren_Click();
     // Copies Quelldatei into the folder, asking before it replaces a file there. True when the
-    // copy is done or the user declined it; false when it failed (reported), so that the user
-    // can choose another folder.
+    // copy is done, declined, or has nothing left to copy; false when it failed (reported), so
+    // that the user can choose another folder.
     bool copyInto(const QString& folder);
 
 private:

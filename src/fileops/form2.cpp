@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -59,12 +60,14 @@ Form2::Form2(Form1& form, FileOperations& fileOperations)
     resize(440, 480);
 
     // Folders are read in the background; as each folder above the shown one arrives, the rows
-    // move, so the shown folder is brought back into view.
+    // move, so the shown folder is brought back into view, until the user moves on.
     connect(folders_, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
         const bool above = loaded == QDir::rootPath() || scrollTarget_.startsWith(loaded + u'/');
         if (above && scrollTarget_ != loaded)
             Dir1->scrollTo(folders_->index(scrollTarget_), QAbstractItemView::PositionAtCenter);
     });
+    connect(Dir1->verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
+            [this] { scrollTarget_.clear(); });
     connect(Drive1, &QComboBox::activated, this, &Form2::Drive1_Change);
     connect(Dir1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { Dir1_Change(); });
@@ -96,6 +99,8 @@ void Form2::Drive1_Change(int index) {
 
 void Form2::Dir1_Change() {
     f.Zielordner = folder();
+    if (f.Zielordner != scrollTarget_)
+        scrollTarget_.clear();
     selectDriveOf(f.Zielordner);
     showTarget();
 }

@@ -21,6 +21,7 @@ Answer WidgetDialogs::message(const QString& text, MessageStyle style, const QSt
     case MessageStyle::OkCancelQuestion:
         box.setIcon(QMessageBox::Question);
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Cancel); // a file is never replaced by a stray Enter
         break;
     }
     switch (box.exec()) {
@@ -30,9 +31,19 @@ Answer WidgetDialogs::message(const QString& text, MessageStyle style, const QSt
         return Answer::No;
     case QMessageBox::Cancel:
         return Answer::Cancel;
-    default:
+    case QMessageBox::Ok:
         return Answer::Ok;
     }
+    // Closed some other way: the answer that changes nothing.
+    switch (style) {
+    case MessageStyle::Ok:
+        return Answer::Ok;
+    case MessageStyle::YesNoInformation:
+        return Answer::No;
+    case MessageStyle::OkCancelQuestion:
+        return Answer::Cancel;
+    }
+    return Answer::Cancel;
 }
 
 std::optional<QString> WidgetDialogs::input(const QString& prompt, const QString& proposal,

@@ -11,7 +11,7 @@ namespace findolin {
 enum class MessageStyle {
     Ok,               // OK only, no icon: the failure messages
     YesNoInformation, // Yes and No, information icon, No the default: the questions
-    OkCancelQuestion, // OK and Cancel, question icon: go ahead with what the user asked for?
+    OkCancelQuestion, // OK and Cancel, question icon, Cancel the default: replace a file?
 };
 
 enum class Answer { Ok, Cancel, Yes, No };

@@ -15,10 +15,31 @@
 namespace findolin {
 namespace {
 
-enum class Replaces { No, Yes };
+bool isWriteProtected(const struct stat& st) {
+    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+std::optional<OsError> renameWithoutReplacing(const QByteArray& from, const QByteArray& to) {
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return std::nullopt;
+    if (errno == EEXIST)
+        return OsError::AlreadyExists;
+    if (errno != EINVAL && errno != ENOSYS)
+        return osErrorFromErrno(errno);
+    // A file system without the no-replace rename: a hard link is refused just the same when
+    // the target exists, and the old name then goes.
+    if (::link(from.constData(), to.constData()) != 0)
+        return errno == EEXIST ? OsError::AlreadyExists : osErrorFromErrno(errno);
+    if (::unlink(from.constData()) != 0) {
+        const int error = errno;
+        ::unlink(to.constData());
+        return osErrorFromErrno(error);
+    }
+    return std::nullopt;
+}
 
 // A file being written under a passing name in the target's folder; it is removed again unless
-// it was renamed into place.
+// it was put in the target's place.
 class TemporaryFile {
 public:
     static Result<TemporaryFile> createBeside(const QByteArray& target) {
@@ -30,25 +51,34 @@ public:
         return TemporaryFile(fd, std::move(name));
     }
     TemporaryFile(TemporaryFile&& other) noexcept
-        : fd_(std::exchange(other.fd_, -1)), name_(std::move(other.name_)) {}
+        : fd_(std::exchange(other.fd_, -1)), name_(std::move(other.name_)),
+          placed_(std::exchange(other.placed_, true)) {}
     TemporaryFile& operator=(TemporaryFile&&) = delete;
     ~TemporaryFile() {
-        if (fd_ >= 0) {
+        if (fd_ >= 0)
             ::close(fd_);
+        if (!placed_)
             ::unlink(name_.constData());
-        }
     }
 
     int descriptor() const { return fd_; }
 
-    // Puts the file in the target's place. An older file there is only replaced once the new one
-    // is on the disk, so that a crash cannot leave an empty file where it was.
-    std::optional<OsError> renameTo(const QByteArray& target, Replaces replaces) {
-        if (replaces == Replaces::Yes && ::fsync(fd_) != 0)
+    // Puts the file in the target's place: over the file there when `replaces` says so, else
+    // only while the name is free. A file is replaced only once its successor is on the disk,
+    // so that a crash cannot leave an empty file where it was.
+    std::optional<OsError> putInPlace(const QByteArray& target, WhenTaken replaces) {
+        if (replaces == WhenTaken::Replace && ::fsync(fd_) != 0)
             return osErrorFromErrno(errno);
-        if (::rename(name_.constData(), target.constData()) != 0)
+        // Network file systems may report a failed write only now.
+        if (::close(std::exchange(fd_, -1)) != 0)
             return osErrorFromErrno(errno);
-        ::close(std::exchange(fd_, -1));
+        if (replaces == WhenTaken::Replace) {
+            if (::rename(name_.constData(), target.constData()) != 0)
+                return osErrorFromErrno(errno);
+        } else if (const auto failure = renameWithoutReplacing(name_, target)) {
+            return failure;
+        }
+        placed_ = true;
         return std::nullopt;
     }
 
@@ -56,22 +86,22 @@ private:
     TemporaryFile(int fd, QByteArray name) : fd_(fd), name_(std::move(name)) {}
     int fd_;
     QByteArray name_;
+    bool placed_ = false;
 };
 
 // Copies everything from `in`'s current position to `out`; in the kernel where it can.
 std::optional<OsError> copyContent(int in, int out) {
-    bool inKernel = true;
-    while (inKernel) {
+    for (;;) {
         const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
         if (copied == 0)
             return std::nullopt;
-        if (copied > 0)
+        if (copied > 0 || errno == EINTR)
             continue;
-        if (errno == EINTR)
-            continue;
-        if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)
-            return osErrorFromErrno(errno);
-        inKernel = false; // file systems that cannot: read and write in user space
+        const int error = errno;
+        if (error != EXDEV && error != ENOSYS && error != EINVAL && error != EOPNOTSUPP &&
+            error != EBADF && error != EPERM && error != ETXTBSY)
+            return osErrorFromErrno(error);
+        break; // file systems that cannot: read and write in user space
     }
     char buffer[256 * 1024];
     for (;;) {
@@ -97,28 +127,10 @@ std::optional<OsError> copyContent(int in, int out) {
 } // namespace
 
 std::optional<OsError> renameWithoutReplacing(const QString& from, const QString& to) {
-    const QByteArray source = QFile::encodeName(from);
-    const QByteArray target = QFile::encodeName(to);
-    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
-        0)
-        return std::nullopt;
-    if (errno == EEXIST)
-        return OsError::AlreadyExists;
-    if (errno != EINVAL && errno != ENOSYS)
-        return osErrorFromErrno(errno);
-    // A file system without the no-replace rename: a hard link is refused just the same when
-    // the target exists, and the old name then goes.
-    if (::link(source.constData(), target.constData()) != 0)
-        return errno == EEXIST ? OsError::AlreadyExists : osErrorFromErrno(errno);
-    if (::unlink(source.constData()) != 0) {
-        const int error = errno;
-        ::unlink(target.constData());
-        return osErrorFromErrno(error);
-    }
-    return std::nullopt;
+    return renameWithoutReplacing(QFile::encodeName(from), QFile::encodeName(to));
 }
 
-std::optional<OsError> copyFileReplacing(const QString& from, const QString& to) {
+std::optional<OsError> copyFile(const QString& from, const QString& to, WhenTaken whenTaken) {
     auto source = ReadOnlyFile::open(from);
     if (!source)
         return source.error();
@@ -128,12 +140,17 @@ std::optional<OsError> copyFileReplacing(const QString& from, const QString& to)
         return osErrorFromErrno(errno);
     const QByteArray target = QFile::encodeName(to);
     struct stat existing;
-    const bool targetExists = ::stat(target.constData(), &existing) == 0;
-    if (targetExists) {
+    const bool taken = ::lstat(target.constData(), &existing) == 0;
+    if (taken) {
+        // Only an ordinary file is ever replaced: never a folder, a link or a device.
+        if (!S_ISREG(existing.st_mode))
+            return OsError::NotAFile;
+        if (whenTaken == WhenTaken::Refuse)
+            return OsError::AlreadyExists;
         if (existing.st_dev == original.st_dev && existing.st_ino == original.st_ino)
             return std::nullopt; // the file already is its own copy
-        if (S_ISDIR(existing.st_mode))
-            return OsError::NotAFile;
+        if (isWriteProtected(existing))
+            return OsError::AccessDenied;
     }
     auto copy = TemporaryFile::createBeside(target);
     if (!copy)
@@ -144,7 +161,7 @@ std::optional<OsError> copyFileReplacing(const QString& from, const QString& to)
     const struct timespec times[2] = {original.st_atim, original.st_mtim};
     if (::fchmod(out, original.st_mode & 0777) != 0 || ::futimens(out, times) != 0)
         return osErrorFromErrno(errno);
-    return copy->renameTo(target, targetExists ? Replaces::Yes : Replaces::No);
+    return copy->putInPlace(target, taken ? WhenTaken::Replace : WhenTaken::Refuse);
 }
 
 std::optional<OsError> deleteFile(const QString& path) {
@@ -154,7 +171,7 @@ std::optional<OsError> deleteFile(const QString& path) {
         return osErrorFromErrno(errno);
     if (S_ISDIR(st.st_mode))
         return OsError::NotAFile;
-    if (S_ISREG(st.st_mode) && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+    if (S_ISREG(st.st_mode) && isWriteProtected(st))
         return OsError::AccessDenied;
     if (::unlink(name.constData()) != 0)
         return osErrorFromErrno(errno);

@@ -11,11 +11,16 @@ namespace findolin {
 // the rename fails with AlreadyExists and both files stay as they were.
 std::optional<OsError> renameWithoutReplacing(const QString& from, const QString& to);
 
-// Copies a file to `to`, replacing a file there. The copy is written beside the target and only
-// then renamed into place, so a copy that fails half-way (disk full, source gone) leaves the old
-// target as it was and nothing half-written behind. A file copied onto itself stays untouched.
+// What a copy does when its target's name is taken.
+enum class WhenTaken { Refuse, Replace };
+
+// Copies a file to `to`. The copy is written beside the target and only then put in its place, so
+// a copy that fails half-way (disk full, source gone) leaves nothing half-written behind.
+// A name that is taken, also one taken while the copy runs, gives AlreadyExists, unless the
+// caller said to replace: then an ordinary file there is replaced, but never a write-protected
+// one, and never a folder, a link or a device. A file copied onto itself stays untouched.
 // The copy keeps the source's permissions and modification time.
-std::optional<OsError> copyFileReplacing(const QString& from, const QString& to);
+std::optional<OsError> copyFile(const QString& from, const QString& to, WhenTaken whenTaken);
 
 // Deletes a file. A folder is never deleted, and neither is a write-protected file (one that no
 // one may write): protecting it said that it is to stay.
