@@ -161,8 +161,13 @@ void TestFileChanges::copyRefusals() {
 }
 
 void TestFileChanges::copyAcrossFileSystems() {
-    // Memory and disk are two file systems, between which the kernel may not copy by itself.
     TestDir dir;
+    // A file whose size says nothing of its content: the copy reads to its true end.
+    QCOMPARE(copyFile(QStringLiteral("/proc/self/status"), dir.path("status"), WhenTaken::Refuse),
+             std::nullopt);
+    QVERIFY(contentOf(dir.path("status")).startsWith("Name:"));
+
+    // Memory and disk are two file systems, between which the kernel may not copy by itself.
     QTemporaryDir memory(QStringLiteral("/dev/shm/findolin-XXXXXX"));
     struct stat disk {
     }, shared{};

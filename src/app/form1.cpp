@@ -64,7 +64,7 @@ Form1::Form1(Dialogs* dialogs, QWidget* parent)
 }
 
 Form1::~Form1() {
-    delete form2_; // before the handlers it calls go
+    delete std::exchange(form2_, nullptr); // before the handlers it calls go
 }
 
 void Form1::createControls() {

@@ -225,7 +225,7 @@ private:
     DocumentConverter* documentConverter_ = nullptr;
     DocumentView* documentView_ = nullptr;
     WebView* webView_ = nullptr;
-    Form2* form2_ = nullptr; // a child window: the window deletes it
+    Form2* form2_ = nullptr; // a child window, deleted first when the window goes
     WorkTickets work_;
     MousePointer mousePointer_ = MousePointer::Default;
     bool loaded_ = false;

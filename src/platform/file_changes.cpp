@@ -15,8 +15,10 @@
 namespace findolin {
 namespace {
 
-bool isWriteProtected(const struct stat& st) {
-    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+// A file that no one may write, or that this user may not write, is meant to stay as it is.
+bool isWriteProtected(const QByteArray& name, const struct stat& st) {
+    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
+           ::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) != 0;
 }
 
 std::optional<OsError> renameWithoutReplacing(const QByteArray& from, const QByteArray& to) {
@@ -28,8 +30,21 @@ std::optional<OsError> renameWithoutReplacing(const QByteArray& from, const QByt
         return osErrorFromErrno(errno);
     // A file system without the no-replace rename: a hard link is refused just the same when
     // the target exists, and the old name then goes.
-    if (::link(from.constData(), to.constData()) != 0)
-        return errno == EEXIST ? OsError::AlreadyExists : osErrorFromErrno(errno);
+    if (::link(from.constData(), to.constData()) != 0) {
+        const int error = errno;
+        if (error == EEXIST)
+            return OsError::AlreadyExists;
+        if (error != EPERM && error != ENOSYS && error != EOPNOTSUPP)
+            return osErrorFromErrno(error);
+        // Nor hard links (many user-space file systems): look, then rename, and accept that a
+        // file may come between the two.
+        struct stat st;
+        if (::lstat(to.constData(), &st) == 0)
+            return OsError::AlreadyExists;
+        if (::rename(from.constData(), to.constData()) != 0)
+            return osErrorFromErrno(errno);
+        return std::nullopt;
+    }
     if (::unlink(from.constData()) != 0) {
         const int error = errno;
         ::unlink(to.constData());
@@ -90,12 +105,19 @@ private:
 };
 
 // Copies everything from `in`'s current position to `out`; in the kernel where it can.
-std::optional<OsError> copyContent(int in, int out) {
-    for (;;) {
+std::optional<OsError> copyContent(int in, int out, off_t size) {
+    for (off_t total = 0;;) {
         const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
-        if (copied == 0)
+        // Some file systems report an end early, or always: reading finds the true one.
+        if (copied == 0 && total > 0 && total >= size)
             return std::nullopt;
-        if (copied > 0 || errno == EINTR)
+        if (copied == 0)
+            break;
+        if (copied > 0) {
+            total += copied;
+            continue;
+        }
+        if (errno == EINTR)
             continue;
         const int error = errno;
         if (error != EXDEV && error != ENOSYS && error != EINVAL && error != EOPNOTSUPP &&
@@ -149,14 +171,14 @@ std::optional<OsError> copyFile(const QString& from, const QString& to, WhenTake
             return OsError::AlreadyExists;
         if (existing.st_dev == original.st_dev && existing.st_ino == original.st_ino)
             return std::nullopt; // the file already is its own copy
-        if (isWriteProtected(existing))
+        if (isWriteProtected(target, existing))
             return OsError::AccessDenied;
     }
     auto copy = TemporaryFile::createBeside(target);
     if (!copy)
         return copy.error();
     const int out = copy->descriptor();
-    if (const auto failure = copyContent(in, out))
+    if (const auto failure = copyContent(in, out, original.st_size))
         return failure;
     const struct timespec times[2] = {original.st_atim, original.st_mtim};
     if (::fchmod(out, original.st_mode & 0777) != 0 || ::futimens(out, times) != 0)
@@ -171,7 +193,7 @@ std::optional<OsError> deleteFile(const QString& path) {
         return osErrorFromErrno(errno);
     if (S_ISDIR(st.st_mode))
         return OsError::NotAFile;
-    if (S_ISREG(st.st_mode) && isWriteProtected(st))
+    if (S_ISREG(st.st_mode) && isWriteProtected(name, st))
         return OsError::AccessDenied;
     if (::unlink(name.constData()) != 0)
         return osErrorFromErrno(errno);

@@ -23,7 +23,7 @@ enum class WhenTaken { Refuse, Replace };
 std::optional<OsError> copyFile(const QString& from, const QString& to, WhenTaken whenTaken);
 
 // Deletes a file. A folder is never deleted, and neither is a write-protected file (one that no
-// one may write): protecting it said that it is to stay.
+// one, or not this user, may write): protecting it said that it is to stay.
 std::optional<OsError> deleteFile(const QString& path);
 
 } // namespace findolin
