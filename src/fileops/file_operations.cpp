@@ -146,9 +146,10 @@ void FileOperations::mnuDateiKopieren_Click() {
 bool FileOperations::copyInto(const QString& folder) {
     const QString target = joinPath(folder, f.Zieldatei);
     const auto copy = [&](WhenTaken whenTaken) {
-        f.setMousePointer(MousePointer::Hourglass);
+        // The copy holds the window and the dialog alike.
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
         const auto failure = copyFile(f.Quelldatei, target, whenTaken);
-        f.setMousePointer(MousePointer::Default);
+        QGuiApplication::restoreOverrideCursor();
         return failure;
     };
     auto failure = copy(WhenTaken::Refuse);
