@@ -12,8 +12,6 @@ struct Volume {
     QString name; // its label, often empty
     QByteArray fileSystemType;
     QByteArray device;
-
-    bool operator==(const Volume&) const = default;
 };
 
 // Whether a volume is one a user keeps files on: the root, disks and removable media, network
