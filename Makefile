@@ -16,7 +16,7 @@ build: configure
 	@cmake --build $(BUILD_DIR)
 
 run: build
-	$(BUILD_DIR)/findolin
+	$(BUILD_DIR)/src/findolin
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300
