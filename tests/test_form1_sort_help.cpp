@@ -3,11 +3,16 @@
 #include "search/file_list_box.h"
 #include "search/query_line_edit.h"
 
+#include <QAccessible>
+#include <QAction>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTextEdit>
 
 using namespace findolin;
@@ -21,6 +26,9 @@ private Q_SLOTS:
     void invoiceFolderSortsFromThreeCharacters();
     void textResultKeepsItsPathsInStep();
     void helpPanelShowsAndGoes();
+    void helpLiesOverThePictureAndFits();
+    void statusTextsFit_data();
+    void statusTextsFit();
     void windowHeightSnapsToRows();
 };
 
@@ -139,11 +147,86 @@ void TestForm1SortHelp::helpPanelShowsAndGoes() {
     QVERIFY(!form->TextHilfe->isVisible());
 }
 
+void TestForm1SortHelp::helpLiesOverThePictureAndFits() {
+    TestHome home;
+    QDir().mkpath(home.path("home/Documents"));
+    QImage picture(20, 20, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    QVERIFY(picture.save(home.path("home/Documents/a.bmp")));
+    const auto form = startForm1();
+    form->File1->setCurrentRow(0);
+    QVERIFY(form->Picture1->isVisible());
+    form->mnuHelp->trigger();
+    const QWidget* hit = form->centralWidget()->childAt(form->TextHilfe->geometry().center());
+    QVERIFY(hit == form->TextHilfe || form->TextHilfe->isAncestorOf(hit));
+    QCoreApplication::processEvents();
+    QCOMPARE(form->TextHilfe->horizontalScrollBar()->maximum(), 0); // its widest line fits
+}
+
+void TestForm1SortHelp::statusTextsFit_data() {
+    QTest::addColumn<QString>("cause");  // a query field typed into, or a menu item chosen
+    QTest::addColumn<QString>("text");   // what the status line then shows
+    QTest::addColumn<QString>("amount"); // the number field in the prompt's gap
+    QTest::newRow("credit") << ""
+                            << "® Trellwin"
+                            << "";
+    QTest::newRow("stop hint") << ""
+                               << "   STOP mit ESC"
+                               << "";
+    QTest::newRow("name hint") << "Text1"
+                               << "Dateisuche: +und #oder -nicht"
+                               << "";
+    QTest::newRow("text hint") << "Text4"
+                               << "Textsuche: +und #oder -nicht"
+                               << "";
+    QTest::newRow("hours") << "mnuDatStd"
+                           << "  innerhalb              Stunden"
+                           << "TextStd";
+    QTest::newRow("days") << "mnuDatTag"
+                          << "innerhalb              Tage   "
+                          << "TextTag";
+    QTest::newRow("months") << "mnuDatMon"
+                            << "innerhalb               Monate"
+                            << "TextMon";
+}
+
+// Each text shows whole, screen readers read it, and a prompt's words stay clear of its field.
+void TestForm1SortHelp::statusTextsFit() {
+    QFETCH(QString, cause);
+    QFETCH(QString, text);
+    QFETCH(QString, amount);
+    TestHome home;
+    const auto form = startForm1();
+    if (cause.isEmpty())
+        form->showStatus(text);
+    else if (auto* field = form->findChild<QLineEdit*>(cause))
+        field->setText("a");
+    else
+        form->findChild<QAction*>(cause)->trigger();
+    QLabel* status = form->Label3;
+    QCOMPARE(status->text(), text);
+    const QFontMetrics metrics = status->fontMetrics();
+    QVERIFY(metrics.horizontalAdvance(text) <= status->contentsRect().width());
+    QCOMPARE(QAccessible::queryAccessibleInterface(status)->text(QAccessible::Name), text);
+    if (amount.isEmpty())
+        return;
+    const auto* field = form->findChild<QLineEdit*>(amount);
+    QVERIFY(field->isVisible());
+    const qsizetype firstWordEnd = text.indexOf(u"innerhalb") + 9;
+    const qsizetype secondWord = text.indexOf(QRegularExpression("\\S"), firstWordEnd);
+    QVERIFY(status->x() + metrics.horizontalAdvance(text.left(firstWordEnd)) <= field->x());
+    QVERIFY(field->geometry().right() <
+            status->x() + metrics.horizontalAdvance(text.left(secondWord)));
+    const int frame = field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, field);
+    QVERIFY(field->fontMetrics().horizontalAdvance(field->text()) + 2 * frame + 4 <=
+            field->width());
+}
+
 void TestForm1SortHelp::windowHeightSnapsToRows() {
     TestHome home;
     const auto form = startForm1();
     const int row = form->File1->rowHeight();
-    for (int height : {500, 531, 617}) {
+    for (int height : {450, 481, 517}) {
         form->resize(form->width(), height);
         // Snapped to whole rows: never a whole row away from what was asked for.
         QTRY_VERIFY(qAbs(form->height() - height) < row);
@@ -154,6 +237,9 @@ void TestForm1SortHelp::windowHeightSnapsToRows() {
         QCoreApplication::processEvents();
         QCOMPARE(form->height(), settled);
     }
+    // A window made taller than the screen snaps to rows that fit on it.
+    form->resize(form->width(), 2000);
+    QTRY_VERIFY(form->screen()->availableGeometry().contains(form->frameGeometry()));
 }
 
 QTEST_MAIN(TestForm1SortHelp)

@@ -1,9 +1,12 @@
 #include "app/window_rules.h"
+#include "fileops/form2.h"
 #include "form1_fixture.h"
 #include "platform/list_box.h"
 #include "search/file_list_box.h"
 #include "search/query_line_edit.h"
 
+#include <QAccessible>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -159,24 +162,37 @@ void TestForm1Startup::menuCaptions() {
     QCOMPARE(form->mnuHelp->text(), QStringLiteral("?"));
 }
 
+// Screen readers read what a label or button shows, also after its caption changed ("Vollbild"
+// on the sort button while a picture is previewed); the other controls carry a name of their own.
 void TestForm1Startup::everyControlIsNamedForScreenReaders() {
     TestHome home;
+    QDir().mkpath(home.path("home/Documents"));
+    QImage picture(20, 20, QImage::Format_RGB32);
+    picture.fill(Qt::green);
+    QVERIFY(picture.save(home.path("home/Documents/a.bmp")));
     const auto form = startForm1();
-    const QStringList given{"Text2",       "Text1",     "Text4",        "Text5",    "Command1",
-                            "Command2",    "Command3",  "CommandSort",  "TextStd",  "TextTag",
-                            "TextMon",     "File1",     "FileList1",    "List1",    "List2",
-                            "Label3",      "TextHilfe", "RichTextBox2", "Picture1", "Image1",
-                            "WebBrowser1", "OLE1"};
-    for (const QString& name : given) {
-        const auto* widget = form->findChild<QWidget*>(name);
-        QVERIFY2(widget, qPrintable(name));
-        QCOMPARE(widget->accessibleDescription(), name);
-        QVERIFY2(!widget->accessibleName().isEmpty(), qPrintable(name));
+    form->File1->setCurrentRow(0);
+    form->mnuOrdnerSuchen->trigger(); // the folder picker too
+    QVERIFY(form->CommandSort->isVisible() && form->form2().isVisible());
+    int controls = 0;
+    for (QWidget* widget : form->findChildren<QWidget*>()) {
+        if (!widget->isVisible() || widget == form->centralWidget() ||
+            widget->objectName().isEmpty() || widget->objectName().startsWith(u"qt_"))
+            continue; // Qt's own parts of a control
+        ++controls;
+        const QString name = QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+        const auto* label = qobject_cast<QLabel*>(widget);
+        const auto* button = qobject_cast<QAbstractButton*>(widget);
+        if (label && !label->text().isEmpty())
+            QCOMPARE(name, label->text());
+        else if (button)
+            QCOMPARE(name, QString(button->text()).remove(u'&'));
+        else
+            QVERIFY2(!name.isEmpty(), qPrintable(widget->objectName()));
+        if (widget->window() == form.get())
+            QCOMPARE(widget->accessibleDescription(), widget->objectName());
     }
-    QCOMPARE(form->Text1->accessibleName(), QStringLiteral("Dateiname"));
-    QCOMPARE(form->FileList1->accessibleName(), QStringLiteral("Ordnerinhalt"));
-    QCOMPARE(form->Command1->accessibleName(), QStringLiteral("* Suche"));
-    QCOMPARE(form->Command3->accessibleName(), QStringLiteral("STOP"));
+    QVERIFY(controls >= 15);
 }
 
 void TestForm1Startup::closingStopsRunningWork() {

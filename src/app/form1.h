@@ -145,6 +145,8 @@ public:
     qint64 yieldIntervalMs = 10;
     // Opens a file with the desktop's application for its type; tests put their own here.
     std::function<void(const QString& path)> openWithShell;
+    // Whether the print system knows a printer; tests put their own here.
+    std::function<bool()> printerAvailable;
 
     // ---- Routines other parts call by name --------------------------------------------------
     void Form_Load();

@@ -1,5 +1,6 @@
 #include "app/layout.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace findolin {
@@ -11,18 +12,27 @@ std::optional<double> widthIfValid(double width) {
     return width;
 }
 
+// What the window keeps below the file list: the bottom row and the margin under it.
+constexpr double kBelowList = 1150;
+constexpr double kSnapSlack = 135;
+
 } // namespace
 
-std::optional<WindowLayout> layoutWindow(const LayoutInput& in) {
-    const double available = in.windowHeight - 1150;
-    if (in.rowHeight <= 0 || available < in.listFrame + in.rowHeight)
-        return std::nullopt;
+WindowLayout layoutWindow(const LayoutInput& in) {
+    double available = in.windowHeight - kBelowList;
+    // A window never snaps taller than the screen has room for.
+    if (in.maxWindowHeight > 0)
+        available = std::min(available, in.maxWindowHeight - kBelowList - kSnapSlack);
     WindowLayout out;
     // The list takes only whole rows, so the window's height snaps to them: the height set below
-    // leaves less than one row over, and the next run of the layout comes to rest.
-    const double rows = std::floor((available - in.listFrame) / in.rowHeight);
-    const double f = rows * in.rowHeight + in.listFrame;
-    out.listHeight = f;
+    // leaves less than one row over, and the next run of the layout comes to rest. Where not even
+    // the list's border fits, the list keeps its height and the rest is placed around it.
+    if (in.rowHeight > 0 && available >= in.listFrame)
+        out.listHeight =
+            std::floor((available - in.listFrame) / in.rowHeight) * in.rowHeight + in.listFrame;
+    else
+        out.listHeight = in.listHeight;
+    const double f = out.listHeight;
     out.bottomRowTop = f + 75;
     out.command1Left = in.windowWidth - 1900;
     out.command2Left = in.windowWidth - 2800;

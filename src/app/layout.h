@@ -15,12 +15,14 @@ struct LayoutInput {
     double text1Width = 0;   // the query boxes' present widths, kept where a new one
     double text2Width = 0;   // would be negative
     bool fullScreen = false;
+    double listHeight = 0;      // the file list's present height, kept when no height fits
+    double maxWindowHeight = 0; // room on the screen below the window's top; 0: no limit
 };
 
 // Where the controls go. The lists keep their design width and stand at the top left; the bottom
 // row holds the status line, the three query boxes and the three search buttons.
 struct WindowLayout {
-    double listHeight = 0;            // File1, FileList1, List1, List2: whole rows only
+    double listHeight = 0;            // File1, FileList1, List1, List2: whole rows, or as they were
     double bottomRowTop = 0;          // buttons, query boxes, CommandSort
     double command1Left = 0;          // "* Suche"
     double command2Left = 0;          // "Suche"
@@ -45,7 +47,8 @@ inline constexpr double kCommandSortLeft = 50;
 inline constexpr double kAmountLeft = 1150;
 inline constexpr double kCommandHeight = 360;
 
-// The window's arrangement for its size; nothing when not even one list row fits.
-std::optional<WindowLayout> layoutWindow(const LayoutInput& in);
+// The window's arrangement for its size. A window too short even for the list's border leaves the
+// lists as high as they are, and everything else is still arranged around them.
+WindowLayout layoutWindow(const LayoutInput& in);
 
 } // namespace findolin

@@ -42,7 +42,6 @@ void Form1::Form_Load() {
                                   rech23Öffnen, SoftwareÖffnen})
             shortcut->setVisible(false);
         Command3->setText(QStringLiteral("STOP"));
-        Command3->setAccessibleName(Command3->text());
         mnuEigeneDateien_Click();
         (void)File1->setPattern(QStringLiteral("*.*"));
         const double tpp = screenTwipsPerPixel(*this);

@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "app/window_rules.h"
 
 #include <QApplication>
 #include <unistd.h>
@@ -10,6 +11,7 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // the web view needs it early
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Findolin"));
+    findolin::loadGermanQtTexts(app);
     findolin::Form1 window;
     window.show();
     return app.exec();

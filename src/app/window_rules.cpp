@@ -1,5 +1,8 @@
 #include "app/window_rules.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <cmath>
 
 namespace findolin {
@@ -21,6 +24,16 @@ std::optional<TwipsRect> narrowScreenPlacement(double screenWidthTwips) {
 QString invoicePattern(QDate today) {
     return QStringLiteral("a01*.*;*.") + today.toString(u"MM") +
            QString::number(today.year() - 2000) + u'*';
+}
+
+bool loadGermanQtTexts(QCoreApplication& app) {
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QStringLiteral("qtbase_de"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+        QCoreApplication::installTranslator(translator))
+        return true;
+    delete translator;
+    return false;
 }
 
 } // namespace findolin

@@ -4,6 +4,8 @@
 #include <QString>
 #include <optional>
 
+class QCoreApplication;
+
 namespace findolin {
 
 // Sizes in the window's rules are in twips, 1/1440 inch; the widgets take pixels.
@@ -30,5 +32,9 @@ std::optional<TwipsRect> narrowScreenPlacement(double screenWidthTwips);
 // The pattern of this month's invoices in the invoice folder: "a01" names, and names whose
 // extension begins with the month and the short year. December 2026: "a01*.*;*.1226*".
 QString invoicePattern(QDate today);
+
+// Qt's own texts (the buttons of message and input boxes, the edit menus) in German like the rest
+// of the window; false when Qt's translations are not installed.
+bool loadGermanQtTexts(QCoreApplication& app);
 
 } // namespace findolin

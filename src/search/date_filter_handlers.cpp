@@ -6,8 +6,27 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 namespace findolin {
+namespace {
+
+// The number field reaches from its place in the prompt's gap to half a blank before the word
+// after the gap, so that both words of the prompt stay in sight.
+void fillGap(const QLabel& status, QLineEdit* field) {
+    const QString prompt = status.text();
+    qsizetype afterGap = 0;
+    for (const bool blank : {true, false, true})
+        while (afterGap < prompt.size() && prompt[afterGap].isSpace() == blank)
+            ++afterGap;
+    const QFontMetrics metrics = status.fontMetrics();
+    const int right = status.x() + status.contentsRect().left() +
+                      metrics.horizontalAdvance(prompt.left(afterGap)) -
+                      metrics.horizontalAdvance(u' ') / 2;
+    field->resize(std::max(right - field->x(), 0), field->height());
+}
+
+} // namespace
 
 void DateFilterHandlers::connectControls() {
     QObject::connect(f.mnuDatStd, &QAction::triggered, &f, [this] { mnuDatStd_Click(); });
@@ -32,6 +51,7 @@ void DateFilterHandlers::mnuDatMon_Click() {
 
 void DateFilterHandlers::arm(QLineEdit* field, const QString& prompt) {
     f.showStatus(prompt);
+    fillGap(*f.Label3, field);
     for (QLineEdit* amount : {f.TextStd, f.TextTag, f.TextMon}) {
         amount->setText(amount == field ? QStringLiteral("3") : QStringLiteral("0"));
         amount->setVisible(amount == field);
