@@ -263,6 +263,16 @@ void TestContent::poolGivesVerdictsInOrder() {
         }
         QCOMPARE(verdicts, expected);
     }
+
+    // Documents passed over without a question (headers, pictures) make room for the ones
+    // behind them, however many there are in a row.
+    QStringList passedOver(VerdictPool::kLookAhead * 3, QString());
+    passedOver << paths[0];
+    VerdictPool pool(loader, query, passedOver, 2);
+    std::optional<ContentVerdict> verdict;
+    for (int tries = 0; tries < 3000 && !verdict; ++tries)
+        verdict = pool.take(passedOver.size() - 1, std::chrono::milliseconds(10));
+    QCOMPARE(verdict, std::optional(ContentVerdict::Hit));
 }
 
 QTEST_GUILESS_MAIN(TestContent)

@@ -205,6 +205,9 @@ void TestForm1Listing::escapeClearsTheStatus() {
     QVERIFY(!form->DatumsFilter);
     QVERIFY(!form->TextTag->isVisible());
     QVERIFY(form->Text5->isVisible()); // Escape alone does not uncover the text query
+    QKeyEvent paste(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier, QStringLiteral("\x16"));
+    QApplication::sendEvent(form->Text1, &paste); // Ctrl+V, as the window system types it
+    QVERIFY(!form->Text5->isVisible());
 }
 
 void TestForm1Listing::typedKeysUncoverTextQueryAndBlankBecomesPlus() {

@@ -21,6 +21,10 @@ private Q_SLOTS:
     void singleFolderWithRefinement();
     void emptyQueriesAsk();
     void escapeDuringWalkKeepsWhatWasWritten();
+    void onePressStartsOneSearch_data();
+    void onePressStartsOneSearch();
+    void walkAndSingleFolderAgree_data();
+    void walkAndSingleFolderAgree();
     void newerSearchOvertakesRunningOne();
     void dateFilterThroughTheMenu();
     void dateFilteredSingleFolderListsBareNames();
@@ -51,6 +55,30 @@ void atTurn(QObject* context, int n, std::function<void()> action) {
         }
     });
     timer->start(0);
+}
+
+// The file names of the shown result, without header lines, in name order.
+QStringList shownNames(const Form1& form) {
+    QStringList names;
+    for (const ListBox* list :
+         std::initializer_list<const ListBox*>{form.File1, form.FileList1, form.List1}) {
+        if (list->isVisible())
+            names = list->lines();
+    }
+    names.removeIf([](const QString& line) { return line.startsWith(u">>>"); });
+    names.sort();
+    return names;
+}
+
+// A window about to walk forty folders with one hit each, with a turn of the event loop at
+// every step, so that keys can come in while it walks.
+std::unique_ptr<Form1> startWalkOfFortyFolders(const TestHome& home) {
+    for (int folder = 0; folder < 40; ++folder)
+        home.file(QStringLiteral("akten/%1/treffer.txt").arg(folder, 2, 10, QChar(u'0')));
+    auto form = startForm1();
+    setQueries(*form, home.path("akten"), "treffer");
+    form->yieldIntervalMs = 0;
+    return form;
 }
 
 void setModified(const QString& path, const QDateTime& time) {
@@ -139,7 +167,11 @@ void TestForm1Search::singleFolderWithRefinement() {
     home.file("akten/Brief 2004.doc");
     const auto form = startForm1();
     setQueries(*form, home.path("akten"), "Brief+2003");
+    form->yieldIntervalMs = 0;
+    QString shownWhileTesting;
+    atTurn(form.get(), 1, [&] { shownWhileTesting = form->mnuName->text(); });
     form->Command1->click();
+    QCOMPARE(shownWhileTesting, QStringLiteral("Brief 2003 alt.doc")); // the name being tested
     QVERIFY(form->FileList1->isVisible());
     QVERIFY(!form->File1->isVisible());
     QVERIFY(form->Verfeinert);
@@ -172,11 +204,7 @@ void TestForm1Search::emptyQueriesAsk() {
 
 void TestForm1Search::escapeDuringWalkKeepsWhatWasWritten() {
     TestHome home;
-    for (int folder = 0; folder < 40; ++folder)
-        home.file(QStringLiteral("akten/%1/treffer.txt").arg(folder, 2, 10, QChar(u'0')));
-    const auto form = startForm1();
-    setQueries(*form, home.path("akten"), "treffer");
-    form->yieldIntervalMs = 0;
+    const auto form = startWalkOfFortyFolders(home);
     atTurn(form.get(), 10, [&] { QTest::keyClick(form->Text1, Qt::Key_Escape); });
     form->Command1->click();
 
@@ -198,6 +226,69 @@ void TestForm1Search::escapeDuringWalkKeepsWhatWasWritten() {
     form->Command1->click();
     QVERIFY(!form->Abbruch);
     QCOMPARE(form->List1->count(), 80);
+}
+
+// Enter in a query field starts one search; keys typed while it runs (Escape among them) must
+// not make the same Enter start it again when it travels on to the window.
+void TestForm1Search::onePressStartsOneSearch_data() {
+    QTest::addColumn<int>("keyDuringSearch");
+    QTest::newRow("Escape stops it for good") << int(Qt::Key_Escape);
+    QTest::newRow("another key leaves it alone") << int(Qt::Key_X);
+}
+
+void TestForm1Search::onePressStartsOneSearch() {
+    QFETCH(int, keyDuringSearch);
+    TestHome home;
+    const auto form = startWalkOfFortyFolders(home);
+    QSignalSpy searches(form->List1->model(), &QAbstractItemModel::modelReset);
+    atTurn(form.get(), 10, [&] { QTest::keyClick(form->List1, Qt::Key(keyDuringSearch)); });
+    QTest::keyClick(form->Text1, Qt::Key_Return);
+
+    QCOMPARE(searches.count(), 1);
+    if (keyDuringSearch == Qt::Key_Escape) {
+        QVERIFY(form->Abbruch);
+        QVERIFY(form->List1->count() < 80);
+        QCOMPARE(form->mnuDateiZähler->text(), QString()); // as Escape left it
+    } else {
+        QCOMPARE(form->List1->count(), 80);
+        QCOMPARE(form->mnuDateiZähler->text(), QStringLiteral("40 Dateien"));
+    }
+}
+
+// The same files give the same hits whether their folder has sub-folders (the walk) or not (the
+// file list and its refinement); "?" is a wildcard in a leading text on both ways.
+void TestForm1Search::walkAndSingleFolderAgree_data() {
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("? in a plain query") << "a?c" << QStringList{"abc.txt", "wa?c.txt", "x abc.txt"};
+    QTest::newRow("? between words")
+        << "Rech?2003" << QStringList{"Rech 2003 Mai.doc", "Rech_2003.doc"};
+    QTest::newRow("? with a further term") << "Rech?2003+Mai" << QStringList{"Rech 2003 Mai.doc"};
+    QTest::newRow("* keeps the order") << "Rech*2003+Mai" << QStringList{"Rech 2003 Mai.doc"};
+    QTest::newRow("wildcards alone") << "**+neu" << QStringList{"alt neu.txt", "neu.txt"};
+    QTest::newRow("NOT") << "Rech-Mai" << QStringList{"Rech2003.doc", "Rech_2003.doc"};
+    QTest::newRow("OR") << "neu#Mai"
+                        << QStringList{"2003 Rech Mai.doc", "Rech 2003 Mai.doc", "alt neu.txt",
+                                       "neu.txt"};
+}
+
+void TestForm1Search::walkAndSingleFolderAgree() {
+    QFETCH(QString, query);
+    QFETCH(QStringList, names);
+    TestHome home;
+    for (const char* name : {"abc.txt", "x abc.txt", "wa?c.txt", "Rech_2003.doc", "Rech2003.doc",
+                             "Rech 2003 Mai.doc", "2003 Rech Mai.doc", "neu.txt", "alt neu.txt"}) {
+        home.file(QStringLiteral("flach/") + name);
+        home.file(QStringLiteral("baum/") + name);
+    }
+    home.folder("baum/leer");
+    const auto form = startForm1();
+    for (const char* folder : {"flach", "baum"}) {
+        setQueries(*form, home.path(folder), query);
+        form->Command1->click();
+        QCOMPARE(form->List1->isVisible(), QByteArray(folder) == "baum");
+        QCOMPARE(shownNames(*form), names);
+    }
 }
 
 void TestForm1Search::newerSearchOvertakesRunningOne() {

@@ -113,6 +113,9 @@ void TestForm1TextSearch::picturesAreSkippedAndEmptyGroupFindsTheRest() {
     home.file("akten/logo.gif.bak", "Angebot");
     home.file("akten/brief.doc", "Angebot");
     home.file("akten/leer.txt", "");
+    // More pictures in a row than the readers run ahead: passing over them must not stall.
+    for (int i = 0; i < 70; ++i)
+        home.file(QStringLiteral("akten/foto%1.jpg").arg(i, 3, 10, QChar(u'0')), "Angebot");
     const auto form = startForm1();
     searchFor(*form, home.path("akten"), "", "angebot");
     QCOMPARE(form->List2->lines(), QStringList{"brief.doc"});

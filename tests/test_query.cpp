@@ -108,10 +108,18 @@ void TestQuery::nameTest_data() {
                                   << "xaYBz" << true;
     QTest::newRow("umlaut case ignored") << "müller"
                                          << "Angebot MÜLLER.doc" << true;
-    QTest::newRow("question mark is literal") << "a?c"
-                                              << "abc" << false;
-    QTest::newRow("question mark found literally") << "a?c"
-                                                   << "wa?c.txt" << true;
+    QTest::newRow("question mark in a leading text is a wildcard") << "a?c"
+                                                                   << "abc" << true;
+    QTest::newRow("question mark wants one character") << "Rech?2003"
+                                                       << "Rech2003.doc" << false;
+    QTest::newRow("question mark in a later term is literal") << "x+a?c"
+                                                              << "x abc" << false;
+    QTest::newRow("question mark found literally") << "x+a?c"
+                                                   << "x wa?c.txt" << true;
+    QTest::newRow("star keeps the order of a leading text") << "Rech*2003+Mai"
+                                                            << "2003 Rech Mai" << false;
+    QTest::newRow("wildcards alone leave the terms to test") << "**+neu"
+                                                             << "alt.txt" << false;
     QTest::newRow("empty NOT term excludes all") << "a--b"
                                                  << "a.txt" << false;
     QTest::newRow("empty NOT term at end") << "abc-"
@@ -140,7 +148,7 @@ void TestQuery::nameTest() {
     QFETCH(QString, query);
     QFETCH(QString, name);
     QFETCH(bool, matches);
-    QCOMPARE(NameTrifft(TextAuslesen(query), name), matches);
+    QCOMPARE(NameQuery(TextAuslesen(query), NameMatch::Contains).matches(name), matches);
 }
 
 void TestQuery::searchPattern_data() {

@@ -17,7 +17,8 @@ std::optional<int> keyAsciiOf(int key, const QString& text) {
     case Qt::Key_Backspace:
         return 8;
     default:
-        if (text.isEmpty() || !text[0].isPrint())
+        // Control characters count too: Ctrl+V types 22, and pasting uncovers the text query.
+        if (text.isEmpty())
             return std::nullopt;
         return text[0].unicode();
     }
@@ -42,15 +43,16 @@ bool KeyPreview::eventFilter(QObject* watched, QEvent* event) {
         return false;
     const auto* key = static_cast<QKeyEvent*>(event);
     // A key press that the control leaves alone travels on to its parents: see it once, first.
-    const bool travelsUp = key == lastKey_ && key->timestamp() == lastTimestamp_ && lastReceiver_ &&
-                           widget->isAncestorOf(lastReceiver_);
-    lastKey_ = key;
-    lastTimestamp_ = key->timestamp();
-    lastReceiver_ = widget;
-    if (travelsUp)
+    const SeenKey seen{key, key->timestamp(), widget};
+    if (key == lastKey_.event && key->timestamp() == lastKey_.timestamp && lastKey_.receiver &&
+        widget != lastKey_.receiver && widget->isAncestorOf(lastKey_.receiver))
         return false;
+    lastKey_ = seen;
     if (const auto keyAscii = keyAsciiOf(key->key(), key->text()))
         form_.Form_KeyPress(*keyAscii);
+    // A search started by this key gives the event loop turns, in which other keys are seen;
+    // when this one then travels on, it must still be known as seen, or Enter would search again.
+    lastKey_ = seen;
     return false;
 }
 

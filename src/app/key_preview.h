@@ -11,8 +11,9 @@ namespace findolin {
 class Form1;
 
 // The character code a key press types, as the window's key handler sees it: 27 for Escape,
-// 13 for Enter, 8 for Backspace, the character for a printing key; nothing for keys that type
-// nothing (arrows, Shift, function keys).
+// 13 for Enter, 8 for Backspace, the character for any other key that types one (control
+// characters such as Ctrl+V's 22 included); nothing for keys that type nothing (arrows, Shift,
+// function keys).
 std::optional<int> keyAsciiOf(int key, const QString& text);
 
 // Shows the window's key handler every key typed anywhere in the window before the focused
@@ -31,9 +32,13 @@ protected:
 private:
     Form1& form_;
     bool enabled_ = false;
-    const QEvent* lastKey_ = nullptr;
-    quint64 lastTimestamp_ = 0;
-    QPointer<QWidget> lastReceiver_;
+    // The last key press seen, and the control that had it first.
+    struct SeenKey {
+        const QEvent* event = nullptr;
+        quint64 timestamp = 0;
+        QPointer<QWidget> receiver;
+    };
+    SeenKey lastKey_;
 };
 
 } // namespace findolin

@@ -2,7 +2,7 @@
 
 #include "platform/paths.h"
 #include "search/list_order.h"
-#include "search/wildcard.h"
+#include "search/name_match.h"
 
 #include <algorithm>
 #include <vector>
@@ -10,41 +10,10 @@
 namespace findolin {
 namespace {
 
-struct Group {
-    WildcardPattern pattern;
-    QStringList foldedTerms;
-};
-
-QStringList folded(const QStringList& terms) {
-    QStringList result;
-    result.reserve(terms.size());
-    for (const QString& term : terms)
-        result.append(term.toCaseFolded());
-    return result;
-}
-
-bool containsAll(const QString& foldedName, const QStringList& foldedTerms) {
-    return std::all_of(foldedTerms.cbegin(), foldedTerms.cend(),
-                       [&](const QString& term) { return foldedName.contains(term); });
-}
-
-bool containsAny(const QString& foldedName, const QStringList& foldedTerms) {
-    return std::any_of(foldedTerms.cbegin(), foldedTerms.cend(),
-                       [&](const QString& term) { return foldedName.contains(term); });
-}
-
 class Walk {
 public:
     Walk(const WalkRequest& request, const WalkEvents& events)
-        : request_(request), events_(events), notTerms_(folded(request.query.List3Nicht)) {
-        for (qsizetype g = 0; g < qsizetype(request.query.List3.size()); ++g) {
-            const QString leading = request.query.List3Dateiname.value(g);
-            // Every term is tested, also the one the pattern already asks for: a leading text of
-            // wildcards alone would otherwise let the first term through untested.
-            groups_.push_back({WildcardPattern(groupPattern(leading, request.mode)),
-                               folded(request.query.List3[g])});
-        }
-    }
+        : request_(request), events_(events), query_(request.query, request.mode) {}
 
     WalkSummary run() {
         std::vector<QString> pending{normalFolderPath(request_.start)};
@@ -88,21 +57,21 @@ private:
             foldedNames.push_back(name.toCaseFolded());
         std::vector<bool> isHit(names.size(), false);
 
-        for (const Group& group : groups_) {
+        for (const NameQuery::Group& group : query_.groups()) {
             for (qsizetype i = 0; i < names.size(); ++i) {
                 if (!group.pattern.matchesFolded(foldedNames[i]))
                     continue;
                 ++summary_.examined;
                 if ((summary_.examined & 0x3ff) == 0 && !keepGoing())
                     return {};
-                if (isHit[i] || containsAny(foldedNames[i], notTerms_))
+                if (isHit[i] || query_.isExcludedFolded(foldedNames[i]))
                     continue;
                 if (request_.datePasses && !request_.datePasses(joinPath(scan.folder, names[i]))) {
                     if (events_.dateRejected)
                         events_.dateRejected(summary_.examined);
                     continue;
                 }
-                isHit[i] = containsAll(foldedNames[i], group.foldedTerms);
+                isHit[i] = NameQuery::holdsAllFolded(foldedNames[i], group.foldedTerms);
             }
         }
         QStringList hits;
@@ -116,8 +85,7 @@ private:
 
     const WalkRequest& request_;
     const WalkEvents& events_;
-    const QStringList notTerms_;
-    std::vector<Group> groups_;
+    const NameQuery query_;
     ListBoxOrder order_;
     WalkSummary summary_;
 };

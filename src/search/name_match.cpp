@@ -3,27 +3,68 @@
 #include <algorithm>
 
 namespace findolin {
+namespace {
+
+QStringList folded(const QStringList& terms) {
+    QStringList result;
+    result.reserve(terms.size());
+    for (const QString& term : terms)
+        result.append(term.toCaseFolded());
+    return result;
+}
+
+// The terms of a group come first from its leading text, one per stretch between its "*"s.
+qsizetype termsInLeadingText(QStringView leadingText) {
+    const auto pieces = leadingText.split(u'*', Qt::SkipEmptyParts);
+    return pieces.size();
+}
+
+} // namespace
 
 bool containsIgnoringCase(QStringView text, QStringView term) {
     return text.contains(term, Qt::CaseInsensitive);
 }
 
-bool NameTrifft(const ParsedQuery& query, QStringView name) {
-    const auto inName = [name](const QString& term) { return containsIgnoringCase(name, term); };
-    if (std::any_of(query.List3Nicht.cbegin(), query.List3Nicht.cend(), inName))
+NameQuery::NameQuery(const ParsedQuery& query, NameMatch mode)
+    : foldedNotTerms_(folded(query.List3Nicht)) {
+    for (qsizetype g = 0; g < qsizetype(query.List3.size()); ++g) {
+        const QString leading = query.List3Dateiname.value(g);
+        // A leading text of wildcards alone asks for nothing: its group's terms are all tested.
+        groups_.push_back({WildcardPattern(groupPattern(leading, mode)),
+                           folded(query.List3[g].mid(termsInLeadingText(leading)))});
+    }
+}
+
+bool NameQuery::matches(QStringView name) const {
+    const QString foldedName = name.toString().toCaseFolded();
+    if (isExcludedFolded(foldedName))
         return false;
-    return std::any_of(query.List3.cbegin(), query.List3.cend(), [&](const QStringList& group) {
-        return std::all_of(group.cbegin(), group.cend(), inName);
+    return std::any_of(groups_.cbegin(), groups_.cend(), [&](const Group& group) {
+        return group.pattern.matchesFolded(foldedName) &&
+               holdsAllFolded(foldedName, group.foldedTerms);
     });
 }
 
-std::optional<QStringList> namesThatMatch(const QStringList& names, const ParsedQuery& query,
-                                          const KeepGoing& keepGoing) {
+bool NameQuery::isExcludedFolded(QStringView foldedName) const {
+    return std::any_of(foldedNotTerms_.cbegin(), foldedNotTerms_.cend(),
+                       [&](const QString& term) { return foldedName.contains(term); });
+}
+
+bool NameQuery::holdsAllFolded(QStringView foldedName, const QStringList& foldedTerms) {
+    return std::all_of(foldedTerms.cbegin(), foldedTerms.cend(),
+                       [&](const QString& term) { return foldedName.contains(term); });
+}
+
+std::optional<QStringList> namesThatMatch(const QStringList& names, const NameQuery& query,
+                                          const KeepGoing& keepGoing,
+                                          const std::function<void(const QString&)>& testing) {
     QStringList matching;
     for (qsizetype i = 0; i < names.size(); ++i) {
+        if (testing)
+            testing(names[i]);
         if (keepGoing && (i & 0xff) == 0 && !keepGoing())
             return std::nullopt;
-        if (NameTrifft(query, names[i]))
+        if (query.matches(names[i]))
             matching.append(names[i]);
     }
     return matching;

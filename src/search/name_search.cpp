@@ -60,10 +60,7 @@ public:
     }
 
     void show() {
-        f.List1->addLines(lines_);
-        f.List1a += paths_;
-        lines_.clear();
-        paths_.clear();
+        showLines();
         if (!caption_.isNull())
             f.mnuDateiZähler->setText(caption_);
         if (!progress_.isNull())
@@ -73,6 +70,14 @@ public:
     void finish() {
         caption_ = countCaption(f.Trefferzahl);
         show();
+    }
+
+    // After a stop the lines written so far stay, but the captions stay as Escape emptied them.
+    void showLines() {
+        f.List1->addLines(lines_);
+        f.List1a += paths_;
+        lines_.clear();
+        paths_.clear();
     }
 
 private:
@@ -179,8 +184,18 @@ NameSearch::Outcome NameSearch::searchFolderInPlace(WorkTickets::Ticket ticket) 
     f.Verfeinert = true;
     f.TextAuslesen(1);
     f.FileList1->clear();
-    const auto refined = namesThatMatch(f.File1->lines(), f.Abfrage,
-                                        f.keepGoingWhileCurrent(ticket, StopOn::NewerOrEscape));
+    // A copy: the file list may be read again while the event loop has its turns.
+    const QStringList candidates = f.File1->lines();
+    // The status caption shows the name being tested, so a long refinement shows progress.
+    const QString* testing = nullptr;
+    const auto refined =
+        namesThatMatch(candidates, NameQuery(f.Abfrage, f.SuchModus),
+                       f.keepGoingWhileCurrent(ticket, StopOn::NewerOrEscape,
+                                               [&] {
+                                                   if (testing)
+                                                       f.mnuName->setText(*testing);
+                                               }),
+                       [&](const QString& name) { testing = &name; });
     if (!f.isCurrent(ticket))
         return Outcome::Overtaken;
     f.Abfrage = {};
@@ -268,7 +283,10 @@ NameSearch::Outcome NameSearch::OrdnerSuche(const QString& start, WorkTickets::T
     if (!f.isCurrent(ticket))
         return Outcome::Overtaken;
 
-    writer.finish();
+    if (summary.stopped)
+        writer.showLines();
+    else
+        writer.finish();
     f.mnuName->setText({});
     f.Label1.clear();
     f.setMousePointer(MousePointer::Default);

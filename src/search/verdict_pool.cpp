@@ -25,6 +25,13 @@ VerdictPool::~VerdictPool() {
 // of verdicts at once: a wake-up per document would cost more than reading a small one.
 std::optional<ContentVerdict> VerdictPool::take(qsizetype index, std::chrono::milliseconds wait) {
     std::unique_lock lock(mutex_);
+    // The documents before this one are gone, taken or passed over (a header line, a picture):
+    // their room ahead goes to the workers, or they would wait for a taker who waits for them.
+    if (index > taken_) {
+        taken_ = index;
+        if (workersWaiting_ > 0)
+            room_.notify_all();
+    }
     if (!verdicts_[index]) {
         waitingFor_ = std::min(index + kBatch, paths_.size()) - 1;
         ready_.wait_for(lock, wait, [&] { return doneBefore_ > waitingFor_; });

@@ -29,7 +29,8 @@ public:
     VerdictPool& operator=(const VerdictPool&) = delete;
 
     // The verdict of document `index`, or nothing when it is not known within `wait`. Documents
-    // are taken in order: once a verdict is taken, the earlier ones are gone.
+    // are taken in order, and may be passed over: once one is asked for, the earlier ones are
+    // gone.
     std::optional<ContentVerdict> take(qsizetype index, std::chrono::milliseconds wait);
 
     // How far the workers may run ahead of the taker: enough to keep them busy, few enough that
