@@ -209,6 +209,11 @@ void TestForm1FileOps::deleteFromTheWalkResultKeepsTheHeader() {
     QCOMPARE(form->List1a.size(), 4);
     QCOMPARE(form->RichTextBox2->toPlainText(), QString());
     QCOMPARE(form->mnuName->text(), QString());
+    // Nothing looks chosen that is not: a copy now has no file to take.
+    QCOMPARE(form->List1->currentRow(), -1);
+    QVERIFY(form->List1->selectionModel()->selectedIndexes().isEmpty());
+    form->mnuDateiKopieren->trigger();
+    QCOMPARE(dialogs.messages.last(), QStringLiteral("Datei zum kopieren auswählen!"));
     // The lines below still reach their own files.
     form->List1->setCurrentRow(3);
     QCOMPARE(form->RichTextBox2->toPlainText(), QStringLiteral("y1"));
@@ -323,6 +328,16 @@ void TestForm1FileOps::printThroughTheOfficeSuite() {
     ScriptedDialogs dialogs;
     const auto form = startForm1(&dialogs);
     form->File1->setCurrentRow(0);
+    {
+        // The office suite says it printed, but no printer is known: that is no success.
+        const FakeOffice office(home, 0);
+        form->printerAvailable = [] { return false; };
+        form->mnuItemDrucken->trigger();
+        QCOMPARE(dialogs.messages, QStringList{"Datei zum drucken auswählen!"});
+        QVERIFY(!office.log().contains("-p"));
+        dialogs.messages.clear();
+    }
+    form->printerAvailable = [] { return true; };
     {
         const FakeOffice office(home, 0);
         QGuiApplication::clipboard()->setText(QStringLiteral("kopiert"));

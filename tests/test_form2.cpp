@@ -86,6 +86,9 @@ void TestForm2::copyFromTheFolderListIntoAFolder() {
     QVERIFY(!QFileInfo::exists(archive + "/Zweiter.txt"));
     QCOMPARE(form->Zieldatei, archive + "/Brief.doc");
     QVERIFY(!form->Kopiermodus);
+    // The window then lists the folder the copy went to.
+    QCOMPARE(form->Text2->text(), archive);
+    QCOMPARE(form->File1->lines(), QStringList{"Brief.doc"});
 }
 
 void TestForm2::copyAsksBeforeReplacing() {
@@ -96,6 +99,7 @@ void TestForm2::copyAsksBeforeReplacing() {
     const auto form = startForm1(&dialogs);
     Form2& dialog = form->form2();
     const auto copyInto = [&](const QString& folder) {
+        form->listFolder(home.home("Documents"));
         form->File1->setCurrentRow(0);
         form->mnuDateiKopieren->trigger();
         chooseFolder(dialog, folder);
@@ -109,6 +113,7 @@ void TestForm2::copyAsksBeforeReplacing() {
     QCOMPARE(contentOf(target), QByteArray("alt"));
     QVERIFY(!dialog.isVisible());
     QVERIFY(!form->Kopiermodus);
+    QCOMPARE(form->Text2->text(), home.path("akten")); // declined, but the folder was chosen
 
     dialogs.answers << Answer::Ok;
     copyInto(home.path("akten"));

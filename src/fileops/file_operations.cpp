@@ -13,6 +13,7 @@
 #include <QClipboard>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QItemSelectionModel>
 #include <QTextEdit>
 
 namespace findolin {
@@ -80,7 +81,8 @@ void FileOperations::mnuItemÖffnen_Click() {
 
 void FileOperations::mnuItemDrucken_Click() {
     f.DateiAuswählen();
-    if (!f.WordApp || !f.WordApp->print(f.AuswahlPfad)) {
+    // Without a printer the office suite reports success and prints nothing.
+    if (!f.WordApp || !f.printerAvailable() || !f.WordApp->print(f.AuswahlPfad)) {
         f.dialogs().message(QStringLiteral("Datei zum drucken auswählen!"));
         return;
     }
@@ -191,6 +193,9 @@ void FileOperations::mnuDateiLöschen_Click() {
         selection->list->removeLine(selection->row);
     if (selection->paths)
         selection->paths->removeAt(selection->row);
+    // The list would move its highlight to the next line, a file nobody chose and nothing shows.
+    selection->list->clearSelection();
+    selection->list->selectionModel()->clearCurrentIndex();
     f.RichTextBox2->clear();
     f.mnuName->setText({});
 }

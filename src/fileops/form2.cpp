@@ -33,7 +33,6 @@ Form2::Form2(Form1& form, FileOperations& fileOperations)
     Command1->setObjectName(QStringLiteral("Command1"));
     Drive1->setAccessibleName(QStringLiteral("Laufwerk"));
     Dir1->setAccessibleName(QStringLiteral("Ordner"));
-    Label1->setAccessibleName(QStringLiteral("Ziel"));
 
     // On Linux every volume is a folder of the one tree, so the tree shows all of it and the
     // drive list jumps to a volume's root.
@@ -109,13 +108,11 @@ void Form2::Command1_Click() {
     f.Zielordner = folder();
     if (f.Zielordner.isEmpty())
         return;
-    if (f.Kopiermodus) {
-        // A copy that failed leaves the dialog open, to try another folder.
-        if (!fileOperations_.copyInto(f.Zielordner))
-            return;
-    } else {
-        f.listFolder(f.Zielordner);
-    }
+    // A copy that failed leaves the dialog open, to try another folder.
+    if (f.Kopiermodus && !fileOperations_.copyInto(f.Zielordner))
+        return;
+    // With or without a copy, the window then shows the chosen folder.
+    f.listFolder(f.Zielordner);
     accept();
 }
 
