@@ -1,6 +1,7 @@
 #include "form1_fixture.h"
 #include "platform/list_box.h"
 #include "preview/document_view.h"
+#include "preview/file_types.h"
 #include "preview/picture_loading.h"
 #include "preview/picture_viewer.h"
 #include "preview/web_view.h"
@@ -9,6 +10,7 @@
 
 #include <QDataStream>
 #include <QImage>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,6 +35,9 @@ private Q_SLOTS:
     void pictureBesideTheListThenText();
     void unreadablePictureShowsNothingOfTheOneBefore();
     void fullScreenZoomAndBack();
+    void bottomRowTakesClicksAfterFullScreen();
+    void everyPictureTypeIsReadable();
+    void draggedSelectionIsPreviewed();
     void selectedLineStaysSixthFromTop();
     void folderEntryStepsIntoTheFolder();
     void selectedPathOfEachList();
@@ -195,6 +200,60 @@ void TestForm1Preview::fullScreenZoomAndBack() {
     // Enter in the full screen ends the program.
     pressKey(form->File1, Qt::Key_Return);
     QVERIFY(!form->isVisible());
+}
+
+// The picture area, left at the size of the screen, used to lie over the bottom row and take its
+// clicks.
+void TestForm1Preview::bottomRowTakesClicksAfterFullScreen() {
+    TestHome home;
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    savePicture(home.path("home/Documents/gross.jpg"), screen * 2, Qt::darkBlue);
+    const auto form = startForm1();
+    select(form->File1, 0);
+    form->CommandSort->click(); // "Vollbild"
+    QVERIFY(form->VollbildModus);
+    pressKey(form->File1, Qt::Key_Escape);
+    QVERIFY(!form->VollbildModus);
+    QTRY_VERIFY(!form->isFullScreen());
+    QCOMPARE(form->Picture1->height(), form->File1->height());
+    for (QWidget* control : {static_cast<QWidget*>(form->Text1), static_cast<QWidget*>(form->Text4),
+                             static_cast<QWidget*>(form->Command1)})
+        QVERIFY2(!form->Picture1->geometry().intersects(control->geometry()),
+                 qPrintable(control->objectName()));
+    const QPoint centre = form->Text1->mapTo(form.get(), form->Text1->rect().center());
+    QCOMPARE(form->childAt(centre), form->Text1);
+}
+
+// A picture type that no image reader knows (a plugin package missing) would show nothing.
+void TestForm1Preview::everyPictureTypeIsReadable() {
+    const QList<QByteArray> readable = QImageReader::supportedImageFormats();
+    for (const QString& type : pictureTypes()) {
+        if (type != u".wmf") // drawn through libwmf
+            QVERIFY2(readable.contains(type.mid(1).toLatin1()), qPrintable(type));
+    }
+    TestHome home;
+    savePicture(home.path("home/Documents/Bildschirmfoto.png"), {50, 20}, Qt::red);
+    const auto form = startForm1();
+    select(form->File1, 0);
+    QVERIFY(form->Picture1->isVisible());
+    QCOMPARE(form->Picture1->pixmap().size(), QSize(50, 20));
+}
+
+// Pressing on one line and letting go on another previews the line left selected.
+void TestForm1Preview::draggedSelectionIsPreviewed() {
+    TestHome home;
+    for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"})
+        home.file(QStringLiteral("home/Documents/") + name, name);
+    const auto form = startForm1();
+    QWidget* lines = form->File1->viewport();
+    const auto at = [&](int row) {
+        return form->File1->visualRect(form->File1->model()->index(row, 0)).center();
+    };
+    QTest::mousePress(lines, Qt::LeftButton, {}, at(1));
+    QTest::mouseMove(lines, at(3));
+    QTest::mouseRelease(lines, Qt::LeftButton, {}, at(3));
+    QCOMPARE(form->mnuName->text(), QStringLiteral("d.txt"));
+    QCOMPARE(form->RichTextBox2->toPlainText(), QStringLiteral("d.txt"));
 }
 
 void TestForm1Preview::selectedLineStaysSixthFromTop() {

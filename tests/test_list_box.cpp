@@ -12,6 +12,8 @@ private Q_SLOTS:
     void scrollWidthIsThatOfTheWidestLine_data();
     void scrollWidthIsThatOfTheWidestLine();
     void linesStayInStep();
+    void mouseChoosesTheLineItLeavesSelected_data();
+    void mouseChoosesTheLineItLeavesSelected();
 };
 
 void TestListBox::scrollWidthIsThatOfTheWidestLine_data() {
@@ -63,6 +65,36 @@ void TestListBox::linesStayInStep() {
     QCOMPARE(list.line(7), QString());
     list.clear();
     QCOMPARE(list.currentRow(), -1);
+}
+
+void TestListBox::mouseChoosesTheLineItLeavesSelected_data() {
+    QTest::addColumn<int>("selected");    // before the button goes down
+    QTest::addColumn<QList<int>>("path"); // press on the first row, move, release on the last
+    QTest::newRow("drag") << -1 << QList<int>{1, 2, 3};
+    QTest::newRow("click") << 0 << QList<int>{2};
+    QTest::newRow("click on the selected line") << 2 << QList<int>{2};
+    QTest::newRow("dragged back to where it began") << 0 << QList<int>{1, 3, 1};
+}
+
+// Whatever the gesture, the line left selected is chosen, once.
+void TestListBox::mouseChoosesTheLineItLeavesSelected() {
+    QFETCH(int, selected);
+    QFETCH(QList<int>, path);
+    ListBox list;
+    list.setLines({"a", "b", "c", "d", "e"});
+    list.resize(200, 200);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    list.setCurrentIndex(list.model()->index(selected, 0));
+    QSignalSpy chosen(&list, &ListBox::chosen);
+    const auto at = [&](int row) { return list.visualRect(list.model()->index(row, 0)).center(); };
+    QTest::mousePress(list.viewport(), Qt::LeftButton, {}, at(path.first()));
+    for (int row : path)
+        QTest::mouseMove(list.viewport(), at(row));
+    QTest::mouseRelease(list.viewport(), Qt::LeftButton, {}, at(path.last()));
+    QCOMPARE(list.currentRow(), path.last());
+    QCOMPARE(chosen.count(), 1);
+    QCOMPARE(chosen.first().first().toInt(), path.last());
 }
 
 QTEST_MAIN(TestListBox)

@@ -1,47 +1,80 @@
 #include "preview/file_types.h"
 #include "preview/picture_scaling.h"
+#include "search/content_match.h"
 
 #include <QtTest>
 
 using namespace findolin;
 
 Q_DECLARE_METATYPE(findolin::PreviewClass)
+Q_DECLARE_METATYPE(findolin::WebMode)
 
 class TestPreviewRules : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void classByName_data();
     void classByName();
+    void webModeByOwnExtension_data();
+    void webModeByOwnExtension();
     void fullScreenScaling();
     void normalArea();
 };
 
+// The text search passes over by name what the preview shows as a picture, and drawings.
 void TestPreviewRules::classByName_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<PreviewClass>("expected");
-    QTest::newRow("picture, case ignored") << "FOTO.JPG" << PreviewClass::Picture;
-    QTest::newRow("jpeg is no picture here") << "bild.jpeg" << PreviewClass::Other;
-    QTest::newRow("png") << "bild.png" << PreviewClass::Other;
-    QTest::newRow("tif") << "scan.tif" << PreviewClass::Other;
-    QTest::newRow("picture string inside") << "urlaub.gif.txt" << PreviewClass::Picture;
-    QTest::newRow("picture before document") << "report.gifts.doc" << PreviewClass::Picture;
-    QTest::newRow("document inside") << "brief.doc.txt" << PreviewClass::Document;
-    QTest::newRow("docx") << "brief.docx" << PreviewClass::Document;
-    QTest::newRow("xlsx") << "liste.xlsx" << PreviewClass::Document;
-    QTest::newRow("drawing") << "plan.CDR" << PreviewClass::Document;
-    QTest::newRow("document before web") << "a.htm.doc" << PreviewClass::Document;
-    QTest::newRow("page") << "seite.html" << PreviewClass::Web;
-    QTest::newRow("mail") << "Post.eml" << PreviewClass::Web;
-    QTest::newRow("mpeg") << "film.mpeg" << PreviewClass::Web;
-    QTest::newRow("mpg") << "clip.mpg" << PreviewClass::Web;
-    QTest::newRow("text") << "notiz.txt" << PreviewClass::Other;
-    QTest::newRow("no extension") << "LIESMICH" << PreviewClass::Other;
+    QTest::addColumn<bool>("passedOverByTextSearch");
+    const auto row = [](const char* tag, const char* name, PreviewClass expected, bool skipped) {
+        QTest::newRow(tag) << QString::fromUtf8(name) << expected << skipped;
+    };
+    row("picture, case ignored", "FOTO.JPG", PreviewClass::Picture, true);
+    row("jpeg", "bild.jpeg", PreviewClass::Picture, true);
+    row("png", "Bildschirmfoto.PNG", PreviewClass::Picture, true);
+    row("tif", "scan.tif", PreviewClass::Picture, true);
+    row("tiff", "scan.tiff", PreviewClass::Picture, true);
+    row("webp", "handy.webp", PreviewClass::Picture, true);
+    row("picture string inside", "urlaub.gif.txt", PreviewClass::Picture, true);
+    row("picture before document", "report.gifts.doc", PreviewClass::Picture, true);
+    row("document inside", "brief.doc.txt", PreviewClass::Document, false);
+    row("docx", "brief.docx", PreviewClass::Document, false);
+    row("xlsx", "liste.xlsx", PreviewClass::Document, false);
+    row("drawing", "plan.CDR", PreviewClass::Document, true);
+    row("document before web", "a.htm.doc", PreviewClass::Document, false);
+    row("page", "seite.html", PreviewClass::Web, false);
+    row("mail", "Post.eml", PreviewClass::Web, false);
+    row("mpeg", "film.mpeg", PreviewClass::Web, false);
+    row("mpg", "clip.mpg", PreviewClass::Web, false);
+    row("text", "notiz.txt", PreviewClass::Other, false);
+    row("png without its dot", "png-Liste.txt", PreviewClass::Other, false);
+    row("no extension", "LIESMICH", PreviewClass::Other, false);
 }
 
 void TestPreviewRules::classByName() {
     QFETCH(QString, name);
     QFETCH(PreviewClass, expected);
+    QFETCH(bool, passedOverByTextSearch);
     QCOMPARE(previewClassOf(name), expected);
+    QCOMPARE(isPictureByName(name), passedOverByTextSearch);
+}
+
+// Only the file's own extension tells a mail or a video from a page.
+void TestPreviewRules::webModeByOwnExtension_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<WebMode>("expected");
+    QTest::newRow("page") << "/home/a/seite.html" << WebMode::Page;
+    QTest::newRow("mail, case ignored") << "/home/a/Post.EML" << WebMode::Mail;
+    QTest::newRow("video") << "/home/a/Feier.avi" << WebMode::Video;
+    QTest::newRow("mpeg") << "/home/a/film.mpeg" << WebMode::Video;
+    QTest::newRow("video string in the name") << "/home/a/lieferung.avis.htm" << WebMode::Page;
+    QTest::newRow("mail string in the folder") << "/home/a/x.eml/seite.htm" << WebMode::Page;
+    QTest::newRow("video string in the folder") << "/home/a/clip.mpg.d/Post.eml" << WebMode::Mail;
+}
+
+void TestPreviewRules::webModeByOwnExtension() {
+    QFETCH(QString, path);
+    QFETCH(WebMode, expected);
+    QCOMPARE(webModeOf(path), expected);
 }
 
 void TestPreviewRules::fullScreenScaling() {

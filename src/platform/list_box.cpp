@@ -84,8 +84,10 @@ ListBox::ListBox(QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setTextElideMode(Qt::ElideNone);
-    connect(this, &QAbstractItemView::clicked, this,
-            [this](const QModelIndex& index) { Q_EMIT chosen(index.row()); });
+    connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
+        clickChose_ = true;
+        Q_EMIT chosen(index.row());
+    });
 }
 
 void ListBox::setLines(QStringList lines) {
@@ -108,6 +110,21 @@ void ListBox::keyPressEvent(QKeyEvent* event) {
     QListView::keyPressEvent(event);
     if (currentRow() != before && currentRow() >= 0)
         Q_EMIT chosen(currentRow());
+}
+
+void ListBox::mousePressEvent(QMouseEvent* event) {
+    rowBeforePress_ = currentRow();
+    QListView::mousePressEvent(event);
+}
+
+// A drag that ends on another line than it began on is no click, but it chose that line all the
+// same: the line shown as selected is the one previewed.
+void ListBox::mouseReleaseEvent(QMouseEvent* event) {
+    clickChose_ = false;
+    QListView::mouseReleaseEvent(event);
+    if (!clickChose_ && currentRow() >= 0 && currentRow() != rowBeforePress_)
+        Q_EMIT chosen(currentRow());
+    rowBeforePress_ = currentRow();
 }
 
 // Measuring a line exactly (text shaping) costs microseconds, which a result of a hundred thousand

@@ -58,19 +58,23 @@ public:
     int rowHeight() const;
 
 Q_SIGNALS:
-    // The user chose a line: by a click (also on the line already selected), by a key that moved
-    // the selection, or through setCurrentRow. The view's own choice of a line when it gets the
-    // focus is none of these.
+    // The user chose a line: by a click (also on the line already selected), by dragging the
+    // selection to it, by a key that moved the selection, or through setCurrentRow. The view's own
+    // choice of a line when it gets the focus is none of these.
     void chosen(int row);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     int widestRow() const;
 
     LinesModel* model_;
     UniformRowDelegate* delegate_;
+    int rowBeforePress_ = -1; // the selected row when the mouse button went down
+    bool clickChose_ = false; // the release was a click, which has told its line already
 };
 
 } // namespace findolin

@@ -1,33 +1,68 @@
 #include "preview/file_types.h"
 
+#include <QFileInfo>
 #include <algorithm>
 #include <array>
-#include <initializer_list>
+#include <span>
 
 namespace findolin {
 namespace {
 
+// The pictures are the old five and what Qt's image readers (with the image-formats plugins) read
+// today; ".tif" also catches ".tiff".
+constexpr QStringView kPictures[] = {u".wmf", u".bmp", u".ico",  u".jpg",  u".gif", u".jpeg",
+                                     u".png", u".tif", u".webp", u".tga",  u".pbm", u".pgm",
+                                     u".ppm", u".xbm", u".xpm",  u".icns", u".wbmp"};
+constexpr QStringView kDocuments[] = {u".doc", u".dot", u".cdr", u".cpt", u".xls"};
+constexpr QStringView kWeb[] = {u".htm", u".html", u".eml", u".mpg", u".mpeg", u".avi"};
+// Drawings go to the document view but have no text to search either.
+constexpr QStringView kDrawings[] = {u".cdr", u".cpt"};
+
 struct TypeStrings {
     PreviewClass previewClass;
-    std::initializer_list<QStringView> strings;
+    std::span<const QStringView> strings;
 };
 
 // In the order they are tested.
-const std::array<TypeStrings, 3> kTable{{
-    {PreviewClass::Picture, {u".wmf", u".bmp", u".ico", u".jpg", u".gif"}},
-    {PreviewClass::Document, {u".doc", u".dot", u".cdr", u".cpt", u".xls"}},
-    {PreviewClass::Web, {u".htm", u".html", u".eml", u".mpg", u".mpeg", u".avi"}},
+constexpr std::array<TypeStrings, 3> kTable{{
+    {PreviewClass::Picture, kPictures},
+    {PreviewClass::Document, kDocuments},
+    {PreviewClass::Web, kWeb},
 }};
+
+bool holdsAny(QStringView name, std::span<const QStringView> strings) {
+    return std::any_of(strings.begin(), strings.end(),
+                       [&](QStringView type) { return name.contains(type, Qt::CaseInsensitive); });
+}
 
 } // namespace
 
 PreviewClass previewClassOf(QStringView name) {
     for (const TypeStrings& row : kTable) {
-        if (std::any_of(row.strings.begin(), row.strings.end(),
-                        [&](QStringView type) { return name.contains(type, Qt::CaseInsensitive); }))
+        if (holdsAny(name, row.strings))
             return row.previewClass;
     }
     return PreviewClass::Other;
+}
+
+QStringList pictureTypes() {
+    QStringList types;
+    for (QStringView type : kPictures)
+        types += type.toString();
+    return types;
+}
+
+bool isPictureOrDrawingName(QStringView name) {
+    return holdsAny(name, kPictures) || holdsAny(name, kDrawings);
+}
+
+WebMode webModeOf(QStringView path) {
+    const QString extension = QFileInfo(path.toString()).suffix().toLower();
+    if (extension == u"eml")
+        return WebMode::Mail;
+    if (extension == u"mpg" || extension == u"mpeg" || extension == u"avi")
+        return WebMode::Video;
+    return WebMode::Page;
 }
 
 } // namespace findolin

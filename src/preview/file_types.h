@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QStringView>
 
 namespace findolin {
@@ -16,5 +17,22 @@ enum class PreviewClass {
 // order picture, document, web; any other name is shown as text. So "urlaub.gif.txt" is a picture
 // and "brief.doc.txt" a document, as the office's files have always been told apart.
 PreviewClass previewClassOf(QStringView name);
+
+// The type strings of the picture class (".jpg", ".png", ...): every one but ".wmf" is read by
+// Qt's image readers.
+QStringList pictureTypes();
+
+// Pictures and drawings have no text: the text search passes over them by name. The pictures are
+// those the preview shows as pictures.
+bool isPictureOrDrawingName(QStringView name);
+
+// How the web view shows a file of the web class: told by the file's own extension, so that a
+// folder or a name part that merely looks like one ("lieferung.avis.htm") does not count.
+enum class WebMode {
+    Page,  // the browser engine
+    Mail,  // a mail message (".eml"), rendered from its parts
+    Video, // ".mpg", ".mpeg", ".avi", played
+};
+WebMode webModeOf(QStringView path);
 
 } // namespace findolin

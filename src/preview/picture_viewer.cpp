@@ -40,16 +40,13 @@ void PictureViewer::Bilder(int Vollbild) {
 void PictureViewer::showNormal() {
     f.VollbildModus = false;
     setBackground(f.Picture1, Qt::white);
-    const double tpp = twipsPerPixel(f.screen()->logicalDotsPerInchX());
-    const auto twips = [tpp](int pixels) { return pixelsToTwips(pixels, tpp); };
-    const QRectF area = normalPictureArea(twips(f.centralWidget()->width()),
-                                          twips(f.File1->width()), twips(f.File1->height()));
-    f.Picture1->setGeometry(twipsToPixels(area.left(), tpp), twipsToPixels(area.top(), tpp),
-                            twipsToPixels(area.width(), tpp), twipsToPixels(area.height(), tpp));
+    // The window first, so that the list has its normal height again when the picture area
+    // takes it: measured in the full screen, the area reached over the bottom row.
     if (f.isFullScreen())
         f.showNormal();
     if (!f.isMaximized() && f.FensterVorVollbild.height() > 0)
         f.setGeometry(f.FensterVorVollbild);
+    placeBesideList();
     f.mnuOrdner->setVisible(true);
     f.mnuDateiZähler->setVisible(true);
     f.mnuHelp->setText(QStringLiteral("?"));
@@ -58,6 +55,15 @@ void PictureViewer::showNormal() {
     f.Picture1->show();
     f.Image1->clear();
     f.Image1->hide();
+}
+
+void PictureViewer::placeBesideList() {
+    const double tpp = twipsPerPixel(f.screen()->logicalDotsPerInchX());
+    const auto twips = [tpp](int pixels) { return pixelsToTwips(pixels, tpp); };
+    const QRectF area = normalPictureArea(twips(f.centralWidget()->width()),
+                                          twips(f.File1->width()), twips(f.File1->height()));
+    f.Picture1->setGeometry(twipsToPixels(area.left(), tpp), twipsToPixels(area.top(), tpp),
+                            twipsToPixels(area.width(), tpp), twipsToPixels(area.height(), tpp));
 }
 
 void PictureViewer::showFullScreen() {
@@ -81,11 +87,13 @@ void PictureViewer::showFullScreen() {
     setBackground(f.Picture1, Qt::black);
     f.Picture1->setGeometry(QRect(QPoint(0, 0), screen.size()));
     // The window covers the screen with its title bar out of sight; the menu bar stays, with
-    // "Zoom" on it.
+    // "Zoom" on it. A window manager frames the window and answers the request in its own time
+    // (stretching the window as well would undo it); a window without a frame has nobody to
+    // answer and is stretched by hand.
     if (!f.isMaximized() && !f.isFullScreen()) {
+        const bool managed = f.frameGeometry() != f.geometry();
         f.showFullScreen();
-        // Without a window manager to act on the request the window is stretched by hand.
-        if (f.geometry() != screen)
+        if (!managed && f.geometry() != screen)
             f.setGeometry(screen);
     }
     f.mnuOrdner->setVisible(false);

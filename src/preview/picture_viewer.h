@@ -22,6 +22,7 @@ public:
 
 private:
     void showNormal();
+    void placeBesideList();
     void showFullScreen();
     void focusVisibleList();
 

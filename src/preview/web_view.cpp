@@ -1,6 +1,7 @@
 #include "preview/web_view.h"
 
 #include "platform/read_only_file.h"
+#include "preview/file_types.h"
 #include "preview/mail_message.h"
 
 #include <QCoreApplication>
@@ -15,16 +16,6 @@
 
 namespace findolin {
 namespace {
-
-bool isMail(const QString& path) {
-    return path.contains(u".eml", Qt::CaseInsensitive);
-}
-
-bool isVideo(const QString& path) {
-    return path.contains(u".mpg", Qt::CaseInsensitive) ||
-           path.contains(u".mpeg", Qt::CaseInsensitive) ||
-           path.contains(u".avi", Qt::CaseInsensitive);
-}
 
 // Enough for any letter with its attachments; a mailbox archive shows its first messages.
 constexpr qsizetype kMailBytes = 32 << 20;
@@ -74,7 +65,8 @@ QVideoWidget* WebView::ensureVideo() {
 void WebView::Navigate(const QString& path) {
     if (player_)
         player_->stop();
-    if (isVideo(path)) {
+    const WebMode mode = webModeOf(path);
+    if (mode == WebMode::Video) {
         stack_->setCurrentWidget(ensureVideo());
         player_->setSource(QUrl::fromLocalFile(path));
         player_->play();
@@ -82,7 +74,7 @@ void WebView::Navigate(const QString& path) {
     }
     QWebEngineView* page = ensurePage();
     stack_->setCurrentWidget(page);
-    if (!isMail(path)) {
+    if (mode == WebMode::Page) {
         page->load(QUrl::fromLocalFile(path));
         return;
     }

@@ -18,7 +18,8 @@ public:
     explicit WebView(QWidget* parent = nullptr);
     ~WebView() override;
 
-    // Shows the file: a page, a mail message (".eml") or a video (".mpg", ".mpeg", ".avi").
+    // Shows the file, by its own extension: a mail message (".eml"), a video (".mpg", ".mpeg",
+    // ".avi") or else a page.
     void Navigate(const QString& path);
 
     // What is shown, for tests and the file operations: the engine (null before first use).

@@ -1,6 +1,7 @@
 #include "search/content_match.h"
 
 #include "preview/content_loader.h"
+#include "preview/file_types.h"
 
 #include <algorithm>
 
@@ -143,10 +144,7 @@ ContentVerdict ContentQuery::test(const ContentLoader& loader, ReadOnlyFile& fil
 }
 
 bool isPictureByName(QStringView displayLine) {
-    static const QStringList pictures{".wmf", ".bmp", ".ico", ".jpg", ".gif", ".cdr", ".cpt"};
-    return std::any_of(pictures.cbegin(), pictures.cend(), [&](const QString& type) {
-        return displayLine.contains(type, Qt::CaseInsensitive);
-    });
+    return isPictureOrDrawingName(displayLine);
 }
 
 } // namespace findolin
