@@ -229,6 +229,34 @@ void benchTextSearch(const QString& corpus, int runs) {
         std::printf("    hits in .txt files: findolin %lld, grep %lld%s\n", (long long)ourTexts,
                     (long long)grepTexts, ourTexts == grepTexts ? "" : "  DIFFER");
     }
+
+    // As the user starts them: the walk, then the text search over its lines (headers and
+    // pictures passed over), through the window.
+    Form1 window;
+    window.show();
+    window.Text2->setText(corpus);
+    const auto throughWindow = [&window](const QString& names, const QString& text) {
+        return [&window, names, text]() -> qsizetype {
+            const QSignalBlocker quietNames(window.Text1);
+            const QSignalBlocker quietText(window.Text4);
+            window.Text1->setText(names);
+            window.Text4->setText(text);
+            window.Command1->click();
+            const QStringList& lines = window.List2->lines();
+            return std::count_if(lines.cbegin(), lines.cend(),
+                                 [](const QString& line) { return !line.startsWith(u">>>"); });
+        };
+    };
+    const auto grepping = [](const QString& pipeline) {
+        return [pipeline]() -> qsizetype { return pathsPrinted(pipeline).first; };
+    };
+    const QString grepAll = QStringLiteral("grep -ril mhz ") + corpus;
+    report("text \"mhz\" in the \".txt#.doc\" walk, through the window, walk included",
+           {"findolin window", "grep -il mhz"},
+           alternate(runs, {throughWindow(".txt#.doc", "mhz"), grepping(files + " grep -il mhz")}));
+    report("whole tree, name \"*\" and text \"mhz\", through the window, walk included",
+           {"findolin window", grepAll},
+           alternate(runs, {throughWindow("*", "mhz"), grepping(grepAll)}));
 }
 
 // Copying the corpus's largest file, to a new file and over an existing one. Ours writes beside
