@@ -202,6 +202,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -210,6 +211,7 @@ private:
     void describeControls();
     void connectHandlers();
     void placeAtStart();
+    void placeFrameAt(QPoint corner);
     void applyLayout();
 
     std::unique_ptr<Dialogs> ownDialogs_;
@@ -230,6 +232,7 @@ private:
     Form2* form2_ = nullptr; // a child window, deleted first when the window goes
     WorkTickets work_;
     MousePointer mousePointer_ = MousePointer::Default;
+    std::optional<QPoint> frameCorner_; // where the frame goes once a window manager made one
     bool loaded_ = false;
     bool unloaded_ = false;
 };

@@ -26,9 +26,26 @@ double screenTwipsPerPixel(const QWidget& window) {
 
 void Form1::placeAtStart() {
     const double tpp = screenTwipsPerPixel(*this);
-    move(twipsToPixels(kDesignWindow.left, tpp), twipsToPixels(kDesignWindow.top, tpp));
+    placeFrameAt({twipsToPixels(kDesignWindow.left, tpp), twipsToPixels(kDesignWindow.top, tpp)});
     resize(twipsToPixels(kDesignWindow.width, tpp),
            twipsToPixels(kDesignWindow.height, tpp) + menuBar()->sizeHint().height());
+}
+
+// The place of a window is where its title bar begins. Until a window manager has framed the
+// window, Qt places the inside of the window there, which pushes the title bar off the top of the
+// screen; so the place is taken again once the frame is known.
+void Form1::placeFrameAt(QPoint corner) {
+    move(corner);
+    frameCorner_ = corner;
+}
+
+void Form1::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    if (frameCorner_ && frameGeometry() != geometry()) {
+        const QPoint corner = *std::exchange(frameCorner_, std::nullopt);
+        if (frameGeometry().topLeft() != corner)
+            move(corner);
+    }
 }
 
 // Start-up: tells the office's own machines (the company folder holds a file) from any other
@@ -46,7 +63,7 @@ void Form1::Form_Load() {
         (void)File1->setPattern(QStringLiteral("*.*"));
         const double tpp = screenTwipsPerPixel(*this);
         if (const auto place = narrowScreenPlacement(screen()->geometry().width() * tpp)) {
-            move(twipsToPixels(place->left, tpp), twipsToPixels(place->top, tpp));
+            placeFrameAt({twipsToPixels(place->left, tpp), twipsToPixels(place->top, tpp)});
             resize(twipsToPixels(place->width, tpp), twipsToPixels(place->height, tpp));
         }
     } else {
