@@ -7,6 +7,7 @@
 #include "fileops/form2.h"
 #include "navigation/folder_shortcuts.h"
 #include "platform/dialogs.h"
+#include "platform/paths.h"
 #include "preview/document_converter.h"
 #include "preview/document_view.h"
 #include "preview/pdf_text.h"
@@ -128,9 +129,7 @@ void Form1::createControls() {
     FileList1 = make(new ListBox, "FileList1");
     List1 = make(new ListBox, "List1");
     List2 = make(new ListBox, "List2");
-    FileList1->hide();
-    List1->hide();
-    List2->hide();
+    showList(File1);
     (void)File1->setPattern(QStringLiteral("asd.000")); // the design pattern; no folder yet
 
     RichTextBox2 = make(new QTextEdit, "RichTextBox2");
@@ -387,10 +386,33 @@ void Form1::mnuHelp_Click() {
 }
 
 void Form1::ScrollbreiteSetzen() {
-    for (ListBox* list : {static_cast<ListBox*>(File1), FileList1, List1, List2}) {
-        if (list->isVisible())
-            list->fitScrollWidthToLines();
-    }
+    shownList_->fitScrollWidthToLines();
+}
+
+void Form1::showList(ListBox* list) {
+    shownList_ = list;
+    for (ListBox* each : {static_cast<ListBox*>(File1), FileList1, List1, List2})
+        each->setVisible(each == list);
+}
+
+// After a walk the result lists carry their paths; the text search's result does so only when it
+// read the walk's result. Other lines are names in the folder the file list was read from.
+QStringList* Form1::pathsOf(const ListBox* list) {
+    if (list == List1)
+        return &List1a;
+    if (list == List2 && !List2a.isEmpty())
+        return &List2a;
+    return nullptr;
+}
+
+QString Form1::selectedPath() {
+    return pathOf(shownList_, shownList_->currentRow());
+}
+
+QString Form1::pathOf(const ListBox* list, int row) {
+    if (const QStringList* paths = pathsOf(list))
+        return paths->value(row);
+    return joinPath(File1->folder(), list->line(row));
 }
 
 KeepGoing Form1::keepGoingWhileCurrent(WorkTickets::Ticket ticket, StopOn stopOn,

@@ -172,6 +172,17 @@ public:
     void Navigate(const QString& path);
     void CommandSort_Click();
     void mnuHelp_Click();
+    // The four result lists lie at one place, and one of them is shown: this one.
+    ListBox* shownList() const { return shownList_; }
+    // Shows the list and hides the other three.
+    void showList(ListBox* list);
+    // The list of full paths kept line for line with a result list, or nothing when its lines are
+    // names in the folder of the file list.
+    QStringList* pathsOf(const ListBox* list);
+    // The full path of a line of a result list (a header line or folder entry as it stands).
+    QString pathOf(const ListBox* list, int row);
+    // The full path of the entry selected in the shown list; empty when none is selected.
+    QString selectedPath();
     // Whether the folder field names one of the invoice folders, where lists come sorted by date.
     bool showsInvoiceFolder() const;
     PictureViewer& pictures() { return *pictures_; }
@@ -230,6 +241,7 @@ private:
     DocumentView* documentView_ = nullptr;
     WebView* webView_ = nullptr;
     Form2* form2_ = nullptr; // a child window, deleted first when the window goes
+    ListBox* shownList_ = nullptr;
     WorkTickets work_;
     MousePointer mousePointer_ = MousePointer::Default;
     std::optional<QPoint> frameCorner_; // where the frame goes once a window manager made one

@@ -30,22 +30,10 @@ QString folderOf(const QString& path, const QString& name) {
 
 } // namespace
 
-std::optional<FileOperations::Selection> FileOperations::selectedFile() const {
+std::optional<FileOperations::Selection> FileOperations::selectedFile() {
     Selection s;
-    if (f.File1->isVisible()) {
-        s.list = f.File1;
-    } else if (f.FileList1->isVisible()) {
-        s.list = f.FileList1;
-    } else if (f.List2->isVisible()) {
-        s.list = f.List2;
-        if (!f.List2a.isEmpty())
-            s.paths = &f.List2a;
-    } else if (f.List1->isVisible()) {
-        s.list = f.List1;
-        s.paths = &f.List1a;
-    } else {
-        return std::nullopt;
-    }
+    s.list = f.shownList();
+    s.paths = f.pathsOf(s.list);
     s.row = s.list->currentRow();
     s.name = s.list->line(s.row);
     if (s.name.isEmpty() || isHeaderOrFolderEntry(s.name))

@@ -40,7 +40,7 @@ private:
         QString name;
         QString folder;
     };
-    std::optional<Selection> selectedFile() const;
+    std::optional<Selection> selectedFile();
     void replaceSelected(const Selection& selection, const QString& newName);
 
     Form1& f;

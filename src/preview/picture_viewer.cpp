@@ -103,11 +103,7 @@ void PictureViewer::showFullScreen() {
 
 // The list under the picture keeps the keys, so the arrows go on from picture to picture.
 void PictureViewer::focusVisibleList() {
-    for (QWidget* list : {static_cast<QWidget*>(f.File1), static_cast<QWidget*>(f.FileList1),
-                          static_cast<QWidget*>(f.List1), static_cast<QWidget*>(f.List2)}) {
-        if (list->isVisible())
-            list->setFocus();
-    }
+    f.shownList()->setFocus();
 }
 
 void PictureViewer::Picture1_Click() {

@@ -1,7 +1,6 @@
 #include "preview/preview_dispatch.h"
 
 #include "app/form1.h"
-#include "platform/paths.h"
 #include "preview/file_types.h"
 #include "preview/picture_viewer.h"
 #include "preview/text_preview.h"
@@ -37,23 +36,24 @@ void PreviewDispatch::connectLists() {
 }
 
 void PreviewDispatch::File1_Click() {
-    preview(f.File1, inFolder(f.File1->line(f.File1->currentRow())), Focus::ToList);
+    preview(f.File1, Focus::ToList);
 }
 
 void PreviewDispatch::FileList1_Click() {
-    preview(f.FileList1, inFolder(f.FileList1->line(f.FileList1->currentRow())), Focus::ToList);
+    preview(f.FileList1, Focus::ToList);
 }
 
 void PreviewDispatch::List1_click() {
-    preview(f.List1, f.List1a.value(f.List1->currentRow()), Focus::Unchanged);
+    preview(f.List1, Focus::Unchanged);
 }
 
 void PreviewDispatch::List2_click() {
-    preview(f.List2, pathOfList2(f.List2->currentRow()), Focus::Unchanged);
+    preview(f.List2, Focus::Unchanged);
 }
 
-void PreviewDispatch::preview(ListBox* list, const QString& path, Focus focus) {
+void PreviewDispatch::preview(ListBox* list, Focus focus) {
     const int row = list->currentRow();
+    const QString path = f.pathOf(list, row);
     const QString name = list->line(row);
     f.TextHilfe->hide();
     f.mnuName->setText(name);
@@ -104,25 +104,8 @@ void PreviewDispatch::showOnly(QWidget* surface) {
         each->setVisible(each == surface);
 }
 
-QString PreviewDispatch::inFolder(const QString& name) const {
-    return joinPath(f.File1->folder(), name);
-}
-
-// After a walk the text search's results carry their paths; otherwise they are names in the
-// folder that the search read them from.
-QString PreviewDispatch::pathOfList2(int row) const {
-    return f.List2a.isEmpty() ? inFolder(f.List2->line(row)) : f.List2a.value(row);
-}
-
 void PreviewDispatch::DateiAuswählen() {
-    if (f.List1->isVisible())
-        f.AuswahlPfad = f.List1a.value(f.List1->currentRow());
-    if (f.List2->isVisible())
-        f.AuswahlPfad = pathOfList2(f.List2->currentRow());
-    if (f.File1->isVisible())
-        f.AuswahlPfad = inFolder(f.File1->line(f.File1->currentRow()));
-    if (f.FileList1->isVisible())
-        f.AuswahlPfad = inFolder(f.FileList1->line(f.FileList1->currentRow()));
+    f.AuswahlPfad = f.selectedPath();
     f.WordApp = WordHolen();
 }
 

@@ -29,10 +29,8 @@ private:
     // Whether the list gets the keyboard back after the preview.
     enum class Focus { ToList, Unchanged };
 
-    void preview(ListBox* list, const QString& path, Focus focus);
+    void preview(ListBox* list, Focus focus);
     void showOnly(QWidget* surface);
-    QString inFolder(const QString& name) const;
-    QString pathOfList2(int row) const;
 
     Form1& f;
 };

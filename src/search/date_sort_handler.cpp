@@ -14,21 +14,16 @@ void DateSortHandler::CommandSort_Click() {
         f.pictures().Picture1_Click();
         return;
     }
-    if (f.File1->isVisible()) {
+    if (f.shownList() == f.File1) {
         // The folder list keeps its plain listing; the dated one takes its place.
-        f.List1->hide();
-        f.List2->hide();
-        f.File1->hide();
         f.FileList1->setLines(reordered(f.File1->lines(), orderByDate(f.File1->lines())));
-        f.FileList1->show();
+        f.showList(f.FileList1);
         f.mnuOrdner->setVisible(true);
         setSortedByDate(true);
         return;
     }
-    if (f.FileList1->isVisible())
-        sortInPlace(f.FileList1, nullptr);
-    if (f.List2->isVisible())
-        sortInPlace(f.List2, f.List2a.isEmpty() ? nullptr : &f.List2a);
+    if (f.shownList() == f.FileList1 || f.shownList() == f.List2)
+        sortInPlace(f.shownList(), f.pathsOf(f.shownList()));
 }
 
 void DateSortHandler::sortInPlace(ListBox* list, QStringList* paths) {

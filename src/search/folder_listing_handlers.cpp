@@ -94,11 +94,8 @@ void FolderListingHandlers::plainOrderAgain() {
 }
 
 void FolderListingHandlers::showFolderListing() {
-    f.File1->show();
+    f.showList(f.File1);
     f.mnuOrdner->setVisible(true);
-    f.FileList1->hide();
-    f.List1->hide();
-    f.List2->hide();
 }
 
 void FolderListingHandlers::openAsCurrentFolder(const FolderListing& listing) {
@@ -110,8 +107,7 @@ void FolderListingHandlers::openAsCurrentFolder(const FolderListing& listing) {
 void FolderListingHandlers::showMerged(const FolderListing& listing, ProfileShorthand shorthand) {
     f.FileList1->setLines(
         mergedListing(listing, f.Text2->text(), f.sites.profilePrefix, shorthand));
-    f.File1->hide();
-    f.FileList1->show();
+    f.showList(f.FileList1);
     f.mnuOrdner->setVisible(true);
 }
 

@@ -139,11 +139,8 @@ NameSearch::Outcome NameSearch::SucheComm1Comm2() {
     f.MitUnterordnern = false;
     f.Verfeinert = false;
     f.Abbruch = false;
-    f.List1->hide();
-    f.List2->hide();
-    f.File1->show();
+    f.showList(f.File1);
     f.mnuOrdner->setVisible(true);
-    f.FileList1->hide();
 
     f.UnterordnerPrüfen(f.Text2->text());
     if (!f.MitUnterordnern && searchFolderInPlace(ticket) == Outcome::Overtaken)
@@ -205,11 +202,8 @@ NameSearch::Outcome NameSearch::searchFolderInPlace(WorkTickets::Ticket ticket) 
         return Outcome::Stopped;
     }
     f.FileList1->setLines(*refined);
-    f.FileList1->show();
+    f.showList(f.FileList1);
     f.mnuOrdner->setVisible(true);
-    f.File1->hide();
-    f.List1->hide();
-    f.List2->hide();
     f.mnuDateiZähler->setText(refined->size() > 1 ? countCaption(refined->size()) : QString());
     return Outcome::Finished;
 }
@@ -255,11 +249,8 @@ NameSearch::Outcome NameSearch::OrdnerSuche(const QString& start, WorkTickets::T
     if (!f.DatumsFilter)
         f.showStatus(kStopHint);
     f.mnuName->setText(f.List1->line(f.List1->currentRow()));
-    f.File1->hide();
-    f.FileList1->hide();
+    f.showList(f.List1);
     f.mnuOrdner->setVisible(false);
-    f.List2->hide();
-    f.List1->show();
     f.List1->clear();
     f.List1a.clear();
     f.Label1.clear();

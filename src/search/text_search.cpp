@@ -92,11 +92,8 @@ SearchOutcome TextSearch::Textsuche(WorkTickets::Ticket ticket) {
     f.TextAuslesen(4);
     if (!f.DatumsFilter)
         f.showStatus(QStringLiteral("   STOP mit ESC"));
-    f.List2->show();
+    f.showList(f.List2);
     f.mnuOrdner->setVisible(false);
-    f.List1->hide();
-    f.File1->hide();
-    f.FileList1->hide();
     f.List2->clear();
     f.List2a.clear();
 
@@ -183,11 +180,8 @@ void TextSearch::Text4_Change() {
     f.CommandSort->hide();
     if (!f.Text4->text().isEmpty())
         return; // a search starts from the buttons or Enter, not from typing
-    f.File1->show();
+    f.showList(f.File1);
     f.mnuOrdner->setVisible(true);
-    f.FileList1->hide();
-    f.List1->hide();
-    f.List2->hide();
     f.mnuDateiZähler->setText(
         !f.MitUnterordnern && f.File1->count() > 1 ? countCaption(f.File1->count()) : QString());
 }
