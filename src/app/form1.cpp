@@ -224,9 +224,7 @@ void Form1::createControls() {
     Command1 = make(new QPushButton(QStringLiteral("* Suche")), "Command1");
     Command2 = make(new QPushButton(QStringLiteral("Suche")), "Command2");
     Command3 = make(new QPushButton(QStringLiteral("*Firma...")), "Command3");
-    Command3->setProperty("Tag", QStringLiteral("1"));
     CommandSort = make(new QPushButton(QStringLiteral("nach Datum sortieren")), "CommandSort");
-    CommandSort->setProperty("Tag", QStringLiteral("0"));
     CommandSort->hide();
     // Drawn over the left end of the status line and under nothing else.
     CommandSort->raise();
@@ -334,11 +332,11 @@ void Form1::Command1_Click() {
     nameSearch_->Command1_Click();
 }
 
-void Form1::TextAuslesen(int Quelle) {
+void Form1::TextAuslesen(QuerySource Quelle) {
     const QString textQuery = withBlankBeforeLeadingNot(Text4->text());
     if (textQuery != Text4->text())
         Text4->setText(textQuery);
-    Abfrage = findolin::TextAuslesen(Quelle == 4 ? textQuery : Text1->text());
+    Abfrage = findolin::TextAuslesen(Quelle == QuerySource::Text ? textQuery : Text1->text());
 }
 
 SearchOutcome Form1::Textsuche(WorkTickets::Ticket ticket) {
@@ -376,7 +374,7 @@ bool Form1::showsInvoiceFolder() const {
 void Form1::mnuHelp_Click() {
     if (VollbildModus) {
         ZoomModus = !ZoomModus;
-        pictures_->Bilder(1);
+        pictures_->Bilder(PictureView::FullScreen);
     } else if (TextHilfe->isVisible()) {
         TextHilfe->hide();
     } else {
@@ -446,6 +444,13 @@ void Form1::setMousePointer(MousePointer pointer) {
         setCursor(Qt::BusyCursor);
         break;
     }
+}
+
+void Form1::setSortButtonRole(SortButtonRole role) {
+    sortButtonRole_ = role;
+    CommandSort->setText(role == SortButtonRole::FullScreen
+                             ? QStringLiteral("Vollbild")
+                             : QStringLiteral("nach Datum sortieren"));
 }
 
 void Form1::showStatus(const QString& text) {

@@ -44,6 +44,20 @@ class WordProcessor;
 // The window's mouse pointer while it works.
 enum class MousePointer { Default, Hourglass, ArrowHourglass };
 
+// The keys the window's key handler acts on, as their character codes.
+inline constexpr int kEnterKey = 13;
+inline constexpr int kEscapeKey = 27;
+
+// Which query the parser reads.
+enum class QuerySource { Names = 1, Text = 4 };
+
+// The order a result list is in: as listed, or by the date in the invoice names.
+enum class ListOrder { Plain, ByDate };
+
+// What the button over the status line does: sort by date, or, while a picture is shown, open
+// the full-screen view.
+enum class SortButtonRole { Sort, FullScreen };
+
 // What ends long work besides a newer request: a listing goes on through Escape, a search stops.
 enum class StopOn { Newer, NewerOrEscape };
 
@@ -126,12 +140,14 @@ public:
     bool MitUnterordnern = false; // the current folder has sub-folders
     NameMatch SuchModus = NameMatch::Contains;
     bool Verfeinert = false;    // the last name search refined its hits into FileList1
-    qint64 Trefferzahl = 0;     // files written into the result being built
-    bool DatumsFilter = false;  // the date filter is armed
-    bool VollbildModus = false; // the picture is shown full screen
-    bool ZoomModus = false;     // zoom within the full-screen view
-    QString AktuellerOrdner;    // the folder last opened by UnterordnerPrüfen or the walk
-    QString AuswahlPfad;        // full path of the selected entry
+    bool offersDateSort = true; // a search offers the sort by date (the company folder is here)
+    ListOrder shownOrder = ListOrder::Plain; // the order the shown result list is in
+    qint64 Trefferzahl = 0;                  // files written into the result being built
+    bool DatumsFilter = false;               // the date filter is armed
+    bool VollbildModus = false;              // the picture is shown full screen
+    bool ZoomModus = false;                  // zoom within the full-screen view
+    QString AktuellerOrdner; // the folder last opened by UnterordnerPrüfen or the walk
+    QString AuswahlPfad;     // full path of the selected entry
     std::shared_ptr<WordProcessor> WordApp; // the word processor, when there is one
     QRect FensterVorVollbild;               // the window's place before full screen
     bool Kopiermodus = false; // the target-folder dialog copies (else it picks a folder to list)
@@ -161,9 +177,9 @@ public:
     void listFolder(const QString& folder);
     void Command1_Click();
     void ScrollbreiteSetzen();
-    // Parses the text query (4) or the name query (any other value) into Abfrage; a text query
-    // beginning with "-" gets its blank in front first.
-    void TextAuslesen(int Quelle);
+    // Parses the text query or the name query into Abfrage; a text query beginning with "-" gets
+    // its blank in front first.
+    void TextAuslesen(QuerySource Quelle);
     SearchOutcome Textsuche(WorkTickets::Ticket ticket);
     void DateiAuswählen();
     // The document view shows AuswahlPfad's document.
@@ -204,6 +220,8 @@ public:
 
     void setMousePointer(MousePointer pointer);
     MousePointer mousePointer() const { return mousePointer_; }
+    SortButtonRole sortButtonRole() const { return sortButtonRole_; }
+    void setSortButtonRole(SortButtonRole role);
     void showStatus(const QString& text);
     void showCredit();
 
@@ -242,6 +260,7 @@ private:
     WebView* webView_ = nullptr;
     Form2* form2_ = nullptr; // a child window, deleted first when the window goes
     ListBox* shownList_ = nullptr;
+    SortButtonRole sortButtonRole_ = SortButtonRole::Sort;
     WorkTickets work_;
     MousePointer mousePointer_ = MousePointer::Default;
     std::optional<QPoint> frameCorner_; // where the frame goes once a window manager made one

@@ -10,10 +10,10 @@ namespace findolin {
 std::optional<int> keyAsciiOf(int key, const QString& text) {
     switch (key) {
     case Qt::Key_Escape:
-        return 27;
+        return kEscapeKey;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        return 13;
+        return kEnterKey;
     case Qt::Key_Backspace:
         return 8;
     default:

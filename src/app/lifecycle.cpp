@@ -54,7 +54,7 @@ void Form1::Form_Load() {
     keyPreview_->enable();
     const bool companyMachine = folderHoldsFile(sites.company);
     if (!companyMachine) {
-        Command3->setProperty("Tag", QStringLiteral("0"));
+        offersDateSort = false;
         for (QAction* shortcut : {mnuFaxeÖffnen, mnuRechÖffnen, mnuRechNetzÖffnen, mnuRechFAÖffnen,
                                   rech23Öffnen, SoftwareÖffnen})
             shortcut->setVisible(false);
@@ -77,7 +77,7 @@ void Form1::Form_Load() {
 }
 
 void Form1::Form_KeyPress(int keyAscii) {
-    if (keyAscii == 27) {
+    if (keyAscii == kEscapeKey) {
         Abbruch = true;
         mnuDateiZähler->setText({});
         mnuName->setText({});
@@ -86,11 +86,11 @@ void Form1::Form_KeyPress(int keyAscii) {
         DatumsFilter = false;
         hideDateAmounts();
         if (VollbildModus)
-            pictures().Bilder(0);
+            pictures().Bilder(PictureView::Normal);
         return;
     }
     Text5->hide(); // uncovers the text query
-    if (keyAscii == 13) {
+    if (keyAscii == kEnterKey) {
         if (VollbildModus)
             close();
         else

@@ -26,10 +26,10 @@ void PictureViewer::load(const QString& path) {
     f.Picture2 = loadPicture(path);
 }
 
-void PictureViewer::Bilder(int Vollbild) {
-    f.CommandSort->setText(QStringLiteral("Vollbild"));
+void PictureViewer::Bilder(PictureView Vollbild) {
+    f.setSortButtonRole(SortButtonRole::FullScreen);
     f.CommandSort->show();
-    if (Vollbild == 0)
+    if (Vollbild == PictureView::Normal)
         showNormal();
     else
         showFullScreen();
@@ -114,10 +114,10 @@ void PictureViewer::Picture1_Click() {
     // The mode shows in where the picture area stands: only the full screen puts it at the left.
     if (f.Picture1->x() == 0) {
         f.VollbildModus = false;
-        Bilder(0);
+        Bilder(PictureView::Normal);
     } else {
         f.VollbildModus = true;
-        Bilder(1);
+        Bilder(PictureView::FullScreen);
     }
 }
 

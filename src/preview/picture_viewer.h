@@ -4,6 +4,9 @@ class QString;
 
 namespace findolin {
 
+// How the picture viewer shows the picture: beside the list, or over the whole screen.
+enum class PictureView { Normal, FullScreen };
+
 class Form1;
 
 // The picture viewer: the picture beside the lists on white, or over the whole screen on black,
@@ -16,7 +19,7 @@ public:
     // the picture before, so no file is mistaken for another.
     void load(const QString& path);
     // 0: normal mode; any other value: full screen.
-    void Bilder(int Vollbild);
+    void Bilder(PictureView Vollbild);
     // Also the click on the scaled picture lying on the picture area.
     void Picture1_Click();
 

@@ -66,15 +66,15 @@ void PreviewDispatch::preview(ListBox* list, Focus focus) {
     const PreviewClass kind = header ? PreviewClass::Other : previewClassOf(name);
     if (kind == PreviewClass::Picture) {
         f.pictures().load(path);
-        f.pictures().Bilder(f.VollbildModus ? 1 : 0);
+        f.pictures().Bilder(f.VollbildModus ? PictureView::FullScreen : PictureView::Normal);
         f.setMousePointer(MousePointer::Default);
         return;
     }
     if (f.Picture1->isVisible())
-        f.pictures().Bilder(0);
+        f.pictures().Bilder(PictureView::Normal);
     f.Picture1->hide();
     f.CommandSort->hide();
-    f.CommandSort->setText(QStringLiteral("nach Datum sortieren"));
+    f.setSortButtonRole(SortButtonRole::Sort);
 
     if (list == f.FileList1 && name.startsWith(QStringLiteral(" ["))) {
         // A folder entry: step into the folder; its listing empties the text preview.

@@ -10,7 +10,7 @@
 namespace findolin {
 
 void DateSortHandler::CommandSort_Click() {
-    if (f.CommandSort->text() == u"Vollbild") {
+    if (f.sortButtonRole() == SortButtonRole::FullScreen) {
         f.pictures().Picture1_Click();
         return;
     }
@@ -19,7 +19,7 @@ void DateSortHandler::CommandSort_Click() {
         f.FileList1->setLines(reordered(f.File1->lines(), orderByDate(f.File1->lines())));
         f.showList(f.FileList1);
         f.mnuOrdner->setVisible(true);
-        setSortedByDate(true);
+        f.shownOrder = ListOrder::ByDate;
         return;
     }
     if (f.shownList() == f.FileList1 || f.shownList() == f.List2)
@@ -27,21 +27,13 @@ void DateSortHandler::CommandSort_Click() {
 }
 
 void DateSortHandler::sortInPlace(ListBox* list, QStringList* paths) {
-    const bool byDate = !sortedByDate();
+    const bool byDate = f.shownOrder == ListOrder::Plain;
     const QStringList lines = list->lines();
     const std::vector<qsizetype> order = byDate ? orderByDate(lines) : orderPlain(lines);
     list->setLines(reordered(lines, order));
     if (paths)
         *paths = reordered(*paths, order);
-    setSortedByDate(byDate);
-}
-
-bool DateSortHandler::sortedByDate() const {
-    return f.CommandSort->property("Tag").toString().toInt() != 0;
-}
-
-void DateSortHandler::setSortedByDate(bool byDate) {
-    f.CommandSort->setProperty("Tag", byDate ? QStringLiteral("1") : QStringLiteral("0"));
+    f.shownOrder = byDate ? ListOrder::ByDate : ListOrder::Plain;
 }
 
 } // namespace findolin

@@ -16,11 +16,9 @@ public:
     void CommandSort_Click();
 
 private:
-    // Sorts the list in place by date or plainly, by the button's state, and flips the state.
+    // Sorts the list in place by date, or plainly when it is in date order already.
     // `paths`, when given, is kept in step line for line.
     void sortInPlace(ListBox* list, QStringList* paths);
-    bool sortedByDate() const;
-    void setSortedByDate(bool byDate);
 
     Form1& f;
 };

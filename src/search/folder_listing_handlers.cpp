@@ -90,7 +90,7 @@ void FolderListingHandlers::UnterordnerPrüfen(const QString& Pfad) {
 // A new listing is in plain order, so the next sort by date must sort, not restore; otherwise
 // the invoice folder would come sorted and unsorted on alternate keystrokes.
 void FolderListingHandlers::plainOrderAgain() {
-    f.CommandSort->setProperty("Tag", QStringLiteral("0"));
+    f.shownOrder = ListOrder::Plain;
 }
 
 void FolderListingHandlers::showFolderListing() {

@@ -129,7 +129,7 @@ void NameSearch::clearForSearch() {
         f.hideDateAmounts();
     f.RichTextBox2->clear();
     f.CommandSort->hide();
-    f.CommandSort->setProperty("Tag", QStringLiteral("0"));
+    f.shownOrder = ListOrder::Plain;
 }
 
 NameSearch::Outcome NameSearch::SucheComm1Comm2() {
@@ -157,8 +157,8 @@ NameSearch::Outcome NameSearch::SucheComm1Comm2() {
     if (!f.Abbruch && !f.Text4->text().isEmpty() && f.Textsuche(ticket) == Outcome::Overtaken)
         return Outcome::Overtaken;
     if (!f.MitUnterordnern) {
-        f.CommandSort->setText(QStringLiteral("nach Datum sortieren"));
-        if (f.Command3->property("Tag").toString() == u"1" && !f.DatumsFilter)
+        f.setSortButtonRole(SortButtonRole::Sort);
+        if (f.offersDateSort && !f.DatumsFilter)
             f.CommandSort->show();
     } else if (!f.DatumsFilter) {
         f.showCredit();
@@ -179,7 +179,7 @@ NameSearch::Outcome NameSearch::searchFolderInPlace(WorkTickets::Ticket ticket) 
         return Outcome::Finished;
 
     f.Verfeinert = true;
-    f.TextAuslesen(1);
+    f.TextAuslesen(QuerySource::Names);
     f.FileList1->clear();
     // A copy: the file list may be read again while the event loop has its turns.
     const QStringList candidates = f.File1->lines();
@@ -244,7 +244,7 @@ NameSearch::Outcome NameSearch::OrdnerSuche(const QString& start, WorkTickets::T
         f.dialogs().message(QStringLiteral("Dateinamen eingeben!"));
         return Outcome::Finished;
     }
-    f.TextAuslesen(1);
+    f.TextAuslesen(QuerySource::Names);
     f.Trefferzahl = 0;
     if (!f.DatumsFilter)
         f.showStatus(kStopHint);

@@ -89,7 +89,7 @@ Candidates candidatesOf(const Form1& f) {
 } // namespace
 
 SearchOutcome TextSearch::Textsuche(WorkTickets::Ticket ticket) {
-    f.TextAuslesen(4);
+    f.TextAuslesen(QuerySource::Text);
     if (!f.DatumsFilter)
         f.showStatus(QStringLiteral("   STOP mit ESC"));
     f.showList(f.List2);
