@@ -273,7 +273,7 @@ void benchCopy(const QString& corpus, int runs) {
     const QString copy = target.filePath("copy");
     const auto kibOfCopy = [&] { return qsizetype(QFileInfo(copy).size() / 1024); };
     const auto ours = [&]() -> qsizetype {
-        return copyFile(largest, copy, WhenTaken::Replace) ? -1 : kibOfCopy();
+        return copyFile(largest, copy, WhenTaken::Replace).ok() ? kibOfCopy() : -1;
     };
     const auto theirs = [&]() -> qsizetype {
         QProcess::execute("cp", {largest, copy});

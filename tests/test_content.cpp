@@ -17,11 +17,11 @@ namespace {
 
 QString textOf(const ContentLoader& loader, const QString& path) {
     QString text;
-    const auto failure = loader.readText(path, [&](QStringView piece) {
+    const auto read = loader.readText(path, [&](QStringView piece) {
         text += piece;
         return true;
     });
-    return failure ? QStringLiteral("<unreadable>") : text;
+    return read.ok() ? text : QStringLiteral("<unreadable>");
 }
 
 ContentVerdict verdict(const QString& path, const QString& textQuery) {

@@ -22,6 +22,11 @@ private Q_SLOTS:
 
 namespace {
 
+// Why the call failed, or nothing when it was done.
+std::optional<OsError> failureOf(const Result<void>& done) {
+    return done.ok() ? std::nullopt : std::optional(done.error());
+}
+
 ino_t inodeOf(const QString& path) {
     struct stat st {};
     ::stat(QFile::encodeName(path).constData(), &st);
@@ -58,17 +63,19 @@ void TestFileChanges::renameAndDeleteNeverTakeAnotherFile() {
     TestDir dir;
     const QString a = dir.file("a.txt", "A");
     const QString b = dir.file("b.txt", "B");
-    QCOMPARE(renameWithoutReplacing(a, b), std::optional<OsError>(OsError::AlreadyExists));
+    QCOMPARE(failureOf(renameWithoutReplacing(a, b)),
+             std::optional<OsError>(OsError::AlreadyExists));
     QCOMPARE(contentOf(a), QByteArray("A"));
     QCOMPARE(contentOf(b), QByteArray("B"));
-    QCOMPARE(renameWithoutReplacing(a, dir.path("c.txt")), std::nullopt);
+    QCOMPARE(failureOf(renameWithoutReplacing(a, dir.path("c.txt"))), std::nullopt);
     QCOMPARE(contentOf(dir.path("c.txt")), QByteArray("A"));
-    QCOMPARE(deleteFile(dir.folder("ordner")), std::optional<OsError>(OsError::NotAFile));
+    QCOMPARE(failureOf(deleteFile(dir.folder("ordner"))),
+             std::optional<OsError>(OsError::NotAFile));
     QVERIFY(QFileInfo(dir.path("ordner")).isDir());
-    QCOMPARE(deleteFile(dir.path("weg.txt")), std::optional<OsError>(OsError::NotFound));
+    QCOMPARE(failureOf(deleteFile(dir.path("weg.txt"))), std::optional<OsError>(OsError::NotFound));
     const QString protectedFile = dir.file("schreibgeschützt.txt", "bleibt");
     QFile::setPermissions(protectedFile, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
-    QCOMPARE(deleteFile(protectedFile), std::optional<OsError>(OsError::AccessDenied));
+    QCOMPARE(failureOf(deleteFile(protectedFile)), std::optional<OsError>(OsError::AccessDenied));
     QCOMPARE(contentOf(protectedFile), QByteArray("bleibt"));
 }
 
@@ -87,7 +94,7 @@ void TestFileChanges::copyWritesAWholeFileInPlace() {
         QVERIFY(file.setFileTime(written, QFileDevice::FileModificationTime));
     }
     const QString target = dir.folder("ziel") + "/Rechnung 042.pdf";
-    QCOMPARE(copyFile(source, target, WhenTaken::Refuse), std::nullopt);
+    QCOMPARE(failureOf(copyFile(source, target, WhenTaken::Refuse)), std::nullopt);
     QCOMPARE(contentOf(target), large);
     QCOMPARE(contentOf(source), large);
     // A copy keeps what the date filter and the owner go by.
@@ -98,26 +105,27 @@ void TestFileChanges::copyWritesAWholeFileInPlace() {
     // Over an existing file: refused unless asked for, then replaced whole.
     const QString other = dir.file("ziel/alt.txt", "alter Inhalt, länger als der neue");
     const QString newer = dir.file("neu.txt", "neu");
-    QCOMPARE(copyFile(newer, other, WhenTaken::Refuse),
+    QCOMPARE(failureOf(copyFile(newer, other, WhenTaken::Refuse)),
              std::optional<OsError>(OsError::AlreadyExists));
     QCOMPARE(contentOf(other), QByteArray("alter Inhalt, länger als der neue"));
-    QCOMPARE(copyFile(newer, other, WhenTaken::Replace), std::nullopt);
+    QCOMPARE(failureOf(copyFile(newer, other, WhenTaken::Replace)), std::nullopt);
     QCOMPARE(contentOf(other), QByteArray("neu"));
 
     // Onto itself, also by another spelling of its path: the name is taken, and replacing it
     // does nothing to it.
     const ino_t inode = inodeOf(source);
     const QString itself = dir.path("quelle/../quelle/Rechnung 042.pdf");
-    QCOMPARE(copyFile(source, itself, WhenTaken::Refuse),
+    QCOMPARE(failureOf(copyFile(source, itself, WhenTaken::Refuse)),
              std::optional<OsError>(OsError::AlreadyExists));
-    QCOMPARE(copyFile(source, itself, WhenTaken::Replace), std::nullopt);
+    QCOMPARE(failureOf(copyFile(source, itself, WhenTaken::Replace)), std::nullopt);
     QCOMPARE(contentOf(source), large);
     QCOMPARE(inodeOf(source), inode);
     QCOMPARE(entriesOf(dir.path("quelle")), QStringList{"Rechnung 042.pdf"});
 
     // An empty file is copied as an empty file.
-    QCOMPARE(copyFile(dir.file("leer.txt"), dir.path("ziel/leer.txt"), WhenTaken::Refuse),
-             std::nullopt);
+    QCOMPARE(
+        failureOf(copyFile(dir.file("leer.txt"), dir.path("ziel/leer.txt"), WhenTaken::Refuse)),
+        std::nullopt);
     QVERIFY(QFileInfo(dir.path("ziel/leer.txt")).isFile());
     QCOMPARE(QFileInfo(dir.path("ziel/leer.txt")).size(), 0);
 }
@@ -125,13 +133,13 @@ void TestFileChanges::copyWritesAWholeFileInPlace() {
 void TestFileChanges::copyRefusals() {
     TestDir dir;
     const QString target = dir.file("ziel/a.txt", "alt");
-    QCOMPARE(copyFile(dir.path("weg.txt"), target, WhenTaken::Replace),
+    QCOMPARE(failureOf(copyFile(dir.path("weg.txt"), target, WhenTaken::Replace)),
              std::optional<OsError>(OsError::NotFound));
-    QCOMPARE(copyFile(dir.folder("ordner"), target, WhenTaken::Replace),
+    QCOMPARE(failureOf(copyFile(dir.folder("ordner"), target, WhenTaken::Replace)),
              std::optional<OsError>(OsError::NotAFile));
     QCOMPARE(contentOf(target), QByteArray("alt"));
     const QString source = dir.file("b.txt", "B");
-    QCOMPARE(copyFile(source, dir.path("fehlt/b.txt"), WhenTaken::Refuse),
+    QCOMPARE(failureOf(copyFile(source, dir.path("fehlt/b.txt"), WhenTaken::Refuse)),
              std::optional<OsError>(OsError::NotFound));
 
     // Only an ordinary file is ever replaced: not a folder, a link (even to a file, or to
@@ -145,11 +153,11 @@ void TestFileChanges::copyRefusals() {
     QFile::setPermissions(protectedFile, QFileDevice::ReadOwner);
     for (const WhenTaken whenTaken : {WhenTaken::Refuse, WhenTaken::Replace}) {
         for (const char* name : {"ordner.txt", "link.txt", "ins-leere.txt", "rohr.txt"}) {
-            QCOMPARE(copyFile(source, dir.path("ziel/") + name, whenTaken),
+            QCOMPARE(failureOf(copyFile(source, dir.path("ziel/") + name, whenTaken)),
                      std::optional<OsError>(OsError::NotAFile));
         }
     }
-    QCOMPARE(copyFile(source, protectedFile, WhenTaken::Replace),
+    QCOMPARE(failureOf(copyFile(source, protectedFile, WhenTaken::Replace)),
              std::optional<OsError>(OsError::AccessDenied));
     QCOMPARE(contentOf(dir.path("ziel/ordner.txt/drin.txt")), QByteArray("drin"));
     QCOMPARE(contentOf(linked), QByteArray("woanders"));
@@ -163,7 +171,8 @@ void TestFileChanges::copyRefusals() {
 void TestFileChanges::copyAcrossFileSystems() {
     TestDir dir;
     // A file whose size says nothing of its content: the copy reads to its true end.
-    QCOMPARE(copyFile(QStringLiteral("/proc/self/status"), dir.path("status"), WhenTaken::Refuse),
+    QCOMPARE(failureOf(copyFile(QStringLiteral("/proc/self/status"), dir.path("status"),
+                                WhenTaken::Refuse)),
              std::nullopt);
     QVERIFY(contentOf(dir.path("status")).startsWith("Name:"));
 
@@ -179,9 +188,10 @@ void TestFileChanges::copyAcrossFileSystems() {
     QFile source(memory.filePath("a.pdf"));
     QVERIFY(source.open(QIODevice::WriteOnly) && source.write(content) == content.size());
     source.close();
-    QCOMPARE(copyFile(source.fileName(), dir.path("a.pdf"), WhenTaken::Refuse), std::nullopt);
+    QCOMPARE(failureOf(copyFile(source.fileName(), dir.path("a.pdf"), WhenTaken::Refuse)),
+             std::nullopt);
     QCOMPARE(contentOf(dir.path("a.pdf")), content);
-    QCOMPARE(copyFile(dir.path("a.pdf"), memory.filePath("a.pdf"), WhenTaken::Replace),
+    QCOMPARE(failureOf(copyFile(dir.path("a.pdf"), memory.filePath("a.pdf"), WhenTaken::Replace)),
              std::nullopt);
     QCOMPARE(contentOf(memory.filePath("a.pdf")), content);
 }
@@ -193,13 +203,13 @@ void TestFileChanges::copyFailingHalfWayLeavesTheOldTarget() {
     std::optional<OsError> failure;
     {
         const FileSizeLimit diskFull(64 * 1024);
-        failure = copyFile(source, target, WhenTaken::Replace);
+        failure = failureOf(copyFile(source, target, WhenTaken::Replace));
     }
     QVERIFY(failure.has_value());
     QCOMPARE(contentOf(target), QByteArray("die alte Fassung"));
     QCOMPARE(entriesOf(dir.path("ziel")), QStringList{"neu.pdf"});
     // With room again the same copy goes through.
-    QCOMPARE(copyFile(source, target, WhenTaken::Replace), std::nullopt);
+    QCOMPARE(failureOf(copyFile(source, target, WhenTaken::Replace)), std::nullopt);
     QCOMPARE(contentOf(target), QByteArray(1024 * 1024, 'n'));
 }
 

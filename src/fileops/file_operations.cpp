@@ -102,8 +102,8 @@ void FileOperations::mnuDateiUmbenennen_Click() {
         taken();
         return;
     }
-    if (const auto failure = renameWithoutReplacing(oldPath, newPath)) {
-        if (*failure == OsError::AlreadyExists)
+    if (const auto renamed = renameWithoutReplacing(oldPath, newPath); !renamed.ok()) {
+        if (renamed.error() == OsError::AlreadyExists)
             taken(); // it appeared in the meantime: it stays untouched
         else
             f.dialogs().message(QStringLiteral("Ungültiger Dateiname!"));
@@ -138,26 +138,26 @@ bool FileOperations::copyInto(const QString& folder) {
     const auto copy = [&](WhenTaken whenTaken) {
         // The copy holds the window and the dialog alike.
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        const auto failure = copyFile(f.Quelldatei, target, whenTaken);
+        const auto copied = copyFile(f.Quelldatei, target, whenTaken);
         QGuiApplication::restoreOverrideCursor();
-        return failure;
+        return copied;
     };
-    auto failure = copy(WhenTaken::Refuse);
-    if (failure == OsError::AlreadyExists) {
+    auto copied = copy(WhenTaken::Refuse);
+    if (!copied.ok() && copied.error() == OsError::AlreadyExists) {
         const Answer answer = f.dialogs().message(
             QStringLiteral("Die Datei  -- ") + target +
                 QStringLiteral(" --  ist bereits vorhanden! \nSoll sie überschrieben werden?"),
             MessageStyle::OkCancelQuestion, QStringLiteral("Datei kopieren"));
         if (answer != Answer::Ok)
             return true;
-        failure = copy(WhenTaken::Replace);
+        copied = copy(WhenTaken::Replace);
     }
-    if (failure && !QFileInfo(f.Quelldatei).isFile()) {
+    if (!copied.ok() && !QFileInfo(f.Quelldatei).isFile()) {
         // The file went while the dialog was open: no folder will help.
         f.dialogs().message(QStringLiteral("Datei zum kopieren auswählen!"));
         return true;
     }
-    if (failure) {
+    if (!copied.ok()) {
         f.dialogs().message(QStringLiteral("Ungültiger Zielpfad!"));
         return false;
     }
@@ -172,7 +172,7 @@ void FileOperations::mnuDateiLöschen_Click() {
                             MessageStyle::YesNoInformation) != Answer::Yes)
         return;
     const auto selection = selectedFile();
-    if (!selection || selection->folder + selection->name != path || deleteFile(path)) {
+    if (!selection || selection->folder + selection->name != path || !deleteFile(path).ok()) {
         f.dialogs().message(QStringLiteral("Datei zum löschen auswählen!"));
         return;
     }

@@ -21,9 +21,9 @@ bool isWriteProtected(const QByteArray& name, const struct stat& st) {
            ::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) != 0;
 }
 
-std::optional<OsError> renameWithoutReplacing(const QByteArray& from, const QByteArray& to) {
+Result<void> renameWithoutReplacing(const QByteArray& from, const QByteArray& to) {
     if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
-        return std::nullopt;
+        return {};
     if (errno == EEXIST)
         return OsError::AlreadyExists;
     if (errno != EINVAL && errno != ENOSYS)
@@ -43,14 +43,14 @@ std::optional<OsError> renameWithoutReplacing(const QByteArray& from, const QByt
             return OsError::AlreadyExists;
         if (::rename(from.constData(), to.constData()) != 0)
             return osErrorFromErrno(errno);
-        return std::nullopt;
+        return {};
     }
     if (::unlink(from.constData()) != 0) {
         const int error = errno;
         ::unlink(to.constData());
         return osErrorFromErrno(error);
     }
-    return std::nullopt;
+    return {};
 }
 
 // A file being written under a passing name in the target's folder; it is removed again unless
@@ -81,7 +81,7 @@ public:
     // Puts the file in the target's place: over the file there when `replaces` says so, else
     // only while the name is free. A file is replaced only once its successor is on the disk,
     // so that a crash cannot leave an empty file where it was.
-    std::optional<OsError> putInPlace(const QByteArray& target, WhenTaken replaces) {
+    Result<void> putInPlace(const QByteArray& target, WhenTaken replaces) {
         if (replaces == WhenTaken::Replace && ::fsync(fd_) != 0)
             return osErrorFromErrno(errno);
         // Network file systems may report a failed write only now.
@@ -90,11 +90,11 @@ public:
         if (replaces == WhenTaken::Replace) {
             if (::rename(name_.constData(), target.constData()) != 0)
                 return osErrorFromErrno(errno);
-        } else if (const auto failure = renameWithoutReplacing(name_, target)) {
-            return failure;
+        } else if (const auto renamed = renameWithoutReplacing(name_, target); !renamed.ok()) {
+            return renamed;
         }
         placed_ = true;
-        return std::nullopt;
+        return {};
     }
 
 private:
@@ -105,12 +105,12 @@ private:
 };
 
 // Copies everything from `in`'s current position to `out`; in the kernel where it can.
-std::optional<OsError> copyContent(int in, int out, off_t size) {
+Result<void> copyContent(int in, int out, off_t size) {
     for (off_t total = 0;;) {
         const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
         // Some file systems report an end early, or always: reading finds the true one.
         if (copied == 0 && total > 0 && total >= size)
-            return std::nullopt;
+            return {};
         if (copied == 0)
             break;
         if (copied > 0) {
@@ -129,7 +129,7 @@ std::optional<OsError> copyContent(int in, int out, off_t size) {
     for (;;) {
         const ssize_t got = ::read(in, buffer, sizeof buffer);
         if (got == 0)
-            return std::nullopt;
+            return {};
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -148,11 +148,11 @@ std::optional<OsError> copyContent(int in, int out, off_t size) {
 
 } // namespace
 
-std::optional<OsError> renameWithoutReplacing(const QString& from, const QString& to) {
+Result<void> renameWithoutReplacing(const QString& from, const QString& to) {
     return renameWithoutReplacing(QFile::encodeName(from), QFile::encodeName(to));
 }
 
-std::optional<OsError> copyFile(const QString& from, const QString& to, WhenTaken whenTaken) {
+Result<void> copyFile(const QString& from, const QString& to, WhenTaken whenTaken) {
     auto source = ReadOnlyFile::open(from);
     if (!source)
         return source.error();
@@ -170,7 +170,7 @@ std::optional<OsError> copyFile(const QString& from, const QString& to, WhenTake
         if (whenTaken == WhenTaken::Refuse)
             return OsError::AlreadyExists;
         if (existing.st_dev == original.st_dev && existing.st_ino == original.st_ino)
-            return std::nullopt; // the file already is its own copy
+            return {}; // the file already is its own copy
         if (isWriteProtected(target, existing))
             return OsError::AccessDenied;
     }
@@ -178,15 +178,15 @@ std::optional<OsError> copyFile(const QString& from, const QString& to, WhenTake
     if (!copy)
         return copy.error();
     const int out = copy->descriptor();
-    if (const auto failure = copyContent(in, out, original.st_size))
-        return failure;
+    if (const auto copied = copyContent(in, out, original.st_size); !copied.ok())
+        return copied;
     const struct timespec times[2] = {original.st_atim, original.st_mtim};
     if (::fchmod(out, original.st_mode & 0777) != 0 || ::futimens(out, times) != 0)
         return osErrorFromErrno(errno);
     return copy->putInPlace(target, taken ? WhenTaken::Replace : WhenTaken::Refuse);
 }
 
-std::optional<OsError> deleteFile(const QString& path) {
+Result<void> deleteFile(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
     struct stat st;
     if (::lstat(name.constData(), &st) != 0)
@@ -197,7 +197,7 @@ std::optional<OsError> deleteFile(const QString& path) {
         return OsError::AccessDenied;
     if (::unlink(name.constData()) != 0)
         return osErrorFromErrno(errno);
-    return std::nullopt;
+    return {};
 }
 
 } // namespace findolin

@@ -9,7 +9,7 @@ namespace findolin {
 
 // Renames a file, never over another one: when `to` exists, or comes to exist in the meantime,
 // the rename fails with AlreadyExists and both files stay as they were.
-std::optional<OsError> renameWithoutReplacing(const QString& from, const QString& to);
+Result<void> renameWithoutReplacing(const QString& from, const QString& to);
 
 // What a copy does when its target's name is taken.
 enum class WhenTaken { Refuse, Replace };
@@ -20,10 +20,10 @@ enum class WhenTaken { Refuse, Replace };
 // caller said to replace: then an ordinary file there is replaced, but never a write-protected
 // one, and never a folder, a link or a device. A file copied onto itself stays untouched.
 // The copy keeps the source's permissions and modification time.
-std::optional<OsError> copyFile(const QString& from, const QString& to, WhenTaken whenTaken);
+Result<void> copyFile(const QString& from, const QString& to, WhenTaken whenTaken);
 
 // Deletes a file. A folder is never deleted, and neither is a write-protected file (one that no
 // one, or not this user, may write): protecting it said that it is to stay.
-std::optional<OsError> deleteFile(const QString& path);
+Result<void> deleteFile(const QString& path);
 
 } // namespace findolin

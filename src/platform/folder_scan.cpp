@@ -56,30 +56,30 @@ struct KernelDirent {
     char d_name[1];
 };
 
-template <typename Visitor> std::optional<OsError> readEntries(int fd, Visitor& visit) {
+template <typename Visitor> Result<void> readEntries(int fd, Visitor& visit) {
     alignas(KernelDirent) char buffer[32 * 1024];
     for (;;) {
         const long bytes = ::syscall(SYS_getdents64, fd, buffer, sizeof buffer);
         if (bytes < 0)
             return osErrorFromErrno(errno);
         if (bytes == 0)
-            return std::nullopt;
+            return {};
         for (long at = 0; at < bytes;) {
             const auto* entry = reinterpret_cast<const KernelDirent*>(buffer + at);
             at += entry->d_reclen;
             if (isDotOrDotDot(entry->d_name))
                 continue;
             if (visit(entry->d_name, kindOf(fd, entry->d_type, entry->d_name)) == Visit::Stop)
-                return std::nullopt;
+                return {};
         }
     }
 }
 #else
-template <typename Visitor> std::optional<OsError> readEntries(int fd, Visitor& visit) {
+template <typename Visitor> Result<void> readEntries(int fd, Visitor& visit) {
     DIR* dir = ::fdopendir(::dup(fd));
     if (!dir)
         return osErrorFromErrno(errno);
-    std::optional<OsError> failure;
+    Result<void> failure;
     for (;;) {
         errno = 0;
         const dirent* entry = ::readdir(dir);
@@ -99,8 +99,7 @@ template <typename Visitor> std::optional<OsError> readEntries(int fd, Visitor& 
 #endif
 
 // Calls `visit` for every entry but "." and "..", until it answers Stop.
-template <typename Visitor>
-std::optional<OsError> forEachEntry(const QString& folder, Visitor visit) {
+template <typename Visitor> Result<void> forEachEntry(const QString& folder, Visitor visit) {
     const QString path = normalFolderPath(folder);
     if (path.isEmpty())
         return OsError::NotFound;
@@ -139,8 +138,8 @@ Result<FolderScan> scanFolder(const QString& folder, const KeepGoing& keepGoing)
     });
     if (stopped)
         return OsError::Stopped;
-    if (failure)
-        return *failure;
+    if (!failure.ok())
+        return failure.error();
     return scan;
 }
 
@@ -150,8 +149,8 @@ Result<bool> hasSubfolders(const QString& folder) {
         found = kind != EntryKind::File;
         return found ? Visit::Stop : Visit::Continue;
     });
-    if (failure)
-        return *failure;
+    if (!failure.ok())
+        return failure.error();
     return found;
 }
 
@@ -161,7 +160,7 @@ bool folderHoldsFile(const QString& folder) {
         found = kind == EntryKind::File && name[0] != '.';
         return found ? Visit::Stop : Visit::Continue;
     });
-    return !failure && found;
+    return failure.ok() && found;
 }
 
 } // namespace findolin

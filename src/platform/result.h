@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <utility>
 #include <variant>
 
@@ -36,6 +37,20 @@ public:
 
 private:
     std::variant<T, OsError> state_;
+};
+
+// The outcome of a call that gives nothing back: done, or the reason it was not. It has no
+// truth value of its own, so that no caller can mistake a failure for success.
+template <> class [[nodiscard]] Result<void> {
+public:
+    Result() = default; // done
+    Result(OsError error) : error_(error) {}
+
+    bool ok() const { return !error_; }
+    OsError error() const { return *error_; }
+
+private:
+    std::optional<OsError> error_;
 };
 
 } // namespace findolin

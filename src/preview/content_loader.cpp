@@ -12,34 +12,32 @@ const RtfFormat kPlain;
 
 // Hands the file's bytes, from `head` on, to `consume` until the file ends or the consumer has
 // had enough.
-std::optional<OsError> pump(ReadOnlyFile& file, QByteArray head,
-                            const std::function<bool(QByteArrayView)>& consume) {
+Result<void> pump(ReadOnlyFile& file, QByteArray head,
+                  const std::function<bool(QByteArrayView)>& consume) {
     for (QByteArray piece = std::move(head); !piece.isEmpty();) {
         if (!consume(piece))
-            return std::nullopt;
+            return {};
         auto next = file.read(ContentLoader::kPieceBytes);
         if (!next)
             return next.error();
         piece = std::move(next.value());
     }
-    return std::nullopt;
+    return {};
 }
 
-std::optional<OsError> readPlainText(ReadOnlyFile& file, QByteArray head,
-                                     const FormattedSink& sink) {
+Result<void> readPlainText(ReadOnlyFile& file, QByteArray head, const FormattedSink& sink) {
     TextDecoder decoder;
     bool wanted = true;
     const auto failure = pump(file, std::move(head), [&](QByteArrayView piece) {
         wanted = sink(decoder.decode(piece), kPlain);
         return wanted;
     });
-    if (!failure && wanted)
+    if (failure.ok() && wanted)
         sink(decoder.finish(), kPlain);
     return failure;
 }
 
-std::optional<OsError> readRichText(ReadOnlyFile& file, QByteArray head,
-                                    const FormattedSink& sink) {
+Result<void> readRichText(ReadOnlyFile& file, QByteArray head, const FormattedSink& sink) {
     bool wanted = true;
     RtfReader reader([&](QStringView text, const RtfFormat& format) {
         if (wanted)
@@ -49,26 +47,25 @@ std::optional<OsError> readRichText(ReadOnlyFile& file, QByteArray head,
         reader.feed(piece);
         return wanted;
     });
-    if (!failure && wanted)
+    if (failure.ok() && wanted)
         reader.finish();
     return failure;
 }
 
-std::optional<OsError> readPrintableRuns(ReadOnlyFile& file, QByteArray head,
-                                         const FormattedSink& sink) {
+Result<void> readPrintableRuns(ReadOnlyFile& file, QByteArray head, const FormattedSink& sink) {
     PrintableRuns runs;
     bool wanted = true;
     const auto failure = pump(file, std::move(head), [&](QByteArrayView piece) {
         wanted = sink(runs.feed(piece), kPlain);
         return wanted;
     });
-    if (!failure && wanted)
+    if (failure.ok() && wanted)
         sink(runs.finish(), kPlain);
     return failure;
 }
 
 // A file whose container could not be read as what it claims: start over with its bytes.
-std::optional<OsError> readRunsFromStart(const QString& path, const FormattedSink& sink) {
+Result<void> readRunsFromStart(const QString& path, const FormattedSink& sink) {
     auto file = ReadOnlyFile::open(path);
     if (!file)
         return file.error();
@@ -98,16 +95,15 @@ ContentKind contentKindOf(QByteArrayView head) {
     return looksBinary(head) ? ContentKind::Binary : ContentKind::PlainText;
 }
 
-std::optional<OsError> ContentLoader::readFormatted(const QString& path,
-                                                    const FormattedSink& sink) const {
+Result<void> ContentLoader::readFormatted(const QString& path, const FormattedSink& sink) const {
     auto file = ReadOnlyFile::open(path);
     if (!file)
         return file.error();
     return readFormatted(*file, path, sink);
 }
 
-std::optional<OsError> ContentLoader::readFormatted(ReadOnlyFile& file, const QString& path,
-                                                    const FormattedSink& sink) const {
+Result<void> ContentLoader::readFormatted(ReadOnlyFile& file, const QString& path,
+                                          const FormattedSink& sink) const {
     auto head = file.read(kPieceBytes);
     if (!head)
         return head.error();
@@ -118,11 +114,11 @@ std::optional<OsError> ContentLoader::readFormatted(ReadOnlyFile& file, const QS
         return readRichText(file, std::move(head.value()), sink);
     case ContentKind::Pdf:
         if (pdf_ && pdf_(path, [&](QStringView piece) { return sink(piece, kPlain); }))
-            return std::nullopt;
+            return {};
         return readRunsFromStart(path, sink);
     case ContentKind::ZipContainer:
         if (readZipContainer(file, sink))
-            return std::nullopt;
+            return {};
         return readRunsFromStart(path, sink);
     case ContentKind::Binary:
         break;
@@ -130,12 +126,12 @@ std::optional<OsError> ContentLoader::readFormatted(ReadOnlyFile& file, const QS
     return readPrintableRuns(file, std::move(head.value()), sink);
 }
 
-std::optional<OsError> ContentLoader::readText(const QString& path, const TextSink& sink) const {
+Result<void> ContentLoader::readText(const QString& path, const TextSink& sink) const {
     return readFormatted(path, [&](QStringView piece, const RtfFormat&) { return sink(piece); });
 }
 
-std::optional<OsError> ContentLoader::readText(ReadOnlyFile& file, const QString& path,
-                                               const TextSink& sink) const {
+Result<void> ContentLoader::readText(ReadOnlyFile& file, const QString& path,
+                                     const TextSink& sink) const {
     return readFormatted(file, path,
                          [&](QStringView piece, const RtfFormat&) { return sink(piece); });
 }

@@ -33,14 +33,13 @@ public:
 
     // Streams the file's text into the sink. Fails when the file cannot be read; a file whose
     // format turns out broken still gives its printable runs.
-    std::optional<OsError> readFormatted(const QString& path, const FormattedSink& sink) const;
-    std::optional<OsError> readText(const QString& path, const TextSink& sink) const;
+    Result<void> readFormatted(const QString& path, const FormattedSink& sink) const;
+    Result<void> readText(const QString& path, const TextSink& sink) const;
     // The same for a file already open at its start (`path` names it, for the readers that need
     // a name); opening a file costs as much as reading a small one.
-    std::optional<OsError> readFormatted(ReadOnlyFile& file, const QString& path,
-                                         const FormattedSink& sink) const;
-    std::optional<OsError> readText(ReadOnlyFile& file, const QString& path,
-                                    const TextSink& sink) const;
+    Result<void> readFormatted(ReadOnlyFile& file, const QString& path,
+                               const FormattedSink& sink) const;
+    Result<void> readText(ReadOnlyFile& file, const QString& path, const TextSink& sink) const;
 
     static constexpr qsizetype kPieceBytes = 256 * 1024;
 

@@ -36,8 +36,8 @@ Result<PreviewText> previewText(const ContentLoader& loader, const QString& path
             preview.cut = part.size() < piece.size();
             return !preview.cut;
         });
-    if (failure)
-        return *failure;
+    if (!failure.ok())
+        return failure.error();
     preview.html += QStringLiteral("</div>");
     if (preview.cut)
         preview.html += QStringLiteral("<p><i>… gekürzt: die Vorschau zeigt nur den Anfang "

@@ -27,11 +27,11 @@ qsizetype RichTextBuffer::Find(const QString& term) {
     if (!file)
         return -1;
     TermScanner scanner({term});
-    const auto failure = loader_.readText(*file, path_, [&](QStringView piece) {
+    const auto read = loader_.readText(*file, path_, [&](QStringView piece) {
         scanner.feed(piece);
         return !scanner.found(0);
     });
-    if (failure)
+    if (!read.ok())
         return -1;
     scanner.finish();
     return scanner.position(0);

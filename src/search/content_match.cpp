@@ -120,7 +120,7 @@ ContentVerdict ContentQuery::test(const ContentLoader& loader, ReadOnlyFile& fil
     TermScanner scanner(terms_);
     std::optional<bool> answer = decided(scanner, false);
     bool stopped = false;
-    const auto failure = loader.readText(file, path, [&](QStringView piece) {
+    const auto read = loader.readText(file, path, [&](QStringView piece) {
         if (answer)
             return false;
         if (scanner.feed(piece)) {
@@ -132,7 +132,7 @@ ContentVerdict ContentQuery::test(const ContentLoader& loader, ReadOnlyFile& fil
         }
         return !answer;
     });
-    if (failure)
+    if (!read.ok())
         return ContentVerdict::Unreadable;
     if (stopped)
         return ContentVerdict::Stopped;
