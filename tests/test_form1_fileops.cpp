@@ -92,7 +92,7 @@ void TestForm1FileOps::renameInTheWalkResultKeepsPathsInStep() {
     // The line keeps its place between its neighbours.
     QCOMPARE(form->List1->lines(), (QStringList{">>>[" + home.path("akten/x") + "]", "brief 1.txt",
                                                 "Zeugnis.txt", "brief 3.txt"}));
-    QCOMPARE(form->List1a[2], home.path("akten/x/Zeugnis.txt"));
+    QCOMPARE(form->List1->paths()[2], home.path("akten/x/Zeugnis.txt"));
     form->List1->setCurrentRow(2);
     QCOMPARE(form->RichTextBox2->toPlainText(), QStringLiteral("zwei"));
 }
@@ -118,14 +118,14 @@ void TestForm1FileOps::renameInTheTextResultAndTheRefinedList() {
     renameSelected(form->List2, 2, "Angebot 2.txt");
     QCOMPARE(form->List2->lines(),
              (QStringList{">>>[" + home.path("akten/x") + "]", "brief 1.txt", "Angebot 2.txt"}));
-    QCOMPARE(form->List2a[2], home.path("akten/x/Angebot 2.txt"));
+    QCOMPARE(form->List2->paths()[2], home.path("akten/x/Angebot 2.txt"));
     QCOMPARE(form->RichTextBox2->toPlainText(), QStringLiteral("Angebot zwei"));
 
     // The text search's result in a folder without sub-folders: names in that folder.
     form->Text2->setText(home.path("flach"));
     form->Command1->click();
     QVERIFY(form->List2->isVisible());
-    QVERIFY(form->List2a.isEmpty());
+    QVERIFY(form->List2->paths().isEmpty());
     renameSelected(form->List2, 0, "Brief 2003 neu.txt");
     QCOMPARE(form->List2->lines(), QStringList{"Brief 2003 neu.txt"});
     QCOMPARE(form->RichTextBox2->toPlainText(), QStringLiteral("Angebot 2003"));
@@ -206,7 +206,7 @@ void TestForm1FileOps::deleteFromTheWalkResultKeepsTheHeader() {
     QCOMPARE(form->List1->lines(),
              (QStringList{">>>[" + home.path("akten/x") + "]", ">>>[" + home.path("akten/y") + "]",
                           "brief 2.txt", "brief.txt"}));
-    QCOMPARE(form->List1a.size(), 4);
+    QCOMPARE(form->List1->paths().size(), 4);
     QCOMPARE(form->RichTextBox2->toPlainText(), QString());
     QCOMPARE(form->mnuName->text(), QString());
     // Nothing looks chosen that is not: a copy now has no file to take.
@@ -251,7 +251,7 @@ void TestForm1FileOps::failedDeleteLeavesTheLists() {
     const auto form = startForm1(&dialogs);
     searchFor(*form, home.path("akten"), "brief");
     const QStringList lines = form->List1->lines();
-    const QStringList paths = form->List1a;
+    const QStringList paths = form->List1->paths();
 
     // Gone before the delete: the lists keep the line, and say so.
     form->List1->setCurrentRow(1);
@@ -260,7 +260,7 @@ void TestForm1FileOps::failedDeleteLeavesTheLists() {
     form->mnuDateiLöschen->trigger();
     QCOMPARE(dialogs.messages.last(), QStringLiteral("Datei zum löschen auswählen!"));
     QCOMPARE(form->List1->lines(), lines);
-    QCOMPARE(form->List1a, paths);
+    QCOMPARE(form->List1->paths(), paths);
 
     // A write-protected file stays, for everyone.
     const QString protectedFile = home.path("akten/x/brief 2.txt");

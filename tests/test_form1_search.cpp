@@ -110,7 +110,7 @@ void TestForm1Search::walkWritesHeadersAndPaths() {
     QCOMPARE(form->List1->lines(),
              (QStringList{header(home.path("akten")), "Angebot-PC.doc",
                           header(home.path("akten/b")), "Computerangebot.txt", "PC-Angebote.doc"}));
-    QCOMPARE(form->List1a,
+    QCOMPARE(form->List1->paths(),
              (QStringList{header(home.path("akten")), home.path("akten/Angebot-PC.doc"),
                           header(home.path("akten/b")), home.path("akten/b/Computerangebot.txt"),
                           home.path("akten/b/PC-Angebote.doc")}));
@@ -211,11 +211,12 @@ void TestForm1Search::escapeDuringWalkKeepsWhatWasWritten() {
     QVERIFY(form->Abbruch);
     const int lines = form->List1->count();
     QVERIFY2(lines > 0 && lines < 80, qPrintable(QString::number(lines)));
-    QCOMPARE(form->List1a.size(), lines);
+    QCOMPARE(form->List1->paths().size(), lines);
     for (int i = 0; i < lines; i += 2) {
         QVERIFY(form->List1->line(i).startsWith(u">>>["));
-        QCOMPARE(form->List1a[i + 1],
-                 QStringView(form->List1a[i]).mid(4).chopped(1).toString() + "/treffer.txt");
+        QCOMPARE(form->List1->paths()[i + 1],
+                 QStringView(form->List1->paths()[i]).mid(4).chopped(1).toString() +
+                     "/treffer.txt");
     }
     QCOMPARE(form->mousePointer(), MousePointer::Default);
     QVERIFY(form->Abfrage == ParsedQuery{});
@@ -312,7 +313,7 @@ void TestForm1Search::newerSearchOvertakesRunningOne() {
 
     QCOMPARE(form->List1->lines(), (QStringList{header(home.path("neu/x")), "angebot.txt",
                                                 header(home.path("neu/y")), "angebot.doc"}));
-    QCOMPARE(form->List1a.size(), 4);
+    QCOMPARE(form->List1->paths().size(), 4);
     QCOMPARE(form->mnuDateiZähler->text(), QStringLiteral("2 Dateien"));
     QCOMPARE(form->mousePointer(), MousePointer::Default);
     QCOMPARE(form->Label3->text(), QStringLiteral("® Trellwin"));
@@ -368,7 +369,7 @@ void TestForm1Search::dateFilteredSingleFolderListsBareNames() {
     form->Command1->click();
     QVERIFY(form->List1->isVisible());
     QCOMPARE(form->List1->lines(), QStringList{"neu.txt"});
-    QCOMPARE(form->List1a, QStringList{home.path("akten/neu.txt")});
+    QCOMPARE(form->List1->paths(), QStringList{home.path("akten/neu.txt")});
     QCOMPARE(form->mnuDateiZähler->text(), QStringLiteral("1 Datei"));
 }
 

@@ -119,9 +119,10 @@ void TestForm1SortHelp::textResultKeepsItsPathsInStep() {
     for (int i = 0; i < form->List2->count(); ++i) {
         const QString line = form->List2->line(i);
         if (!line.startsWith(u">>>"))
-            QVERIFY2(form->List2a[i].endsWith(u'/' + line), qPrintable(form->List2a[i]));
+            QVERIFY2(form->List2->paths()[i].endsWith(u'/' + line),
+                     qPrintable(form->List2->paths()[i]));
         else
-            QCOMPARE(form->List2a[i], line);
+            QCOMPARE(form->List2->paths()[i], line);
     }
 }
 

@@ -56,8 +56,9 @@ void TestForm1TextSearch::walkResultKeepsOnlyFoldersWithHits() {
     QVERIFY(!form->List1->isVisible());
     QCOMPARE(form->List2->lines(),
              (QStringList{header(home.path("akten/b")), "drei.txt", "zwei.txt"}));
-    QCOMPARE(form->List2a, (QStringList{header(home.path("akten/b")), home.path("akten/b/drei.txt"),
-                                        home.path("akten/b/zwei.txt")}));
+    QCOMPARE(form->List2->paths(),
+             (QStringList{header(home.path("akten/b")), home.path("akten/b/drei.txt"),
+                          home.path("akten/b/zwei.txt")}));
     QCOMPARE(form->mnuDateiZähler->text(), QStringLiteral("2 Dateien"));
     QCOMPARE(form->Label3->text(), QStringLiteral("® Trellwin"));
     QCOMPARE(form->mnuName->text(), QString());
@@ -98,7 +99,7 @@ void TestForm1TextSearch::folderListAndRefinedListGiveBareNames() {
     searchFor(*form, home.path("akten"), "Brief", QStringLiteral("umzug+köln#BONN"));
     QVERIFY(!form->Verfeinert);
     QCOMPARE(form->List2->lines(), (QStringList{"Brief 2003.txt", "Brief 2004.txt"}));
-    QVERIFY(form->List2a.isEmpty());
+    QVERIFY(form->List2->paths().isEmpty());
 
     form->Text1->setText("Brief+2004");
     form->Command1->click();
@@ -164,7 +165,7 @@ void TestForm1TextSearch::escapeKeepsTheHitsSoFar() {
     QVERIFY(form->Abbruch);
     const qsizetype lines = form->List2->count();
     QVERIFY2(lines > 0 && lines < 120, qPrintable(QString::number(lines)));
-    QCOMPARE(form->List2a.size(), lines);
+    QCOMPARE(form->List2->paths().size(), lines);
     QCOMPARE(form->mnuName->text(), QString());
     QCOMPARE(form->mousePointer(), MousePointer::Default);
     QVERIFY(form->Abfrage == ParsedQuery{});

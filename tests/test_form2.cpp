@@ -147,7 +147,7 @@ void TestForm2::copyFromTheWalkResultAndItsRefusals() {
 
     form->List1->setCurrentRow(1);
     form->mnuDateiKopieren->trigger();
-    QCOMPARE(form->Quelldatei, form->List1a[1]);
+    QCOMPARE(form->Quelldatei, form->List1->paths()[1]);
     Form2& dialog = form->form2();
     chooseFolder(dialog, home.path("voll"));
     dialog.Command1->click();

@@ -65,6 +65,17 @@ void TestListBox::linesStayInStep() {
     QCOMPARE(list.line(7), QString());
     list.clear();
     QCOMPARE(list.currentRow(), -1);
+
+    // A result list's paths go with their lines through every change.
+    list.setLines({"b", ">>>[/x]", "a"}, {"/y/b", ">>>[/x]", "/x/a"});
+    list.addLines({"c"}, {"/x/c"});
+    list.replaceLine(2, "a2", "/x/a2");
+    list.removeLine(0);
+    QCOMPARE(list.lines(), (QStringList{">>>[/x]", "a2", "c"}));
+    QCOMPARE(list.paths(), (QStringList{">>>[/x]", "/x/a2", "/x/c"}));
+    QCOMPARE(list.path(2), QStringLiteral("/x/c"));
+    list.clear();
+    QVERIFY(!list.hasPaths());
 }
 
 void TestListBox::mouseChoosesTheLineItLeavesSelected_data() {

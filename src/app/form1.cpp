@@ -393,23 +393,15 @@ void Form1::showList(ListBox* list) {
         each->setVisible(each == list);
 }
 
-// After a walk the result lists carry their paths; the text search's result does so only when it
-// read the walk's result. Other lines are names in the folder the file list was read from.
-QStringList* Form1::pathsOf(const ListBox* list) {
-    if (list == List1)
-        return &List1a;
-    if (list == List2 && !List2a.isEmpty())
-        return &List2a;
-    return nullptr;
-}
-
 QString Form1::selectedPath() {
     return pathOf(shownList_, shownList_->currentRow());
 }
 
+// After a walk the result lists carry their paths; the text search's result does so only when it
+// read the walk's result. Other lines are names in the folder the file list was read from.
 QString Form1::pathOf(const ListBox* list, int row) {
-    if (const QStringList* paths = pathsOf(list))
-        return paths->value(row);
+    if (list->hasPaths())
+        return list->path(row);
     return joinPath(File1->folder(), list->line(row));
 }
 

@@ -129,8 +129,6 @@ public:
     const ContentLoader contentLoader;
 
     // ---- Lists that are never shown --------------------------------------------------------
-    QStringList List1a;  // line for line with List1: header line or full path
-    QStringList List2a;  // line for line with List2 when the text search read List1
     ParsedQuery Abfrage; // the parsed query: List3, List3Nicht, List3Dateiname
     QString Label1;      // folder of the last header line the name search wrote
     QPixmap Picture2;    // the picture loaded for the viewer, at its natural size
@@ -192,9 +190,6 @@ public:
     ListBox* shownList() const { return shownList_; }
     // Shows the list and hides the other three.
     void showList(ListBox* list);
-    // The list of full paths kept line for line with a result list, or nothing when its lines are
-    // names in the folder of the file list.
-    QStringList* pathsOf(const ListBox* list);
     // The full path of a line of a result list (a header line or folder entry as it stands).
     QString pathOf(const ListBox* list, int row);
     // The full path of the entry selected in the shown list; empty when none is selected.

@@ -33,13 +33,13 @@ QString folderOf(const QString& path, const QString& name) {
 std::optional<FileOperations::Selection> FileOperations::selectedFile() {
     Selection s;
     s.list = f.shownList();
-    s.paths = f.pathsOf(s.list);
     s.row = s.list->currentRow();
     s.name = s.list->line(s.row);
     if (s.name.isEmpty() || isHeaderOrFolderEntry(s.name))
         return std::nullopt;
     // Lines without a path of their own are names in the folder the file list was read from.
-    s.folder = s.paths ? folderOf(s.paths->value(s.row), s.name) : joinPath(f.File1->folder(), u"");
+    s.folder = s.list->hasPaths() ? folderOf(s.list->path(s.row), s.name)
+                                  : joinPath(f.File1->folder(), u"");
     if (s.folder.isEmpty())
         return std::nullopt;
     return s;
@@ -115,9 +115,7 @@ void FileOperations::mnuDateiUmbenennen_Click() {
 
 void FileOperations::replaceSelected(const Selection& selection, const QString& newName) {
     if (selection.list != f.File1)
-        selection.list->replaceLine(selection.row, newName);
-    if (selection.paths)
-        (*selection.paths)[selection.row] = selection.folder + newName;
+        selection.list->replaceLine(selection.row, newName, selection.folder + newName);
     (void)f.File1->setPattern(f.File1->pattern()); // the folder list reads the new name
 }
 
@@ -179,8 +177,6 @@ void FileOperations::mnuDateiLöschen_Click() {
     (void)f.File1->setPattern(f.File1->pattern());
     if (selection->list != f.File1)
         selection->list->removeLine(selection->row);
-    if (selection->paths)
-        selection->paths->removeAt(selection->row);
     // The list would move its highlight to the next line, a file nobody chose and nothing shows.
     selection->list->clearSelection();
     selection->list->selectionModel()->clearCurrentIndex();

@@ -35,7 +35,6 @@ private:
     // The selected line of the shown list, with its folder and the path list beside it.
     struct Selection {
         ListBox* list = nullptr;
-        QStringList* paths = nullptr; // the list's path list, when it holds its paths
         int row = -1;
         QString name;
         QString folder;

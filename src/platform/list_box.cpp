@@ -33,24 +33,32 @@ QVariant LinesModel::data(const QModelIndex& index, int role) const {
     return {};
 }
 
-void LinesModel::setLines(QStringList lines) {
+void LinesModel::setLines(QStringList lines, QStringList paths) {
+    Q_ASSERT(paths.isEmpty() || paths.size() == lines.size());
     beginResetModel();
     lines_ = std::move(lines);
+    paths_ = std::move(paths);
     endResetModel();
 }
 
-void LinesModel::append(const QStringList& lines) {
+void LinesModel::append(const QStringList& lines, const QStringList& paths) {
     if (lines.isEmpty())
         return;
+    // Lines with paths go on lines with paths, names on names.
+    Q_ASSERT(paths.isEmpty() ? paths_.isEmpty()
+                             : (paths.size() == lines.size() && paths_.size() == lines_.size()));
     beginInsertRows({}, int(lines_.size()), int(lines_.size() + lines.size() - 1));
     lines_ += lines;
+    paths_ += paths;
     endInsertRows();
 }
 
-void LinesModel::replace(int row, const QString& line) {
+void LinesModel::replace(int row, const QString& line, const QString& path) {
     if (row < 0 || row >= lines_.size())
         return;
     lines_[row] = line;
+    if (!paths_.isEmpty())
+        paths_[row] = path;
     Q_EMIT dataChanged(index(row), index(row));
 }
 
@@ -59,6 +67,8 @@ void LinesModel::remove(int row) {
         return;
     beginRemoveRows({}, row, row);
     lines_.removeAt(row);
+    if (!paths_.isEmpty())
+        paths_.removeAt(row);
     endRemoveRows();
 }
 
@@ -90,8 +100,8 @@ ListBox::ListBox(QWidget* parent)
     });
 }
 
-void ListBox::setLines(QStringList lines) {
-    model_->setLines(std::move(lines));
+void ListBox::setLines(QStringList lines, QStringList paths) {
+    model_->setLines(std::move(lines), std::move(paths));
 }
 
 int ListBox::currentRow() const {

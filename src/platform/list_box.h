@@ -7,7 +7,8 @@
 namespace findolin {
 
 // The lines of a list box. A plain string list behind a model, so that a result of a hundred
-// thousand lines costs one string per line and nothing more.
+// thousand lines costs one string per line and nothing more. A result list keeps the full path of
+// each line beside it, and every change takes line and path together, so they cannot drift apart.
 class LinesModel : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -17,13 +18,16 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
 
     const QStringList& lines() const { return lines_; }
-    void setLines(QStringList lines);
-    void append(const QStringList& lines);
-    void replace(int row, const QString& line);
+    // Line for line with lines(), or empty when the lines are names in the file list's folder.
+    const QStringList& paths() const { return paths_; }
+    void setLines(QStringList lines, QStringList paths = {});
+    void append(const QStringList& lines, const QStringList& paths = {});
+    void replace(int row, const QString& line, const QString& path = {});
     void remove(int row);
 
 private:
     QStringList lines_;
+    QStringList paths_;
 };
 
 class UniformRowDelegate;
@@ -38,10 +42,17 @@ public:
     const QStringList& lines() const { return model_->lines(); }
     int count() const { return int(lines().size()); }
     QString line(int row) const { return lines().value(row); }
-    void setLines(QStringList lines);
-    void addLine(const QString& line) { model_->append({line}); }
-    void addLines(const QStringList& lines) { model_->append(lines); }
-    void replaceLine(int row, const QString& line) { model_->replace(row, line); }
+    // The full paths of the lines, when the list keeps them (see LinesModel).
+    const QStringList& paths() const { return model_->paths(); }
+    bool hasPaths() const { return !paths().isEmpty(); }
+    QString path(int row) const { return paths().value(row); }
+    void setLines(QStringList lines, QStringList paths = {});
+    void addLines(const QStringList& lines, const QStringList& paths = {}) {
+        model_->append(lines, paths);
+    }
+    void replaceLine(int row, const QString& line, const QString& path = {}) {
+        model_->replace(row, line, path);
+    }
     void removeLine(int row) { model_->remove(row); }
     void clear() { setLines({}); }
 

@@ -23,16 +23,14 @@ void DateSortHandler::CommandSort_Click() {
         return;
     }
     if (f.shownList() == f.FileList1 || f.shownList() == f.List2)
-        sortInPlace(f.shownList(), f.pathsOf(f.shownList()));
+        sortInPlace(f.shownList());
 }
 
-void DateSortHandler::sortInPlace(ListBox* list, QStringList* paths) {
+void DateSortHandler::sortInPlace(ListBox* list) {
     const bool byDate = f.shownOrder == ListOrder::Plain;
     const QStringList lines = list->lines();
     const std::vector<qsizetype> order = byDate ? orderByDate(lines) : orderPlain(lines);
-    list->setLines(reordered(lines, order));
-    if (paths)
-        *paths = reordered(*paths, order);
+    list->setLines(reordered(lines, order), reordered(list->paths(), order));
     f.shownOrder = byDate ? ListOrder::ByDate : ListOrder::Plain;
 }
 

@@ -16,9 +16,9 @@ public:
     void CommandSort_Click();
 
 private:
-    // Sorts the list in place by date, or plainly when it is in date order already.
-    // `paths`, when given, is kept in step line for line.
-    void sortInPlace(ListBox* list, QStringList* paths);
+    // Sorts the list (its paths with it) in place by date, or plainly when it is in date order
+    // already.
+    void sortInPlace(ListBox* list);
 
     Form1& f;
 };

@@ -74,8 +74,7 @@ public:
 
     // After a stop the lines written so far stay, but the captions stay as Escape emptied them.
     void showLines() {
-        f.List1->addLines(lines_);
-        f.List1a += paths_;
+        f.List1->addLines(lines_, paths_);
         lines_.clear();
         paths_.clear();
     }
@@ -252,7 +251,6 @@ NameSearch::Outcome NameSearch::OrdnerSuche(const QString& start, WorkTickets::T
     f.showList(f.List1);
     f.mnuOrdner->setVisible(false);
     f.List1->clear();
-    f.List1a.clear();
     f.Label1.clear();
     f.setMousePointer(MousePointer::Hourglass);
 

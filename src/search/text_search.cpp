@@ -35,30 +35,40 @@ struct Candidates {
 // taken back while it is a header without files below it.
 class Results {
 public:
-    Results(Form1& form) : f(form) {}
+    enum class Kind { Header, File };
 
-    void append(const QString& line, const QString* path) {
-        pending_.append(line);
+    explicit Results(ListBox* list) : list_(list) {}
+
+    // `path` is null when the lines are names in the file list's folder.
+    void append(const QString& line, const QString* path, Kind kind) {
+        pendingLines_.append(line);
         if (path)
-            f.List2a.append(*path);
+            pendingPaths_.append(*path);
+        endsInHeader_ = kind == Kind::Header;
     }
-    bool endsInHeader() const { return !f.List2a.isEmpty() && isHeaderLine(f.List2a.last()); }
+    bool endsInHeader() const { return endsInHeader_; }
+    // Takes back the last line, a header: the line before it is a file's, or there is none.
     void removeLast() {
-        if (!pending_.isEmpty())
-            pending_.removeLast();
-        else
-            f.List2->removeLine(f.List2->count() - 1);
-        f.List2a.removeLast();
+        if (!pendingLines_.isEmpty()) {
+            pendingLines_.removeLast();
+            pendingPaths_.removeLast();
+        } else {
+            list_->removeLine(list_->count() - 1);
+        }
+        endsInHeader_ = false;
     }
     void show() {
-        f.List2->addLines(pending_);
-        pending_.clear();
+        list_->addLines(pendingLines_, pendingPaths_);
+        pendingLines_.clear();
+        pendingPaths_.clear();
     }
-    int count() const { return f.List2->count() + int(pending_.size()); }
+    int count() const { return list_->count() + int(pendingLines_.size()); }
 
 private:
-    Form1& f;
-    QStringList pending_;
+    ListBox* list_;
+    QStringList pendingLines_;
+    QStringList pendingPaths_;
+    bool endsInHeader_ = false;
 };
 
 // The hourglass over the window, the result list and the preview while the search reads.
@@ -81,7 +91,7 @@ private:
 
 Candidates candidatesOf(const Form1& f) {
     if (f.MitUnterordnern || f.DatumsFilter)
-        return {Candidates::Source::Walk, f.List1->lines(), f.List1a, {}};
+        return {Candidates::Source::Walk, f.List1->lines(), f.List1->paths(), {}};
     const ListBox* list = f.Verfeinert ? f.FileList1 : static_cast<const ListBox*>(f.File1);
     return {Candidates::Source::Folder, list->lines(), {}, f.File1->folder()};
 }
@@ -95,7 +105,6 @@ SearchOutcome TextSearch::Textsuche(WorkTickets::Ticket ticket) {
     f.showList(f.List2);
     f.mnuOrdner->setVisible(false);
     f.List2->clear();
-    f.List2a.clear();
 
     const Candidates candidates = candidatesOf(f);
     const qsizetype n = candidates.lines.size();
@@ -108,7 +117,7 @@ SearchOutcome TextSearch::Textsuche(WorkTickets::Ticket ticket) {
         paths.append(read ? candidates.pathOf(i) : QString());
     }
     const ContentQuery query(f.Abfrage);
-    Results results(f);
+    Results results(f.List2);
     int headers = 0;
     qsizetype current = 0;
     YieldClock refresh(100);
@@ -136,7 +145,7 @@ SearchOutcome TextSearch::Textsuche(WorkTickets::Ticket ticket) {
                     results.removeLast();
                     --headers;
                 }
-                results.append(line, &candidates.paths[current]);
+                results.append(line, &candidates.paths[current], Results::Kind::Header);
                 ++headers;
                 continue;
             }
@@ -151,7 +160,8 @@ SearchOutcome TextSearch::Textsuche(WorkTickets::Ticket ticket) {
                 }
             }
             if (verdict == ContentVerdict::Hit && !line.isEmpty())
-                results.append(line, candidates.fromWalk() ? &candidates.paths[current] : nullptr);
+                results.append(line, candidates.fromWalk() ? &candidates.paths[current] : nullptr,
+                               Results::Kind::File);
         }
         if (!f.isCurrent(ticket))
             return SearchOutcome::Overtaken;
