@@ -22,7 +22,9 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTextEdit>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 using namespace findolin;
@@ -359,12 +361,19 @@ void TestForm1Preview::documentsWithoutOfficeSuite() {
     qputenv("PATH", oldPath);
 }
 
+// A mail cannot report back: nothing leaves the machine, no script runs, and its page lies where
+// nobody else can read or replace it.
 void TestForm1Preview::mailIsRenderedFromItsParts() {
     TestHome home;
+    QTcpServer tracker;
+    QVERIFY(tracker.listen(QHostAddress::LocalHost));
     home.file("home/Documents/Post vom Amt.eml",
               "From: Amt <amt@example.org>\r\nSubject: =?utf-8?Q?Gr=C3=BC=C3=9Fe?=\r\n"
-              "Content-Type: text/plain; charset=iso-8859-1\r\n"
-              "Content-Transfer-Encoding: quoted-printable\r\n\r\nSehr geehrte Frau M=FCller\r\n");
+              "Content-Type: multipart/alternative; boundary=b\r\n\r\n--b\r\n"
+              "Content-Type: text/html; charset=iso-8859-1\r\n"
+              "Content-Transfer-Encoding: quoted-printable\r\n\r\n<p>Sehr geehrte Frau M=FCller"
+              "<img src=3D\"http://127.0.0.1:" +
+                  QByteArray::number(tracker.serverPort()) + "/gelesen.png\"></p>\r\n--b--\r\n");
     const auto form = startForm1();
     select(form->File1, 0);
     QVERIFY(form->WebBrowser1->isVisible());
@@ -377,6 +386,20 @@ void TestForm1Preview::mailIsRenderedFromItsParts() {
     QTRY_VERIFY(!text.isEmpty());
     QVERIFY2(text.contains(QStringLiteral("Grüße")), qPrintable(text));
     QVERIFY(text.contains(QStringLiteral("Frau Müller")));
+
+    QVERIFY(!page->settings()->testAttribute(QWebEngineSettings::JavascriptEnabled));
+    // Even a page that the engine would let reach the network loads nothing from it.
+    page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+    QSignalSpy reloaded(page, &QWebEngineView::loadFinished);
+    page->reload();
+    QVERIFY(reloaded.wait(20000));
+    QVERIFY(!tracker.waitForNewConnection(0));
+    const QFileInfo shown(page->url().toLocalFile());
+    QVERIFY2(shown.isFile(), qPrintable(shown.filePath()));
+    const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                        QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    QCOMPARE(shown.permissions() & others, QFileDevice::Permissions());
+    QCOMPARE(QFileInfo(shown.path()).permissions() & others, QFileDevice::Permissions());
 }
 
 void TestForm1Preview::videoPlaysInTheWebView() {

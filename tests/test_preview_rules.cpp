@@ -16,6 +16,7 @@ private Q_SLOTS:
     void classByName();
     void webModeByOwnExtension_data();
     void webModeByOwnExtension();
+    void onlyLocalAddressesLoad();
     void fullScreenScaling();
     void normalArea();
 };
@@ -69,6 +70,16 @@ void TestPreviewRules::webModeByOwnExtension_data() {
     QTest::newRow("video string in the name") << "/home/a/lieferung.avis.htm" << WebMode::Page;
     QTest::newRow("mail string in the folder") << "/home/a/x.eml/seite.htm" << WebMode::Page;
     QTest::newRow("video string in the folder") << "/home/a/clip.mpg.d/Post.eml" << WebMode::Mail;
+}
+
+void TestPreviewRules::onlyLocalAddressesLoad() {
+    for (const char* local :
+         {"file:///home/a/seite.htm", "data:image/png;base64,AAAA", "about:blank"})
+        QVERIFY2(isLocalUrl(QUrl(QString::fromLatin1(local))), local);
+    for (const char* remote :
+         {"http://example.org/x.png", "https://tracker.example/p?id=1", "HTTP://127.0.0.1:8080/",
+          "ftp://example.org/a", "file://server/share/a", "ws://example.org/"})
+        QVERIFY2(!isLocalUrl(QUrl(QString::fromLatin1(remote))), remote);
 }
 
 void TestPreviewRules::webModeByOwnExtension() {

@@ -65,4 +65,12 @@ WebMode webModeOf(QStringView path) {
     return WebMode::Page;
 }
 
+bool isLocalUrl(const QUrl& url) {
+    static const QStringList local{QStringLiteral("file"), QStringLiteral("data"),
+                                   QStringLiteral("qrc"), QStringLiteral("about"),
+                                   QStringLiteral("blob")};
+    return local.contains(url.scheme(), Qt::CaseInsensitive) &&
+           (url.scheme().compare(u"file", Qt::CaseInsensitive) != 0 || url.host().isEmpty());
+}
+
 } // namespace findolin

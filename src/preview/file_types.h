@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <QStringView>
+#include <QUrl>
 
 namespace findolin {
 
@@ -34,5 +35,9 @@ enum class WebMode {
     Video, // ".mpg", ".mpeg", ".avi", played
 };
 WebMode webModeOf(QStringView path);
+
+// Whether a page may load the address: what lies on this machine or in the page itself, never
+// what lies on the network.
+bool isLocalUrl(const QUrl& url);
 
 } // namespace findolin

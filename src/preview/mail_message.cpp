@@ -692,10 +692,25 @@ QString withoutTags(const QString& html, QLatin1StringView name) {
     return out;
 }
 
+// `html` with every start tag of the name shown as text instead: a removal of elements joins
+// what stood around them ("<scr<script></script>ipt>"), and a second pass might join again.
+QString withTagsAsText(const QString& html, QLatin1StringView name) {
+    QString out;
+    qsizetype from = 0;
+    for (qsizetype at; (at = findTag(html, name, from, false)) >= 0;) {
+        out += QStringView(html).sliced(from, at - from);
+        out += QStringLiteral("&lt;");
+        from = at + 1;
+    }
+    out += QStringView(html).sliced(from);
+    return out;
+}
+
 // What of an HTML part goes into the page: the inside of its <body>, or all of it without the
 // document's frame, and the style sheets of its head, without any script.
 QString htmlBody(const QString& document) {
-    const QString html = withoutElements(document, QLatin1StringView("script"));
+    const QLatin1StringView script("script");
+    const QString html = withTagsAsText(withoutElements(document, script), script);
     QString styles;
     QString inner;
     const qsizetype bodyTag = findTag(html, QLatin1StringView("body"), 0, false);

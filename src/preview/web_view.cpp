@@ -4,14 +4,17 @@
 #include "preview/file_types.h"
 #include "preview/mail_message.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QMediaPlayer>
 #include <QStackedLayout>
-#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QUrl>
 #include <QVideoWidget>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 
 namespace findolin {
@@ -33,20 +36,33 @@ QByteArray mailBytes(const QString& path) {
     return bytes;
 }
 
+// Refuses every request that would leave the machine.
+class LocalOnly : public QWebEngineUrlRequestInterceptor {
+public:
+    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+        if (!isLocalUrl(info.requestUrl()))
+            info.block(true);
+    }
+};
+
 } // namespace
 
 WebView::WebView(QWidget* parent) : QWidget(parent), stack_(new QStackedLayout(this)) {
     stack_->setContentsMargins(0, 0, 0, 0);
 }
 
-WebView::~WebView() {
-    if (!mailPage_.isEmpty())
-        QFile::remove(mailPage_);
-}
+WebView::~WebView() = default;
 
 QWebEngineView* WebView::ensurePage() {
     if (!page_) {
         page_ = new QWebEngineView;
+        // A profile of its own, kept in memory only, that fetches nothing from outside.
+        auto* profile = new QWebEngineProfile(page_);
+        profile->setUrlRequestInterceptor(new LocalOnly(profile));
+        page_->setPage(new QWebEnginePage(profile, page_));
+        page_->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
         stack_->addWidget(page_);
     }
     return page_;
@@ -78,15 +94,16 @@ void WebView::Navigate(const QString& path) {
         page->load(QUrl::fromLocalFile(path));
         return;
     }
-    // Rendered into a file beside nothing of the user's: the engine loads any size from a file,
-    // but only 2 MB from a string.
-    if (mailPage_.isEmpty()) {
-        const QString folder = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
-        mailPage_ = QDir(folder).filePath(
-            QStringLiteral("findolin-mail-%1.html").arg(QCoreApplication::applicationPid()));
-    }
+    // Rendered into a file of a private folder: the engine loads any size from a file, but only
+    // 2 MB from a string. Each mail gets a new file, made by this call and by nobody before.
+    if (!mailFolder_)
+        mailFolder_ = std::make_unique<QTemporaryDir>();
+    if (!mailPage_.isEmpty())
+        QFile::remove(mailPage_);
+    mailPage_ = mailFolder_->filePath(QStringLiteral("mail-%1.html").arg(++mailPages_));
     QFile out(mailPage_);
-    if (out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (mailFolder_->isValid() && out.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                                           QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         out.write(mailAsHtml(mailBytes(path)).toUtf8());
     out.close();
     page->load(QUrl::fromLocalFile(mailPage_));

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
 
 class QMediaPlayer;
 class QStackedLayout;
+class QTemporaryDir;
 class QVideoWidget;
 class QWebEngineView;
 
@@ -15,6 +17,8 @@ namespace findolin {
 class WebView : public QWidget {
     Q_OBJECT
 public:
+    // Scripts do not run and nothing is fetched from the network: a stored page or mail must not
+    // report back to whoever sent it.
     explicit WebView(QWidget* parent = nullptr);
     ~WebView() override;
 
@@ -34,7 +38,11 @@ private:
     QWebEngineView* page_ = nullptr;
     QVideoWidget* video_ = nullptr;
     QMediaPlayer* player_ = nullptr;
-    QString mailPage_; // the rendered mail, a file the engine can load whatever its size
+    // The rendered mail, a file the engine can load whatever its size, in a folder only this user
+    // may enter.
+    std::unique_ptr<QTemporaryDir> mailFolder_;
+    QString mailPage_;
+    int mailPages_ = 0;
 };
 
 } // namespace findolin
