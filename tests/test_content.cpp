@@ -127,7 +127,7 @@ void TestContent::officeDocumentsGiveTheirText() {
 void TestContent::queryAgainstContent_data() {
     QTest::addColumn<QString>("query");
     QTest::addColumn<bool>("hit");
-    // The document: "Angebot PC 600 MHz, 64 MB. Entwurf"
+    // The document: "Angebot PC 600 MHz, 64 MB. Entwurf 𐐀" (the last outside the basic plane)
     QTest::newRow("one term, other case") << "mhz" << true;
     QTest::newRow("AND") << "600+MHz+64+MB" << true;
     QTest::newRow("AND, one missing") << "600+MHz+128" << false;
@@ -138,13 +138,15 @@ void TestContent::queryAgainstContent_data() {
     QTest::newRow("empty OR group") << "733MHz#" << true;
     QTest::newRow("empty OR group still excluded") << "733MHz#-angebot" << false;
     QTest::newRow("empty NOT term excludes all") << "a--b" << false;
+    QTest::newRow("outside the basic plane") << "entwurf+𐐀" << true;
+    QTest::newRow("outside the basic plane, other case") << "𐐨" << true;
 }
 
 void TestContent::queryAgainstContent() {
     QFETCH(QString, query);
     QFETCH(bool, hit);
     TestDir dir;
-    const QString path = dir.file("angebot.txt", "Angebot PC 600 MHz, 64 MB. Entwurf");
+    const QString path = dir.file("angebot.txt", "Angebot PC 600 MHz, 64 MB. Entwurf 𐐀");
     QCOMPARE(verdict(path, query), hit ? ContentVerdict::Hit : ContentVerdict::Miss);
 }
 
@@ -166,6 +168,14 @@ void TestContent::termAcrossPieceBoundaries() {
     QByteArray bytes(ContentLoader::kPieceBytes - 1, 'x');
     bytes += QStringLiteral("Größe").toUtf8();
     QCOMPARE(verdict(dir.file("utf8.txt", bytes), "größe"), ContentVerdict::Hit);
+
+    // And a character outside the basic plane whose two halves come in two pieces.
+    const QString deseret = QStringLiteral("x𐐀y");
+    TermScanner scanner({QStringLiteral("𐐨Y")});
+    scanner.feed(QStringView(deseret).first(2));
+    scanner.feed(QStringView(deseret).sliced(2));
+    scanner.finish();
+    QCOMPARE(scanner.position(0), 1);
 }
 
 void TestContent::unreadableIsNeverAHit() {

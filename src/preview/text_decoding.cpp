@@ -261,7 +261,8 @@ QString TextDecoder::finish() {
 bool looksBinary(QByteArrayView head) {
     if (startsWith(head, "\xFF\xFE", 2) || startsWith(head, "\xFE\xFF", 2))
         return false;
-    return std::memchr(head.data(), 0, head.size()) != nullptr;
+    // An empty view may have no data at all, which memchr must not be given.
+    return !head.isEmpty() && std::memchr(head.data(), 0, head.size()) != nullptr;
 }
 
 PrintableRuns::PrintableRuns(int minimumRun) : minimumRun_(qMax(1, minimumRun)) {}

@@ -21,17 +21,37 @@ struct Latin1Folding {
 };
 
 // Appends the text case-folded as QString::toCaseFolded() would, in one pass and without a
-// temporary string: the text search folds every character it reads.
+// temporary string: the text search folds every character it reads. A character outside the
+// basic plane is folded as the pair of units that stands for it.
 void appendFolded(QString& out, QStringView text) {
     static const Latin1Folding latin1;
     const qsizetype start = out.size();
     out.resize(start + text.size());
-    char16_t* to = reinterpret_cast<char16_t*>(out.data()) + start;
-    for (QChar c : text) {
-        const char16_t unit = c.unicode();
-        *to++ =
-            unit < 256 ? latin1.folded[unit] : (c.isSurrogate() ? unit : QChar::toCaseFolded(unit));
+    char16_t* const begin = reinterpret_cast<char16_t*>(out.data()) + start;
+    char16_t* to = begin;
+    const char16_t* from = text.utf16();
+    const char16_t* const end = from + text.size();
+    for (; from < end; ++from) {
+        const char16_t unit = *from;
+        if (unit < 256) {
+            *to++ = latin1.folded[unit];
+        } else if (!QChar::isSurrogate(unit)) {
+            *to++ = QChar::toCaseFolded(unit);
+        } else if (QChar::isHighSurrogate(unit) && from + 1 < end &&
+                   QChar::isLowSurrogate(from[1])) {
+            const char32_t folded = QChar::toCaseFolded(QChar::surrogateToUcs4(unit, from[1]));
+            if (QChar::requiresSurrogates(folded)) {
+                *to++ = QChar::highSurrogate(folded);
+                *to++ = QChar::lowSurrogate(folded);
+            } else {
+                *to++ = char16_t(folded);
+            }
+            ++from;
+        } else {
+            *to++ = unit;
+        }
     }
+    out.resize(start + (to - begin));
 }
 
 } // namespace
@@ -49,6 +69,18 @@ TermScanner::TermScanner(const QStringList& terms) : positions_(terms.size(), -1
 }
 
 bool TermScanner::feed(QStringView piece) {
+    // A pair of units split between two pieces is folded once both halves are here.
+    QString joined;
+    if (!pendingHigh_.isNull()) {
+        joined.reserve(piece.size() + 1);
+        joined.append(pendingHigh_).append(piece);
+        piece = joined;
+        pendingHigh_ = QChar();
+    }
+    if (!piece.isEmpty() && piece.back().isHighSurrogate()) {
+        pendingHigh_ = piece.back();
+        piece.chop(1);
+    }
     appendFolded(window_, piece);
     if (window_.size() < kSearchWindow + overlap_)
         return false;
@@ -57,6 +89,8 @@ bool TermScanner::feed(QStringView piece) {
 }
 
 void TermScanner::finish() {
+    if (!pendingHigh_.isNull())
+        window_ += std::exchange(pendingHigh_, QChar());
     search();
 }
 

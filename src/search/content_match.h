@@ -35,6 +35,7 @@ private:
     QString window_;            // folded text not yet searched, after the overlap
     qsizetype windowStart_ = 0; // position of window_ in the whole text
     qsizetype overlap_ = 0;
+    QChar pendingHigh_; // the first half of a pair whose second half is in the next piece
 };
 
 // How a document fared against the text query.
