@@ -47,6 +47,7 @@ private Q_SLOTS:
     void findGivesPositions();
     void readingLeavesAccessTimeAlone();
     void previewKeepsFormattingAndCutsLargeFiles();
+    void fileWithoutTextStopsAndIsCut();
     void picturesByName();
     void poolGivesVerdictsInOrder();
 };
@@ -237,6 +238,27 @@ void TestContent::previewKeepsFormattingAndCutsLargeFiles() {
     QVERIFY(!large->html.contains(QString(1001, u'a')));
     QVERIFY(large->html.contains(QStringLiteral("gekürzt")));
     QCOMPARE(previewText(loader, dir.path("fehlt")).error(), OsError::NotFound);
+}
+
+// A gigabyte of zeros (sparse, so it costs no disk): no text ever arrives, yet a stop is heard
+// after the next piece, and the preview reads only its beginning.
+void TestContent::fileWithoutTextStopsAndIsCut() {
+    TestDir dir;
+    const QString path = dir.path("leer.txt");
+    QFile sparse(path);
+    QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(qint64(1) << 30));
+    sparse.close();
+    const ContentLoader loader;
+    auto file = ReadOnlyFile::open(path);
+    QVERIFY(file);
+    int asked = 0;
+    const auto stopAtThird = [&] { return ++asked < 3; };
+    QCOMPARE(ContentQuery(TextAuslesen(u"angebot")).test(loader, *file, path, stopAtThird),
+             ContentVerdict::Stopped);
+    QVERIFY(file->position() <= 3 * ContentLoader::kPieceBytes);
+
+    const auto preview = previewText(loader, path);
+    QVERIFY(preview && preview->cut);
 }
 
 void TestContent::picturesByName() {

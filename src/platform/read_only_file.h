@@ -26,6 +26,8 @@ public:
     Result<QByteArray> read(qsizetype maximum);
     // Back to the first byte, to read the file once more.
     bool rewind();
+    // How far the file has been read, or -1 when a library read it through its descriptor.
+    qint64 position() const { return position_; }
     // The descriptor, for libraries that read through one (it stays owned here); where they
     // leave it is not known afterwards.
     int descriptor() {

@@ -22,9 +22,15 @@ Result<PreviewText> previewText(const ContentLoader& loader, const QString& path
     PreviewText preview;
     // Blanks, tabs and line breaks stand as in the document.
     preview.html = QStringLiteral("<div style=\"white-space:pre-wrap\">");
+    auto file = ReadOnlyFile::open(path);
+    if (!file)
+        return file.error();
+    // Room for the characters in any encoding the loader reads: a file with little or no text
+    // (a disk image, a file of zeros) is cut by what was read, not read to its end.
+    const qint64 byteLimit = 4 * qint64(limit);
     qsizetype shown = 0;
     const auto failure =
-        loader.readFormatted(path, [&](QStringView piece, const RtfFormat& format) {
+        loader.readFormatted(*file, path, [&](QStringView piece, const RtfFormat& format) {
             const QStringView part = piece.first(std::min(piece.size(), limit - shown));
             shown += part.size();
             const QString text = part.toString().toHtmlEscaped();
@@ -33,7 +39,7 @@ Result<PreviewText> previewText(const ContentLoader& loader, const QString& path
                                 ? text
                                 : QStringLiteral("<span style=\"") + style + QStringLiteral("\">") +
                                       text + QStringLiteral("</span>");
-            preview.cut = part.size() < piece.size();
+            preview.cut = part.size() < piece.size() || file->position() > byteLimit;
             return !preview.cut;
         });
     if (!failure.ok())

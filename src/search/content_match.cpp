@@ -154,16 +154,17 @@ ContentVerdict ContentQuery::test(const ContentLoader& loader, ReadOnlyFile& fil
     TermScanner scanner(terms_);
     std::optional<bool> answer = decided(scanner, false);
     bool stopped = false;
+    // Asked after every piece read, also one without any text (a file of zeros), so that a stop
+    // never waits for the end of a large file.
     const auto read = loader.readText(file, path, [&](QStringView piece) {
         if (answer)
             return false;
-        if (scanner.feed(piece)) {
-            answer = decided(scanner, false);
-            if (keepGoing && !keepGoing()) {
-                stopped = true;
-                return false;
-            }
+        if (keepGoing && !keepGoing()) {
+            stopped = true;
+            return false;
         }
+        if (scanner.feed(piece))
+            answer = decided(scanner, false);
         return !answer;
     });
     if (!read.ok())
