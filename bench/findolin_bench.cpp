@@ -102,7 +102,7 @@ void benchListing(const QString& folder, int runs) {
         const auto ours = [&]() -> qsizetype {
             const auto listing = listFolder(folder, pattern);
             const QStringList lines =
-                mergedListing(*listing, folder, QString(), ProfileShorthand::On);
+                mergedListing(*listing, folder, QString(), ProfileShorthand::On).lines;
             return lines.size() - listing->subfolders.size();
         };
         const QStringList args{folder,  "-mindepth", "1",      "-maxdepth",  "1",

@@ -122,11 +122,19 @@ void TestFolderListing::mergedListingPutsFoldersFirst() {
     dir.file("angebot.doc");
     dir.folder("briefe");
     dir.folder("Archiv");
+    dir.file(" [Archiv].txt"); // a file that looks like a folder entry is still a file
     const auto listing = listFolder(dir.path(), WildcardPattern(u"*"));
-    const QStringList lines =
+    const MergedListing merged =
         mergedListing(*listing, dir.path() + "/", QString(), ProfileShorthand::Off);
-    QCOMPARE(lines, (QStringList{" [" + dir.path("Archiv") + "]", " [" + dir.path("briefe") + "]",
-                                 "angebot.doc", "Zeitung.txt"}));
+    const QStringList entries{" [" + dir.path("Archiv") + "]", " [" + dir.path("briefe") + "]"};
+    QCOMPARE(merged.lines.mid(merged.lines.size() - 2),
+             (QStringList{"angebot.doc", "Zeitung.txt"}));
+    QCOMPARE(merged.lines.size(), 5);
+    for (qsizetype i = 0; i < merged.lines.size(); ++i) {
+        const bool entry = entries.contains(merged.lines[i]);
+        QCOMPARE(merged.kinds[i], entry ? LineKind::FolderEntry : LineKind::File);
+    }
+    QVERIFY(merged.lines.indexOf(entries[0]) < merged.lines.indexOf(entries[1]));
 }
 
 void TestFolderListing::mergedListingKeepsOtherFoldersOut() {
@@ -135,9 +143,10 @@ void TestFolderListing::mergedListingKeepsOtherFoldersOut() {
     dir.folder("unter");
     const auto listing = listFolder(dir.path(), WildcardPattern(u"*"));
     // A folder text still being typed below the listed folder contains its path ...
-    QCOMPARE(mergedListing(*listing, dir.path("unt"), {}, ProfileShorthand::Off).size(), 2);
+    QCOMPARE(mergedListing(*listing, dir.path("unt"), {}, ProfileShorthand::Off).lines.size(), 2);
     // ... a text naming somewhere else does not: no entries of a folder the user left.
-    QCOMPARE(mergedListing(*listing, "/anderswo", {}, ProfileShorthand::Off), QStringList{"a.txt"});
+    QCOMPARE(mergedListing(*listing, "/anderswo", {}, ProfileShorthand::Off).lines,
+             QStringList{"a.txt"});
 }
 
 void TestFolderListing::folderEntryShorthand() {

@@ -316,7 +316,10 @@ void TestForm1FileOps::openByTypeAndWithTheQuestion() {
 
     // A folder header is no file to open.
     form->show();
-    form->mnuName->setText(">>>[" + home.home("Documents") + "]");
+    const QString header = ">>>[" + home.home("Documents") + "]";
+    form->showList(form->List1);
+    form->List1->setLines({header}, {header}, {LineKind::Header});
+    form->List1->setCurrentRow(0);
     form->mnuName->trigger();
     QCOMPARE(dialogs.messages.last(), QStringLiteral("Datei zum öffnen auswählen!"));
     QCOMPARE(shell.size(), 2);

@@ -1,6 +1,7 @@
 #include "form1_fixture.h"
 #include "platform/list_box.h"
 #include "preview/text_preview.h"
+#include "scripted_dialogs.h"
 #include "search/file_list_box.h"
 #include "search/query_line_edit.h"
 
@@ -20,6 +21,7 @@ class TestForm1TextSearch : public QObject {
 private Q_SLOTS:
     void initTestCase();
     void walkResultKeepsOnlyFoldersWithHits();
+    void namesLikeTheProgramsOwnLinesAreFiles();
     void onlyNotQueryGetsItsBlankAndLosesItAgain();
     void folderListAndRefinedListGiveBareNames();
     void picturesAreSkippedAndEmptyGroupFindsTheRest();
@@ -70,6 +72,35 @@ void TestForm1TextSearch::walkResultKeepsOnlyFoldersWithHits() {
     form->Command1->click();
     QCOMPARE(form->List2->count(), 0);
     QCOMPARE(form->mnuDateiZähler->text(), QStringLiteral("0 Dateien"));
+}
+
+// A line is a header or a folder entry because the program wrote it as one: names that look like
+// them are files, searched, previewed and handled like any other.
+void TestForm1TextSearch::namesLikeTheProgramsOwnLinesAreFiles() {
+    TestHome home;
+    home.file("akten/a>>>b.txt", "Angebot");
+    home.file("akten/a>>>nichts.txt", "nichts");
+    home.file("akten/q>>>r/x.txt", "Angebot");
+    home.file("akten/ [oben].txt", "Angebot oben");
+    ScriptedDialogs dialogs;
+    const auto form = startForm1(&dialogs);
+    searchFor(*form, home.path("akten"), "", "angebot");
+    QCOMPARE(form->List2->lines(),
+             (QStringList{header(home.path("akten")), " [oben].txt", "a>>>b.txt",
+                          header(home.path("akten/q>>>r")), "x.txt"}));
+
+    form->List2->setCurrentRow(2);
+    QCOMPARE(form->RichTextBox2->toPlainText(), QStringLiteral("Angebot"));
+    dialogs.answers << Answer::Yes;
+    form->mnuDateiLöschen->trigger();
+    QVERIFY(!QFileInfo::exists(home.path("akten/a>>>b.txt")));
+
+    // In the folder listing the look-alike of a folder entry is previewed, not stepped into.
+    form->listFolder(home.path("akten"));
+    const int row = int(form->FileList1->lines().indexOf(" [oben].txt"));
+    form->FileList1->setCurrentRow(row);
+    QCOMPARE(form->Text2->text(), home.path("akten"));
+    QCOMPARE(form->RichTextBox2->toPlainText(), QStringLiteral("Angebot oben"));
 }
 
 void TestForm1TextSearch::onlyNotQueryGetsItsBlankAndLosesItAgain() {

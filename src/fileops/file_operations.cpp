@@ -19,10 +19,6 @@
 namespace findolin {
 namespace {
 
-bool isHeaderOrFolderEntry(const QString& line) {
-    return isHeaderLine(line) || line.startsWith(QStringLiteral(" ["));
-}
-
 // The folder of a full path whose last part is the name.
 QString folderOf(const QString& path, const QString& name) {
     return path.endsWith(name) ? path.chopped(name.size()) : QString();
@@ -35,7 +31,7 @@ std::optional<FileOperations::Selection> FileOperations::selectedFile() {
     s.list = f.shownList();
     s.row = s.list->currentRow();
     s.name = s.list->line(s.row);
-    if (s.name.isEmpty() || isHeaderOrFolderEntry(s.name))
+    if (s.name.isEmpty() || !s.list->isFile(s.row))
         return std::nullopt;
     // Lines without a path of their own are names in the folder the file list was read from.
     s.folder = s.list->hasPaths() ? folderOf(s.list->path(s.row), s.name)
@@ -47,7 +43,8 @@ std::optional<FileOperations::Selection> FileOperations::selectedFile() {
 
 void FileOperations::mnuName_Click() {
     const QString cannotOpen = QStringLiteral("Datei zum öffnen auswählen!");
-    if (isHeaderLine(f.mnuName->text())) {
+    const ListBox* shown = f.shownList();
+    if (shown->kind(shown->currentRow()) == LineKind::Header) {
         f.dialogs().message(cannotOpen);
         return;
     }

@@ -33,23 +33,33 @@ QVariant LinesModel::data(const QModelIndex& index, int role) const {
     return {};
 }
 
-void LinesModel::setLines(QStringList lines, QStringList paths) {
+void LinesModel::setLines(QStringList lines, QStringList paths, QList<LineKind> kinds) {
     Q_ASSERT(paths.isEmpty() || paths.size() == lines.size());
+    Q_ASSERT(kinds.isEmpty() || kinds.size() == lines.size());
     beginResetModel();
+    if (kinds.isEmpty())
+        kinds.fill(LineKind::File, lines.size());
     lines_ = std::move(lines);
     paths_ = std::move(paths);
+    kinds_ = std::move(kinds);
     endResetModel();
 }
 
-void LinesModel::append(const QStringList& lines, const QStringList& paths) {
+void LinesModel::append(const QStringList& lines, const QStringList& paths,
+                        const QList<LineKind>& kinds) {
     if (lines.isEmpty())
         return;
     // Lines with paths go on lines with paths, names on names.
     Q_ASSERT(paths.isEmpty() ? paths_.isEmpty()
                              : (paths.size() == lines.size() && paths_.size() == lines_.size()));
     beginInsertRows({}, int(lines_.size()), int(lines_.size() + lines.size() - 1));
+    Q_ASSERT(kinds.isEmpty() || kinds.size() == lines.size());
     lines_ += lines;
     paths_ += paths;
+    if (kinds.isEmpty())
+        kinds_.insert(kinds_.size(), lines.size(), LineKind::File);
+    else
+        kinds_ += kinds;
     endInsertRows();
 }
 
@@ -67,6 +77,7 @@ void LinesModel::remove(int row) {
         return;
     beginRemoveRows({}, row, row);
     lines_.removeAt(row);
+    kinds_.removeAt(row);
     if (!paths_.isEmpty())
         paths_.removeAt(row);
     endRemoveRows();
@@ -100,8 +111,8 @@ ListBox::ListBox(QWidget* parent)
     });
 }
 
-void ListBox::setLines(QStringList lines, QStringList paths) {
-    model_->setLines(std::move(lines), std::move(paths));
+void ListBox::setLines(QStringList lines, QStringList paths, QList<LineKind> kinds) {
+    model_->setLines(std::move(lines), std::move(paths), std::move(kinds));
 }
 
 int ListBox::currentRow() const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "search/line_kind.h"
+
 #include <QAbstractListModel>
 #include <QListView>
 #include <QStringList>
@@ -20,14 +22,19 @@ public:
     const QStringList& lines() const { return lines_; }
     // Line for line with lines(), or empty when the lines are names in the file list's folder.
     const QStringList& paths() const { return paths_; }
-    void setLines(QStringList lines, QStringList paths = {});
-    void append(const QStringList& lines, const QStringList& paths = {});
+    // Line for line with lines(); empty kinds given to a change mean files.
+    const QList<LineKind>& kinds() const { return kinds_; }
+    void setLines(QStringList lines, QStringList paths = {}, QList<LineKind> kinds = {});
+    void append(const QStringList& lines, const QStringList& paths = {},
+                const QList<LineKind>& kinds = {});
+    // A renamed file: its line and path; it stays a file.
     void replace(int row, const QString& line, const QString& path = {});
     void remove(int row);
 
 private:
     QStringList lines_;
     QStringList paths_;
+    QList<LineKind> kinds_;
 };
 
 class UniformRowDelegate;
@@ -46,9 +53,13 @@ public:
     const QStringList& paths() const { return model_->paths(); }
     bool hasPaths() const { return !paths().isEmpty(); }
     QString path(int row) const { return paths().value(row); }
-    void setLines(QStringList lines, QStringList paths = {});
-    void addLines(const QStringList& lines, const QStringList& paths = {}) {
-        model_->append(lines, paths);
+    const QList<LineKind>& kinds() const { return model_->kinds(); }
+    LineKind kind(int row) const { return kinds().value(row, LineKind::File); }
+    bool isFile(int row) const { return row >= 0 && row < count() && kind(row) == LineKind::File; }
+    void setLines(QStringList lines, QStringList paths = {}, QList<LineKind> kinds = {});
+    void addLines(const QStringList& lines, const QStringList& paths = {},
+                  const QList<LineKind>& kinds = {}) {
+        model_->append(lines, paths, kinds);
     }
     void replaceLine(int row, const QString& line, const QString& path = {}) {
         model_->replace(row, line, path);

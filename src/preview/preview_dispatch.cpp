@@ -62,7 +62,7 @@ void PreviewDispatch::preview(ListBox* list, Focus focus) {
         list->verticalScrollBar()->setValue(row - kLinesAboveSelection);
 
     // A folder header of a result list names no file: nothing to show, nothing to load.
-    const bool header = (list == f.List1 || list == f.List2) && isHeaderLine(name);
+    const bool header = list->kind(row) == LineKind::Header;
     const PreviewClass kind = header ? PreviewClass::Other : previewClassOf(name);
     if (kind == PreviewClass::Picture) {
         f.pictures().load(path);
@@ -76,7 +76,7 @@ void PreviewDispatch::preview(ListBox* list, Focus focus) {
     f.CommandSort->hide();
     f.setSortButtonRole(SortButtonRole::Sort);
 
-    if (list == f.FileList1 && name.startsWith(QStringLiteral(" ["))) {
+    if (list->kind(row) == LineKind::FolderEntry) {
         // A folder entry: step into the folder; its listing empties the text preview.
         f.Text2->setText(name.mid(2, name.size() - 3));
         f.mnuName->setText({});

@@ -49,12 +49,4 @@ std::vector<qsizetype> orderPlain(const QStringList& lines) {
     return ListBoxOrder().order(lines);
 }
 
-QStringList reordered(const QStringList& lines, const std::vector<qsizetype>& order) {
-    QStringList result;
-    result.reserve(lines.size());
-    for (qsizetype i : order)
-        result.append(lines.value(i));
-    return result;
-}
-
 } // namespace findolin

@@ -19,7 +19,15 @@ std::vector<qsizetype> orderByDate(const QStringList& lines);
 // Plain list-box order, as indexes into `lines`.
 std::vector<qsizetype> orderPlain(const QStringList& lines);
 
-// The lines in the given order.
-QStringList reordered(const QStringList& lines, const std::vector<qsizetype>& order);
+// The items (lines, their paths or kinds) in the given order; an empty list stays empty.
+template <typename List> List reordered(const List& items, const std::vector<qsizetype>& order) {
+    List result;
+    if (items.isEmpty())
+        return result;
+    result.reserve(items.size());
+    for (qsizetype i : order)
+        result.append(items.value(i));
+    return result;
+}
 
 } // namespace findolin

@@ -30,7 +30,8 @@ void DateSortHandler::sortInPlace(ListBox* list) {
     const bool byDate = f.shownOrder == ListOrder::Plain;
     const QStringList lines = list->lines();
     const std::vector<qsizetype> order = byDate ? orderByDate(lines) : orderPlain(lines);
-    list->setLines(reordered(lines, order), reordered(list->paths(), order));
+    list->setLines(reordered(lines, order), reordered(list->paths(), order),
+                   reordered(list->kinds(), order));
     f.shownOrder = byDate ? ListOrder::ByDate : ListOrder::Plain;
 }
 

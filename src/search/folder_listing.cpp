@@ -38,8 +38,8 @@ QString folderEntry(const QString& subfolderPath, const QString& profilePrefix,
     return QStringLiteral(" [") + subfolderPath + u']';
 }
 
-QStringList mergedListing(const FolderListing& listing, const QString& folderText,
-                          const QString& profilePrefix, ProfileShorthand shorthand) {
+MergedListing mergedListing(const FolderListing& listing, const QString& folderText,
+                            const QString& profilePrefix, ProfileShorthand shorthand) {
     const ListBoxOrder order;
     QStringList entries;
     const QString typed = normalFolderPath(folderText);
@@ -48,7 +48,12 @@ QStringList mergedListing(const FolderListing& listing, const QString& folderTex
             entries.append(folderEntry(path, profilePrefix, shorthand));
         order.sort(entries);
     }
-    return order.merge(entries, listing.files);
+    std::vector<bool> isEntry;
+    MergedListing merged{order.merge(entries, listing.files, &isEntry), {}};
+    merged.kinds.reserve(merged.lines.size());
+    for (const bool entry : isEntry)
+        merged.kinds.append(entry ? LineKind::FolderEntry : LineKind::File);
+    return merged;
 }
 
 QString countCaption(qsizetype fileCount) {

@@ -2,6 +2,7 @@
 
 #include "platform/folder_scan.h"
 #include "platform/result.h"
+#include "search/line_kind.h"
 
 #include <QString>
 #include <QStringList>
@@ -29,11 +30,16 @@ enum class ProfileShorthand { Off, On };
 QString folderEntry(const QString& subfolderPath, const QString& profilePrefix,
                     ProfileShorthand shorthand);
 
-// The merged listing: sub-folder entries, then file names, in list-box order. The entries are
-// kept only when the folder text still names the listed folder (it contains its path), so a
-// listing never shows the sub-folders of another folder than the one the user typed.
-QStringList mergedListing(const FolderListing& listing, const QString& folderText,
-                          const QString& profilePrefix, ProfileShorthand shorthand);
+// The merged listing: sub-folder entries, then file names, in list-box order, with what each line
+// stands for. The entries are kept only when the folder text still names the listed folder (it
+// contains its path), so a listing never shows the sub-folders of another folder than the one the
+// user typed.
+struct MergedListing {
+    QStringList lines;
+    QList<LineKind> kinds;
+};
+MergedListing mergedListing(const FolderListing& listing, const QString& folderText,
+                            const QString& profilePrefix, ProfileShorthand shorthand);
 
 // "1 Datei", else the count and " Dateien" ("0 Dateien" for none).
 QString countCaption(qsizetype fileCount);

@@ -105,8 +105,9 @@ void FolderListingHandlers::openAsCurrentFolder(const FolderListing& listing) {
 }
 
 void FolderListingHandlers::showMerged(const FolderListing& listing, ProfileShorthand shorthand) {
-    f.FileList1->setLines(
-        mergedListing(listing, f.Text2->text(), f.sites.profilePrefix, shorthand));
+    MergedListing merged =
+        mergedListing(listing, f.Text2->text(), f.sites.profilePrefix, shorthand);
+    f.FileList1->setLines(std::move(merged.lines), {}, std::move(merged.kinds));
     f.showList(f.FileList1);
     f.mnuOrdner->setVisible(true);
 }

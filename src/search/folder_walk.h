@@ -14,10 +14,6 @@ namespace findolin {
 inline QString headerLine(const QString& folder) {
     return QStringLiteral(">>>[") + folder + u']';
 }
-// Whether a result line is such a header rather than a file.
-inline bool isHeaderLine(QStringView line) {
-    return line.contains(u">>>");
-}
 
 // What the recursive name search looks for.
 struct WalkRequest {

@@ -50,12 +50,18 @@ void ListBoxOrder::sort(QStringList& lines) const {
     lines = std::move(sorted);
 }
 
-QStringList ListBoxOrder::merge(const QStringList& first, const QStringList& second) const {
+QStringList ListBoxOrder::merge(const QStringList& first, const QStringList& second,
+                                std::vector<bool>* fromFirst) const {
     QStringList merged;
     merged.reserve(first.size() + second.size());
-    std::merge(first.cbegin(), first.cend(), second.cbegin(), second.cend(),
-               std::back_inserter(merged),
-               [&](const QString& a, const QString& b) { return collator_.compare(a, b) < 0; });
+    qsizetype a = 0, b = 0;
+    while (a < first.size() || b < second.size()) {
+        const bool takeFirst =
+            b == second.size() || (a < first.size() && collator_.compare(second[b], first[a]) >= 0);
+        merged.append(takeFirst ? first[a++] : second[b++]);
+        if (fromFirst)
+            fromFirst->push_back(takeFirst);
+    }
     return merged;
 }
 

@@ -16,8 +16,11 @@ public:
     void sort(QStringList& lines) const;
     // The sorted order of the lines, as indexes into them.
     std::vector<qsizetype> order(const QStringList& lines) const;
-    // Merges two lists that are each in this order into one in this order.
-    QStringList merge(const QStringList& first, const QStringList& second) const;
+    // Merges two lists that are each in this order into one in this order; on equal lines the
+    // first list's comes first. `fromFirst`, when given, tells for each merged line whether it
+    // came from the first list.
+    QStringList merge(const QStringList& first, const QStringList& second,
+                      std::vector<bool>* fromFirst = nullptr) const;
 
 private:
     QCollator collator_;

@@ -41,11 +41,13 @@ public:
             const QString header = headerLine(folder);
             lines_.append(header);
             paths_.append(header);
+            kinds_.append(LineKind::Header);
         }
         f.Label1 = folder;
         for (const QString& name : names) {
             lines_.append(name);
             paths_.append(joinPath(folder, name));
+            kinds_.append(LineKind::File);
         }
         f.Trefferzahl += names.size();
         caption_ = countCaption(f.Trefferzahl);
@@ -74,9 +76,10 @@ public:
 
     // After a stop the lines written so far stay, but the captions stay as Escape emptied them.
     void showLines() {
-        f.List1->addLines(lines_, paths_);
+        f.List1->addLines(lines_, paths_, kinds_);
         lines_.clear();
         paths_.clear();
+        kinds_.clear();
     }
 
 private:
@@ -84,6 +87,7 @@ private:
     HeaderLines headers_;
     QStringList lines_;
     QStringList paths_;
+    QList<LineKind> kinds_;
     QString caption_;
     QString progress_;
     YieldClock refresh_{100};

@@ -22,10 +22,12 @@ struct Candidates {
     enum class Source { Walk, Folder };
     Source source;
     QStringList lines;
-    QStringList paths; // the walk's, line for line
-    QString folder;    // the folder of the names otherwise
+    QStringList paths;     // the walk's, line for line
+    QList<LineKind> kinds; // line for line
+    QString folder;        // the folder of the names otherwise
 
     bool fromWalk() const { return source == Source::Walk; }
+    bool isHeader(qsizetype i) const { return kinds.value(i) == LineKind::Header; }
     QString pathOf(qsizetype i) const {
         return fromWalk() ? paths.value(i) : joinPath(folder, lines[i]);
     }
@@ -35,16 +37,15 @@ struct Candidates {
 // taken back while it is a header without files below it.
 class Results {
 public:
-    enum class Kind { Header, File };
-
     explicit Results(ListBox* list) : list_(list) {}
 
     // `path` is null when the lines are names in the file list's folder.
-    void append(const QString& line, const QString* path, Kind kind) {
+    void append(const QString& line, const QString* path, LineKind kind) {
         pendingLines_.append(line);
         if (path)
             pendingPaths_.append(*path);
-        endsInHeader_ = kind == Kind::Header;
+        pendingKinds_.append(kind);
+        endsInHeader_ = kind == LineKind::Header;
     }
     bool endsInHeader() const { return endsInHeader_; }
     // Takes back the last line, a header: the line before it is a file's, or there is none.
@@ -52,15 +53,17 @@ public:
         if (!pendingLines_.isEmpty()) {
             pendingLines_.removeLast();
             pendingPaths_.removeLast();
+            pendingKinds_.removeLast();
         } else {
             list_->removeLine(list_->count() - 1);
         }
         endsInHeader_ = false;
     }
     void show() {
-        list_->addLines(pendingLines_, pendingPaths_);
+        list_->addLines(pendingLines_, pendingPaths_, pendingKinds_);
         pendingLines_.clear();
         pendingPaths_.clear();
+        pendingKinds_.clear();
     }
     int count() const { return list_->count() + int(pendingLines_.size()); }
 
@@ -68,6 +71,7 @@ private:
     ListBox* list_;
     QStringList pendingLines_;
     QStringList pendingPaths_;
+    QList<LineKind> pendingKinds_;
     bool endsInHeader_ = false;
 };
 
@@ -91,9 +95,9 @@ private:
 
 Candidates candidatesOf(const Form1& f) {
     if (f.MitUnterordnern || f.DatumsFilter)
-        return {Candidates::Source::Walk, f.List1->lines(), f.List1->paths(), {}};
+        return {Candidates::Source::Walk, f.List1->lines(), f.List1->paths(), f.List1->kinds(), {}};
     const ListBox* list = f.Verfeinert ? f.FileList1 : static_cast<const ListBox*>(f.File1);
-    return {Candidates::Source::Folder, list->lines(), {}, f.File1->folder()};
+    return {Candidates::Source::Folder, list->lines(), {}, list->kinds(), f.File1->folder()};
 }
 
 } // namespace
@@ -112,8 +116,7 @@ SearchOutcome TextSearch::Textsuche(WorkTickets::Ticket ticket) {
     QStringList paths;
     paths.reserve(n);
     for (qsizetype i = 0; i < n; ++i) {
-        const bool read = !(candidates.fromWalk() && isHeaderLine(candidates.paths.value(i))) &&
-                          !isPictureByName(candidates.lines[i]);
+        const bool read = !candidates.isHeader(i) && !isPictureByName(candidates.lines[i]);
         paths.append(read ? candidates.pathOf(i) : QString());
     }
     const ContentQuery query(f.Abfrage);
@@ -139,13 +142,13 @@ SearchOutcome TextSearch::Textsuche(WorkTickets::Ticket ticket) {
                 break;
             }
             const QString& line = candidates.lines[current];
-            if (candidates.fromWalk() && isHeaderLine(candidates.paths.value(current))) {
+            if (candidates.isHeader(current)) {
                 // The folder before produced no hit: its header goes.
                 if (results.endsInHeader()) {
                     results.removeLast();
                     --headers;
                 }
-                results.append(line, &candidates.paths[current], Results::Kind::Header);
+                results.append(line, &candidates.paths[current], LineKind::Header);
                 ++headers;
                 continue;
             }
@@ -161,7 +164,7 @@ SearchOutcome TextSearch::Textsuche(WorkTickets::Ticket ticket) {
             }
             if (verdict == ContentVerdict::Hit && !line.isEmpty())
                 results.append(line, candidates.fromWalk() ? &candidates.paths[current] : nullptr,
-                               Results::Kind::File);
+                               LineKind::File);
         }
         if (!f.isCurrent(ticket))
             return SearchOutcome::Overtaken;
