@@ -461,6 +461,17 @@ void Form1::showEvent(QShowEvent* event) {
     }
 }
 
+// When the window is first drawn, a window manager has framed it: its place is taken again, now
+// as that of the frame.
+void Form1::paintEvent(QPaintEvent* event) {
+    QMainWindow::paintEvent(event);
+    if (frameCorner_ && frameGeometry() != geometry()) {
+        const QPoint corner = *std::exchange(frameCorner_, std::nullopt);
+        if (frameGeometry().topLeft() != corner)
+            move(corner);
+    }
+}
+
 void Form1::closeEvent(QCloseEvent* event) {
     Form_Unload();
     QMainWindow::closeEvent(event);

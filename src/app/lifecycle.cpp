@@ -31,21 +31,12 @@ void Form1::placeAtStart() {
            twipsToPixels(kDesignWindow.height, tpp) + menuBar()->sizeHint().height());
 }
 
-// The place of a window is where its title bar begins. Until a window manager has framed the
-// window, Qt places the inside of the window there, which pushes the title bar off the top of the
-// screen; so the place is taken again once the frame is known.
+// The place of a window is where its title bar begins. Before the window is framed, a move
+// places the inside of the window there, which pushes the title bar off the top of the screen; so
+// the place is taken again once the frame is known (see paintEvent).
 void Form1::placeFrameAt(QPoint corner) {
     move(corner);
     frameCorner_ = corner;
-}
-
-void Form1::moveEvent(QMoveEvent* event) {
-    QMainWindow::moveEvent(event);
-    if (frameCorner_ && frameGeometry() != geometry()) {
-        const QPoint corner = *std::exchange(frameCorner_, std::nullopt);
-        if (frameGeometry().topLeft() != corner)
-            move(corner);
-    }
 }
 
 // Start-up: tells the office's own machines (the company folder holds a file) from any other
