@@ -43,6 +43,7 @@ private Q_SLOTS:
     void decoderChoosesEncoding();
     void decoderJoinsSplitSequences_data();
     void decoderJoinsSplitSequences();
+    void brokenTextDecodesTheSameInAnyPieces();
     void decoderEndsCutSequences();
     void binaryHead_data();
     void binaryHead();
@@ -154,6 +155,22 @@ void TestTextDecoding::decoderJoinsSplitSequences() {
     QCOMPARE(oneByOne + decoder.finish(), text);
 }
 
+void TestTextDecoding::brokenTextDecodesTheSameInAnyPieces() {
+    // A byte-order mark fixes the encoding whatever the first piece holds.
+    const QByteArray bom("\xEF\xBB\xBF");
+    for (const QByteArray& body :
+         {QByteArray("ab\xE2\x82x\xC3yz"), QByteArray("x\xF0\x80\x80y\xF0\x9F\x98"),
+          QByteArray("\xED\xA0\x80\xC0\xAF\xE0\x80z\xF4\x90\x80\x80"),
+          QByteArray("\x80\xBF\xC3\xA4\xE2\x82")}) {
+        const QByteArray bytes = bom + body;
+        TextDecoder whole;
+        QString expected = whole.decode(bytes);
+        expected += whole.finish();
+        for (qsizetype cut = bom.size(); cut < bytes.size(); ++cut)
+            QCOMPARE(decodeInTwo(bytes, cut), expected);
+    }
+}
+
 void TestTextDecoding::decoderEndsCutSequences() {
     const QString replacement(QChar::ReplacementCharacter);
     {
@@ -167,7 +184,7 @@ void TestTextDecoding::decoderEndsCutSequences() {
         QString text = decoder.decode("ab\xE2\x82");
         text += decoder.decode("x\xC3");
         text += decoder.decode("yz");
-        QCOMPARE(text + decoder.finish(), QStringLiteral("ab\uFFFDx\uFFFDyz"));
+        QCOMPARE(text + decoder.finish(), QStringLiteral("ab\uFFFD\uFFFDx\uFFFDyz")); // as uncut
     }
     {
         TextDecoder decoder;

@@ -178,8 +178,6 @@ QString TextDecoder::decode(QByteArrayView piece) {
         return {};
     if (!encoding_) {
         // The decoders keep every U+FEFF: the byte-order mark is taken off here, once.
-        const auto flags =
-            QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom;
         if (startsWith(piece, "\xEF\xBB\xBF", 3)) {
             encoding_ = Encoding::Utf8;
             piece = piece.sliced(3);
@@ -195,11 +193,9 @@ QString TextDecoder::decode(QByteArrayView piece) {
             encoding_ = Encoding::Windows1252;
         }
         // UTF-16 keeps its state in the decoder (a unit cut in two); UTF-8 holds back cut
-        // sequences itself, since Qt 6.4's decoder loses the byte after one that is never
-        // completed.
+        // sequences itself (see decodeUtf8).
         switch (*encoding_) {
         case Encoding::Utf8:
-            decoder_ = QStringDecoder(QStringDecoder::Utf8, flags);
             break;
         case Encoding::Utf16LE:
             decoder_ =
@@ -227,28 +223,24 @@ QString TextDecoder::decode(QByteArrayView piece) {
 }
 
 QString TextDecoder::decodeUtf8(QByteArrayView piece) {
-    const auto* p = reinterpret_cast<const uchar*>(piece.data());
-    qsizetype start = 0;
-    QString head;
+    // The held start of a sequence goes in front of the piece, so the bytes are decoded as if
+    // never cut, errors included: the text does not depend on where the pieces end.
+    QByteArray joined;
     if (heldLength_ > 0) {
-        int missing = utf8SequenceLength(uchar(held_[0])) - heldLength_;
-        while (missing > 0 && start < piece.size() && (p[start] & 0xC0) == 0x80) {
-            held_[heldLength_++] = char(p[start++]);
-            --missing;
-        }
-        if (missing > 0 && start == piece.size())
-            return {}; // still not whole
-        // A sequence that was never completed is one error, as at the end of the file.
-        head = missing > 0 ? QString(QChar::ReplacementCharacter)
-                           : decoder_(QByteArrayView(held_, heldLength_));
+        joined.reserve(heldLength_ + piece.size());
+        joined.append(held_, heldLength_).append(piece);
+        piece = joined;
         heldLength_ = 0;
     }
-    const qsizetype size = piece.size() - start;
-    const qsizetype cut = incompleteUtf8Tail(p + start, size);
-    std::memcpy(held_, p + start + size - cut, cut);
+    const auto* p = reinterpret_cast<const uchar*>(piece.data());
+    const qsizetype cut = incompleteUtf8Tail(p, piece.size());
+    std::memcpy(held_, p + piece.size() - cut, cut);
     heldLength_ = int(cut);
-    QString body = decoder_(piece.sliced(start, size - cut));
-    return head.isEmpty() ? body : head + body;
+    // A decoder of its own for each call, since Qt's keeps state between calls even when told not
+    // to; what is held back never reaches it.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                     QStringDecoder::Flag::ConvertInitialBom);
+    return decoder(piece.first(piece.size() - cut));
 }
 
 QString TextDecoder::finish() {

@@ -31,7 +31,7 @@ private:
     QString decodeUtf8(QByteArrayView piece);
 
     std::optional<Encoding> encoding_;
-    QStringDecoder decoder_; // for the Unicode encodings
+    QStringDecoder decoder_; // for UTF-16
     // UTF-8: the start of a sequence cut at the end of the last piece, held back until it is whole.
     char held_[4] = {};
     int heldLength_ = 0;
