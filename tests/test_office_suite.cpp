@@ -329,7 +329,8 @@ void TestOfficeSuite::destructionEndsTheConversion() {
     converter->pdfFor(dir.file("a.doc"));
     QTRY_VERIFY(runs(dir.path("child.pid")));
     converter.reset();
-    QVERIFY(!runs(dir.path("script.pid")));
+    // Killed by then; a loaded machine may take a moment to carry the kill out.
+    QTRY_VERIFY(!runs(dir.path("script.pid")));
     QTRY_VERIFY(!runs(dir.path("child.pid")));
 }
 
