@@ -3,6 +3,7 @@
 #include "app/help_text.h"
 #include "app/key_preview.h"
 #include "app/layout.h"
+#include "app/text_fitting.h"
 #include "fileops/file_operations.h"
 #include "fileops/form2.h"
 #include "navigation/folder_shortcuts.h"
@@ -27,8 +28,6 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QEvent>
-#include <QFontInfo>
-#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -36,51 +35,11 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
-#include <QStyle>
-#include <QTextDocument>
 #include <QTextEdit>
 #include <QUrl>
-#include <algorithm>
-#include <cmath>
 #include <functional>
 
 namespace findolin {
-
-namespace {
-
-int tabStopDistance(const QFontMetrics& metrics) {
-    return 8 * metrics.averageCharWidth();
-}
-
-// Where a date prompt's gap lies: the end of its first word and the start of the word after.
-std::pair<qsizetype, qsizetype> gapOf(const QString& prompt) {
-    qsizetype at = 0;
-    const auto skip = [&](bool blank) {
-        while (at < prompt.size() && prompt[at].isSpace() == blank)
-            ++at;
-        return at;
-    };
-    skip(true);
-    const qsizetype end = skip(false);
-    return {end, skip(true)};
-}
-
-// `font` at the largest size, in quarter points down from its own, whose metrics `fits` accepts.
-QFont fitted(QFont font, const QWidget* widget,
-             const std::function<bool(const QFontMetrics&)>& fits) {
-    constexpr double kSmallest = 6;
-    if (font.pointSizeF() <= 0)
-        font.setPointSizeF(QFontInfo(font).pointSizeF());
-    for (double size = font.pointSizeF(); size > kSmallest; size -= 0.25) {
-        font.setPointSizeF(size);
-        if (fits(QFontMetrics(font, widget)))
-            return font;
-    }
-    font.setPointSizeF(kSmallest);
-    return font;
-}
-
-} // namespace
 
 const QString Form1::kCredit = QStringLiteral("® Trellwin");
 
@@ -155,8 +114,6 @@ void Form1::createControls() {
          {OLE1, WebBrowser1, static_cast<QWidget*>(Picture1), static_cast<QWidget*>(Image1)})
         hidden->hide();
 
-    // The geometry of the window was drawn for a smaller system font than today's: the texts are
-    // made to fit the controls rather than the controls the texts.
     const QScreen* shown = screen();
     const double tpp = twipsPerPixel(shown ? shown->logicalDotsPerInchX() : 96.0);
     const auto px = [tpp](double twips) { return twipsToPixels(twips, tpp); };
@@ -164,20 +121,7 @@ void Form1::createControls() {
     TextHilfe = make(new QPlainTextEdit(helpTextLines().join(u'\n')), "TextHilfe");
     TextHilfe->setReadOnly(true);
     TextHilfe->setLineWrapMode(QPlainTextEdit::NoWrap);
-    // Its widest line fits the panel, so it never scrolls sideways.
-    const int helpRoom = px(6255) - 2 * TextHilfe->frameWidth() -
-                         2 * int(std::ceil(TextHilfe->document()->documentMargin())) -
-                         TextHilfe->cursorWidth() - 1;
-    const QStringList help = helpTextLines();
-    TextHilfe->setFont(fitted(TextHilfe->font(), TextHilfe, [&](const QFontMetrics& metrics) {
-        return std::all_of(help.begin(), help.end(), [&](const QString& line) {
-            return metrics
-                       .size(Qt::TextExpandTabs | Qt::TextSingleLine, line,
-                             tabStopDistance(metrics))
-                       .width() <= helpRoom;
-        });
-    }));
-    TextHilfe->setTabStopDistance(tabStopDistance(TextHilfe->fontMetrics()));
+    fitHelpPanel(*TextHilfe, helpTextLines(), px(6255));
     TextHilfe->hide();
 
     Label3 = make(new QLabel(kCredit), "Label3");
@@ -191,35 +135,10 @@ void Form1::createControls() {
     TextStd = make(new QLineEdit(QStringLiteral("0")), "TextStd");
     TextTag = make(new QLineEdit(QStringLiteral("0")), "TextTag");
     TextMon = make(new QLineEdit(QStringLiteral("0")), "TextMon");
-    // The status line is as large as its longest texts allow: the hints of the query fields and
-    // the date prompts, which other handlers show. A date prompt's gap holds the number field
-    // between its words, with room for a digit inside the field's frame and margins.
-    const int statusRoom = px(kLabel3Width);
-    const int amountLeft = px(kAmountLeft - kLabel3Left);
-    const int amountChrome =
-        2 * TextStd->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, TextStd) + 4;
-    const QStringList hints{kCredit, QStringLiteral("Dateisuche: +und #oder -nicht"),
-                            QStringLiteral("Textsuche: +und #oder -nicht")};
-    const QStringList prompts{QStringLiteral("  innerhalb              Stunden"),
-                              QStringLiteral("innerhalb              Tage   "),
-                              QStringLiteral("innerhalb               Monate")};
-    Label3->setFont(fitted(Label3->font(), Label3, [&](const QFontMetrics& metrics) {
-        const int blank = metrics.horizontalAdvance(u' ');
-        const int amountRight = amountLeft + amountChrome + metrics.horizontalAdvance(u'0');
-        for (const QString& text : hints + prompts) {
-            if (metrics.horizontalAdvance(text) > statusRoom)
-                return false;
-        }
-        return std::all_of(prompts.begin(), prompts.end(), [&](const QString& prompt) {
-            const auto [end, next] = gapOf(prompt);
-            return metrics.horizontalAdvance(prompt.left(end)) + blank <= amountLeft &&
-                   metrics.horizontalAdvance(prompt.left(next)) - blank / 2 >= amountRight;
-        });
-    }));
-    for (QLineEdit* amount : {TextStd, TextTag, TextMon}) {
-        amount->setFont(Label3->font());
+    fitStatusLine(*Label3, {TextStd, TextTag, TextMon}, kCredit, px(kLabel3Width),
+                  px(kAmountLeft - kLabel3Left));
+    for (QLineEdit* amount : {TextStd, TextTag, TextMon})
         amount->hide();
-    }
 
     Command1 = make(new QPushButton(QStringLiteral("* Suche")), "Command1");
     Command2 = make(new QPushButton(QStringLiteral("Suche")), "Command2");

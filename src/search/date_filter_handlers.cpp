@@ -1,6 +1,7 @@
 #include "search/date_filter_handlers.h"
 
 #include "app/form1.h"
+#include "app/text_fitting.h"
 
 #include <QAction>
 #include <QLabel>
@@ -15,10 +16,7 @@ namespace {
 // after the gap, so that both words of the prompt stay in sight.
 void fillGap(const QLabel& status, QLineEdit* field) {
     const QString prompt = status.text();
-    qsizetype afterGap = 0;
-    for (const bool blank : {true, false, true})
-        while (afterGap < prompt.size() && prompt[afterGap].isSpace() == blank)
-            ++afterGap;
+    const qsizetype afterGap = promptGap(prompt).second;
     const QFontMetrics metrics = status.fontMetrics();
     const int right = status.x() + status.contentsRect().left() +
                       metrics.horizontalAdvance(prompt.left(afterGap)) -
@@ -38,15 +36,15 @@ void DateFilterHandlers::connectControls() {
 
 // The prompts leave a gap in the status line where the number field stands.
 void DateFilterHandlers::mnuDatStd_Click() {
-    arm(f.TextStd, QStringLiteral("  innerhalb              Stunden"));
+    arm(f.TextStd, kHoursPrompt);
 }
 
 void DateFilterHandlers::mnuDatTag_Click() {
-    arm(f.TextTag, QStringLiteral("innerhalb              Tage   "));
+    arm(f.TextTag, kDaysPrompt);
 }
 
 void DateFilterHandlers::mnuDatMon_Click() {
-    arm(f.TextMon, QStringLiteral("innerhalb               Monate"));
+    arm(f.TextMon, kMonthsPrompt);
 }
 
 void DateFilterHandlers::arm(QLineEdit* field, const QString& prompt) {

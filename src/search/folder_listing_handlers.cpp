@@ -1,6 +1,7 @@
 #include "search/folder_listing_handlers.h"
 
 #include "app/form1.h"
+#include "app/text_fitting.h"
 #include "platform/paths.h"
 #include "search/file_list_box.h"
 #include "search/query_line_edit.h"
@@ -53,7 +54,7 @@ void FolderListingHandlers::Text1_change() {
     f.CommandSort->hide();
     plainOrderAgain();
     if (!f.DatumsFilter) {
-        f.showStatus(QStringLiteral("Dateisuche: +und #oder -nicht"));
+        f.showStatus(kNameQueryHint);
         f.hideDateAmounts();
     }
     showFolderListing();

@@ -1,6 +1,7 @@
 #include "search/text_search.h"
 
 #include "app/form1.h"
+#include "app/text_fitting.h"
 #include "platform/paths.h"
 #include "search/content_match.h"
 #include "search/file_list_box.h"
@@ -187,7 +188,7 @@ SearchOutcome TextSearch::Textsuche(WorkTickets::Ticket ticket) {
 
 void TextSearch::Text4_Change() {
     if (!f.DatumsFilter) {
-        f.showStatus(QStringLiteral("Textsuche: +und #oder -nicht"));
+        f.showStatus(kTextQueryHint);
         f.hideDateAmounts();
     }
     f.CommandSort->hide();
