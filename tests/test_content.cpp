@@ -48,7 +48,6 @@ private Q_SLOTS:
     void readingLeavesAccessTimeAlone();
     void previewKeepsFormattingAndCutsLargeFiles();
     void fileWithoutTextStopsAndIsCut();
-    void picturesByName();
     void poolGivesVerdictsInOrder();
 };
 
@@ -259,14 +258,6 @@ void TestContent::fileWithoutTextStopsAndIsCut() {
 
     const auto preview = previewText(loader, path);
     QVERIFY(preview && preview->cut);
-}
-
-void TestContent::picturesByName() {
-    QVERIFY(isPictureByName(u"Foto.JPG"));
-    QVERIFY(isPictureByName(u"logo.gif.bak"));
-    QVERIFY(isPictureByName(u"Plan.cdr"));
-    QVERIFY(!isPictureByName(u"Angebot.doc"));
-    QVERIFY(!isPictureByName(u"jpg-Liste.txt"));
 }
 
 void TestContent::poolGivesVerdictsInOrder() {

@@ -1,6 +1,5 @@
 #include "preview/file_types.h"
 #include "preview/picture_scaling.h"
-#include "search/content_match.h"
 
 #include <QtTest>
 
@@ -56,7 +55,7 @@ void TestPreviewRules::classByName() {
     QFETCH(PreviewClass, expected);
     QFETCH(bool, passedOverByTextSearch);
     QCOMPARE(previewClassOf(name), expected);
-    QCOMPARE(isPictureByName(name), passedOverByTextSearch);
+    QCOMPARE(isPictureOrDrawingName(name), passedOverByTextSearch);
 }
 
 // Only the file's own extension tells a mail or a video from a page.

@@ -312,13 +312,13 @@ void Form1::showList(ListBox* list) {
         each->setVisible(each == list);
 }
 
-QString Form1::selectedPath() {
+QString Form1::selectedPath() const {
     return pathOf(shownList_, shownList_->currentRow());
 }
 
 // After a walk the result lists carry their paths; the text search's result does so only when it
 // read the walk's result. Other lines are names in the folder the file list was read from.
-QString Form1::pathOf(const ListBox* list, int row) {
+QString Form1::pathOf(const ListBox* list, int row) const {
     if (list->hasPaths())
         return list->path(row);
     return joinPath(File1->folder(), list->line(row));

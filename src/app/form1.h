@@ -191,9 +191,9 @@ public:
     // Shows the list and hides the other three.
     void showList(ListBox* list);
     // The full path of a line of a result list (a header line or folder entry as it stands).
-    QString pathOf(const ListBox* list, int row);
+    QString pathOf(const ListBox* list, int row) const;
     // The full path of the entry selected in the shown list; empty when none is selected.
-    QString selectedPath();
+    QString selectedPath() const;
     // Whether the folder field names one of the invoice folders, where lists come sorted by date.
     bool showsInvoiceFolder() const;
     PictureViewer& pictures() { return *pictures_; }

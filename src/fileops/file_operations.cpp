@@ -26,7 +26,7 @@ QString folderOf(const QString& path, const QString& name) {
 
 } // namespace
 
-std::optional<FileOperations::Selection> FileOperations::selectedFile() {
+std::optional<FileOperations::Selection> FileOperations::selectedFile() const {
     Selection s;
     s.list = f.shownList();
     s.row = s.list->currentRow();

@@ -39,7 +39,7 @@ private:
         QString name;
         QString folder;
     };
-    std::optional<Selection> selectedFile();
+    std::optional<Selection> selectedFile() const;
     void replaceSelected(const Selection& selection, const QString& newName);
 
     Form1& f;

@@ -1,7 +1,6 @@
 #include "search/content_match.h"
 
 #include "preview/content_loader.h"
-#include "preview/file_types.h"
 
 #include <algorithm>
 
@@ -176,10 +175,6 @@ ContentVerdict ContentQuery::test(const ContentLoader& loader, ReadOnlyFile& fil
         answer = decided(scanner, true);
     }
     return *answer ? ContentVerdict::Hit : ContentVerdict::Miss;
-}
-
-bool isPictureByName(QStringView displayLine) {
-    return isPictureOrDrawingName(displayLine);
 }
 
 } // namespace findolin

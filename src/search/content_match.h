@@ -62,7 +62,4 @@ private:
     std::vector<std::vector<qsizetype>> groups_;
 };
 
-// Pictures and drawings have no text: the text search passes over them by name.
-bool isPictureByName(QStringView displayLine);
-
 } // namespace findolin

@@ -39,15 +39,12 @@ public:
     void folderHits(const QString& folder, const QStringList& names) {
         if (headers_ == HeaderLines::Written && f.Label1 != folder) {
             const QString header = headerLine(folder);
-            lines_.append(header);
-            paths_.append(header);
-            kinds_.append(LineKind::Header);
+            pending_.add(header, &header, LineKind::Header);
         }
         f.Label1 = folder;
         for (const QString& name : names) {
-            lines_.append(name);
-            paths_.append(joinPath(folder, name));
-            kinds_.append(LineKind::File);
+            const QString path = joinPath(folder, name);
+            pending_.add(name, &path, LineKind::File);
         }
         f.Trefferzahl += names.size();
         caption_ = countCaption(f.Trefferzahl);
@@ -75,19 +72,12 @@ public:
     }
 
     // After a stop the lines written so far stay, but the captions stay as Escape emptied them.
-    void showLines() {
-        f.List1->addLines(lines_, paths_, kinds_);
-        lines_.clear();
-        paths_.clear();
-        kinds_.clear();
-    }
+    void showLines() { f.List1->addLines(pending_); }
 
 private:
     Form1& f;
     HeaderLines headers_;
-    QStringList lines_;
-    QStringList paths_;
-    QList<LineKind> kinds_;
+    PendingLines pending_;
     QString caption_;
     QString progress_;
     YieldClock refresh_{100};

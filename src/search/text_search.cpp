@@ -3,6 +3,7 @@
 #include "app/form1.h"
 #include "app/text_fitting.h"
 #include "platform/paths.h"
+#include "preview/file_types.h"
 #include "search/content_match.h"
 #include "search/file_list_box.h"
 #include "search/folder_listing.h"
@@ -42,37 +43,24 @@ public:
 
     // `path` is null when the lines are names in the file list's folder.
     void append(const QString& line, const QString* path, LineKind kind) {
-        pendingLines_.append(line);
-        if (path)
-            pendingPaths_.append(*path);
-        pendingKinds_.append(kind);
+        pending_.add(line, path, kind);
         endsInHeader_ = kind == LineKind::Header;
     }
     bool endsInHeader() const { return endsInHeader_; }
     // Takes back the last line, a header: the line before it is a file's, or there is none.
     void removeLast() {
-        if (!pendingLines_.isEmpty()) {
-            pendingLines_.removeLast();
-            pendingPaths_.removeLast();
-            pendingKinds_.removeLast();
-        } else {
+        if (!pending_.lines.isEmpty())
+            pending_.removeLast();
+        else
             list_->removeLine(list_->count() - 1);
-        }
         endsInHeader_ = false;
     }
-    void show() {
-        list_->addLines(pendingLines_, pendingPaths_, pendingKinds_);
-        pendingLines_.clear();
-        pendingPaths_.clear();
-        pendingKinds_.clear();
-    }
-    int count() const { return list_->count() + int(pendingLines_.size()); }
+    void show() { list_->addLines(pending_); }
+    int count() const { return list_->count() + int(pending_.lines.size()); }
 
 private:
     ListBox* list_;
-    QStringList pendingLines_;
-    QStringList pendingPaths_;
-    QList<LineKind> pendingKinds_;
+    PendingLines pending_;
     bool endsInHeader_ = false;
 };
 
@@ -117,7 +105,7 @@ SearchOutcome TextSearch::Textsuche(WorkTickets::Ticket ticket) {
     QStringList paths;
     paths.reserve(n);
     for (qsizetype i = 0; i < n; ++i) {
-        const bool read = !candidates.isHeader(i) && !isPictureByName(candidates.lines[i]);
+        const bool read = !candidates.isHeader(i) && !isPictureOrDrawingName(candidates.lines[i]);
         paths.append(read ? candidates.pathOf(i) : QString());
     }
     const ContentQuery query(f.Abfrage);
