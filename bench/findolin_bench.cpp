@@ -139,7 +139,7 @@ void benchWalk(const QString& corpus, int runs) {
     window.Text2->setText(corpus);
     for (const auto& c : cases) {
         const auto headless = [&]() -> qsizetype {
-            return OrdnerDurchsuchen(WalkRequest{corpus, TextAuslesen(c.query), c.mode, {}}, {})
+            return OrdnerDurchsuchen(WalkRequest{corpus, TextAuslesen(c.query), c.mode, {}, {}}, {})
                 .hits;
         };
         const auto throughWindow = [&]() -> qsizetype {
@@ -180,7 +180,7 @@ void benchTextSearch(const QString& corpus, int runs) {
         for (const QString& name : names)
             candidates.append(joinPath(folder, name));
     };
-    OrdnerDurchsuchen(WalkRequest{corpus, TextAuslesen(u".txt#.doc"), NameMatch::Contains, {}},
+    OrdnerDurchsuchen(WalkRequest{corpus, TextAuslesen(u".txt#.doc"), NameMatch::Contains, {}, {}},
                       collect);
     QTemporaryFile list;
     if (!list.open())

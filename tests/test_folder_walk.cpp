@@ -28,7 +28,7 @@ Recorded walk(const QString& start, const QString& query, NameMatch mode = NameM
         recorded.rejections << QString::number(examined);
     };
     recorded.summary =
-        OrdnerDurchsuchen(WalkRequest{start, TextAuslesen(query), mode, datePasses}, events);
+        OrdnerDurchsuchen(WalkRequest{start, TextAuslesen(query), mode, datePasses, {}}, events);
     return recorded;
 }
 

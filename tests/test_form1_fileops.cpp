@@ -69,6 +69,7 @@ void TestForm1FileOps::renameInTheFolderList() {
     form->File1->setCurrentRow(0);
     dialogs.inputs << QStringLiteral("neu.txt");
     form->mnuDateiUmbenennen->trigger();
+    settle(*form);
     QCOMPARE(dialogs.prompts, QStringList{"Umbenennen"});
     QCOMPARE(dialogs.proposals, QStringList{"alt.txt"});
     QCOMPARE(contentOf(home.home("Documents/neu.txt")), QByteArray("Inhalt"));
@@ -89,6 +90,7 @@ void TestForm1FileOps::renameInTheWalkResultKeepsPathsInStep() {
     form->List1->setCurrentRow(2); // "brief 2.txt"
     dialogs.inputs << QStringLiteral("Zeugnis.txt");
     form->mnuDateiUmbenennen->trigger();
+    settle(*form);
     // The line keeps its place between its neighbours.
     QCOMPARE(form->List1->lines(), (QStringList{">>>[" + home.path("akten/x") + "]", "brief 1.txt",
                                                 "Zeugnis.txt", "brief 3.txt"}));
@@ -109,6 +111,7 @@ void TestForm1FileOps::renameInTheTextResultAndTheRefinedList() {
         list->setCurrentRow(row);
         dialogs.inputs << newName;
         form->mnuDateiUmbenennen->trigger();
+        settle(*form);
         list->setCurrentRow(row); // and look at it again
     };
 
@@ -123,7 +126,9 @@ void TestForm1FileOps::renameInTheTextResultAndTheRefinedList() {
 
     // The text search's result in a folder without sub-folders: names in that folder.
     form->Text2->setText(home.path("flach"));
+    settle(*form);
     form->Command1->click();
+    settle(*form);
     QVERIFY(form->List2->isVisible());
     QVERIFY(form->List2->paths().isEmpty());
     renameSelected(form->List2, 0, "Brief 2003 neu.txt");
@@ -133,7 +138,9 @@ void TestForm1FileOps::renameInTheTextResultAndTheRefinedList() {
     // The refined name search of that folder.
     form->Text4->clear();
     form->Text1->setText("Brief+2003");
+    settle(*form);
     form->Command1->click();
+    settle(*form);
     QVERIFY(form->FileList1->isVisible());
     QCOMPARE(form->FileList1->lines(), (QStringList{"Brief 2003 alt.txt", "Brief 2003 neu.txt"}));
     renameSelected(form->FileList1, 0, "Brief 2003 Entwurf.txt");
@@ -155,23 +162,27 @@ void TestForm1FileOps::renameRefusals() {
 
     form->File1->setCurrentRow(-1); // nothing selected
     form->mnuDateiUmbenennen->trigger();
+    settle(*form);
     QCOMPARE(dialogs.messages, QStringList{"Datei zum umbenennen auswählen!"});
     dialogs.messages.clear();
 
     form->File1->setCurrentRow(0); // a.txt
     dialogs.inputs << QStringLiteral("b.txt");
     form->mnuDateiUmbenennen->trigger();
+    settle(*form);
     QCOMPARE(dialogs.messages, QStringList{"Die Datei  -- b.txt --  ist bereits vorhanden! "});
     dialogs.messages.clear();
     QCOMPARE(contentOf(home.home("Documents/b.txt")), QByteArray("B"));
 
     dialogs.inputs << QStringLiteral("../../unter/a.txt");
     form->mnuDateiUmbenennen->trigger();
+    settle(*form);
     QCOMPARE(dialogs.messages, QStringList{"Ungültiger Dateiname!"});
     dialogs.messages.clear();
     QVERIFY(!QFileInfo::exists(home.path("unter/a.txt")));
 
     form->mnuDateiUmbenennen->trigger(); // cancelled: nothing, no message
+    settle(*form);
     QVERIFY(dialogs.messages.isEmpty());
     QCOMPARE(contentOf(home.home("Documents/a.txt")), QByteArray("A"));
 }
@@ -184,6 +195,7 @@ void TestForm1FileOps::deleteAnsweredNoChangesNothing() {
     form->File1->setCurrentRow(0);
     dialogs.answers << Answer::No;
     form->mnuDateiLöschen->trigger();
+    settle(*form);
     QCOMPARE(dialogs.messages,
              QStringList{"Soll " + home.home("Documents/a.txt") + " gelöscht werden?"});
     QVERIFY(QFileInfo::exists(home.home("Documents/a.txt")));
@@ -202,6 +214,7 @@ void TestForm1FileOps::deleteFromTheWalkResultKeepsTheHeader() {
     form->List1->setCurrentRow(1); // x/brief.txt
     dialogs.answers << Answer::Yes;
     form->mnuDateiLöschen->trigger();
+    settle(*form);
     QVERIFY(!QFileInfo::exists(home.path("akten/x/brief.txt")));
     QCOMPARE(form->List1->lines(),
              (QStringList{">>>[" + home.path("akten/x") + "]", ">>>[" + home.path("akten/y") + "]",
@@ -213,6 +226,7 @@ void TestForm1FileOps::deleteFromTheWalkResultKeepsTheHeader() {
     QCOMPARE(form->List1->currentRow(), -1);
     QVERIFY(form->List1->selectionModel()->selectedIndexes().isEmpty());
     form->mnuDateiKopieren->trigger();
+    settle(*form);
     QCOMPARE(dialogs.messages.last(), QStringLiteral("Datei zum kopieren auswählen!"));
     // The lines below still reach their own files.
     form->List1->setCurrentRow(3);
@@ -228,6 +242,7 @@ void TestForm1FileOps::deleteRefusesHeadersAndFolders() {
     form->List1->setCurrentRow(0); // the header
     dialogs.answers << Answer::Yes;
     form->mnuDateiLöschen->trigger();
+    settle(*form);
     QCOMPARE(dialogs.messages.last(), QStringLiteral("Datei zum löschen auswählen!"));
     QCOMPARE(form->List1->count(), 2);
     QVERIFY(QFileInfo::exists(home.path("akten/x/brief.txt")));
@@ -236,9 +251,11 @@ void TestForm1FileOps::deleteRefusesHeadersAndFolders() {
     // itself is never deleted.
     form->Text1->clear();
     form->Text2->setText(home.path("akten"));
+    settle(*form);
     form->FileList1->setCurrentRow(0);
     dialogs.answers << Answer::Yes;
     form->mnuDateiLöschen->trigger();
+    settle(*form);
     QCOMPARE(dialogs.messages.last(), QStringLiteral("Datei zum löschen auswählen!"));
     QVERIFY(QFileInfo(home.path("akten/x")).isDir());
 }
@@ -258,6 +275,7 @@ void TestForm1FileOps::failedDeleteLeavesTheLists() {
     QVERIFY(QFile::remove(home.path("akten/x/brief 1.txt")));
     dialogs.answers << Answer::Yes;
     form->mnuDateiLöschen->trigger();
+    settle(*form);
     QCOMPARE(dialogs.messages.last(), QStringLiteral("Datei zum löschen auswählen!"));
     QCOMPARE(form->List1->lines(), lines);
     QCOMPARE(form->List1->paths(), paths);
@@ -268,6 +286,7 @@ void TestForm1FileOps::failedDeleteLeavesTheLists() {
     form->List1->setCurrentRow(2);
     dialogs.answers << Answer::Yes;
     form->mnuDateiLöschen->trigger();
+    settle(*form);
     QCOMPARE(dialogs.messages.last(), QStringLiteral("Datei zum löschen auswählen!"));
     QCOMPARE(contentOf(protectedFile), QByteArray("zwei"));
     QCOMPARE(form->List1->lines(), lines);
@@ -279,6 +298,7 @@ void TestForm1FileOps::failedDeleteLeavesTheLists() {
         form->List1->setCurrentRow(2);
         dialogs.answers << Answer::Yes;
         form->mnuDateiLöschen->trigger();
+        settle(*form);
         QFile::setPermissions(home.path("akten/x"), QFileDevice::ReadOwner |
                                                         QFileDevice::WriteOwner |
                                                         QFileDevice::ExeOwner);
@@ -294,23 +314,27 @@ void TestForm1FileOps::openByTypeAndWithTheQuestion() {
     home.file("home/Documents/Brief.DOC", "x");
     home.file("home/Documents/Foto.jpg", "x");
     ScriptedDialogs dialogs;
-    const auto form = startForm1(&dialogs);
     QStringList shell;
-    form->openWithShell = [&](const QString& path) { shell << path; };
+    Surroundings surroundings(&dialogs);
+    surroundings.openWithShell = [&](const QString& path) { shell << path; };
+    const auto form = startForm1(surroundings);
 
     form->File1->setCurrentRow(0); // Brief.DOC: the word processor
     form->mnuName->trigger();
+    settle(*form);
     QTRY_VERIFY(office.log().contains(home.home("Documents/Brief.DOC")));
     QVERIFY(shell.isEmpty());
 
     form->File1->setCurrentRow(1); // Foto.jpg: the desktop's application
     dialogs.answers << Answer::No;
     form->mnuItemÖffnen->trigger();
+    settle(*form);
     QCOMPARE(dialogs.messages.last(), QStringLiteral("Findolin beenden?"));
     QCOMPARE(shell, QStringList{home.home("Documents/Foto.jpg")});
     QVERIFY(form->isVisible());
     dialogs.answers << Answer::Yes;
     form->mnuItemÖffnen->trigger();
+    settle(*form);
     QCOMPARE(shell.size(), 2);
     QVERIFY(!form->isVisible()); // and the program ends
 
@@ -321,6 +345,7 @@ void TestForm1FileOps::openByTypeAndWithTheQuestion() {
     form->List1->setLines({header}, {header}, {LineKind::Header});
     form->List1->setCurrentRow(0);
     form->mnuName->trigger();
+    settle(*form);
     QCOMPARE(dialogs.messages.last(), QStringLiteral("Datei zum öffnen auswählen!"));
     QCOMPARE(shell.size(), 2);
 }
@@ -329,22 +354,26 @@ void TestForm1FileOps::printThroughTheOfficeSuite() {
     TestHome home;
     home.file("home/Documents/a.txt", "x");
     ScriptedDialogs dialogs;
-    const auto form = startForm1(&dialogs);
+    bool printerKnown = false;
+    Surroundings surroundings(&dialogs);
+    surroundings.printerAvailable = [&] { return printerKnown; };
+    const auto form = startForm1(surroundings);
     form->File1->setCurrentRow(0);
     {
         // The office suite says it printed, but no printer is known: that is no success.
         const FakeOffice office(home, 0);
-        form->printerAvailable = [] { return false; };
         form->mnuItemDrucken->trigger();
+        settle(*form);
         QCOMPARE(dialogs.messages, QStringList{"Datei zum drucken auswählen!"});
         QVERIFY(!office.log().contains("-p"));
         dialogs.messages.clear();
     }
-    form->printerAvailable = [] { return true; };
+    printerKnown = true;
     {
         const FakeOffice office(home, 0);
         QGuiApplication::clipboard()->setText(QStringLiteral("kopiert"));
         form->mnuItemDrucken->trigger();
+        settle(*form);
         QVERIFY(office.log().contains("-p " + home.home("Documents/a.txt")));
         QVERIFY(dialogs.messages.isEmpty());
         QCOMPARE(QGuiApplication::clipboard()->text(), QString());
@@ -353,11 +382,13 @@ void TestForm1FileOps::printThroughTheOfficeSuite() {
         TestDir other;
         const FakeOffice failing(other, 1);
         form->mnuItemDrucken->trigger();
+        settle(*form);
         QCOMPARE(dialogs.messages, QStringList{"Datei zum drucken auswählen!"});
     }
     const QByteArray oldPath = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(home.folder("leer")));
     form->mnuItemDrucken->trigger(); // no office suite at all
+    settle(*form);
     qputenv("PATH", oldPath);
     QCOMPARE(dialogs.messages.size(), 2);
 }

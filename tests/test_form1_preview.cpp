@@ -175,6 +175,7 @@ void TestForm1Preview::fullScreenZoomAndBack() {
     QCOMPARE(form->FensterVorVollbild, before);
 
     form->mnuHelp->trigger(); // zoom: scaled to the screen
+    settle(*form);
     QVERIFY(form->ZoomModus);
     QVERIFY(form->Image1->isVisible());
     const QSize screen = form->screen()->geometry().size();
@@ -277,6 +278,7 @@ void TestForm1Preview::folderEntryStepsIntoTheFolder() {
     select(form->FileList1, 1); // a.txt first, to have something in the preview
     QCOMPARE(form->RichTextBox2->toPlainText(), QStringLiteral("A"));
     select(form->FileList1, 0); // " [~home/Documents/Briefe]"
+    settle(*form);
     QCOMPARE(form->Text2->text(), home.home("Documents/Briefe"));
     QCOMPARE(form->File1->lines(), QStringList{"brief.txt"});
     QCOMPARE(form->mnuName->text(), QString());
@@ -292,8 +294,11 @@ void TestForm1Preview::selectedPathOfEachList() {
     home.file("flach/brief.txt", "Angebot");
     const auto form = startForm1();
     form->Text2->setText(home.path("akten"));
+    settle(*form);
     form->Text1->setText("brief");
+    settle(*form);
     form->Command1->click();
+    settle(*form);
     select(form->List1, 1);
     form->DateiAuswählen();
     QCOMPARE(form->AuswahlPfad, home.path("akten/x/brief.txt"));
@@ -308,12 +313,15 @@ void TestForm1Preview::selectedPathOfEachList() {
 
     form->Text4->setText("angebot");
     form->Command1->click();
+    settle(*form);
     select(form->List2, 1);
     form->DateiAuswählen();
     QCOMPARE(form->AuswahlPfad, home.path("akten/x/brief.txt"));
 
     form->Text2->setText(home.path("flach"));
+    settle(*form);
     form->Command1->click(); // no sub-folders: names in the folder
+    settle(*form);
     QCOMPARE(form->List2->lines(), QStringList{"brief.txt"});
     select(form->List2, 0);
     form->DateiAuswählen();

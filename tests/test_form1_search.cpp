@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+Q_DECLARE_METATYPE(BlockingScan::Heeding)
+
 using namespace findolin;
 
 class TestForm1Search : public QObject {
@@ -20,6 +22,7 @@ private Q_SLOTS:
     void singleFolderWithoutRefinement();
     void singleFolderWithRefinement();
     void emptyQueriesAsk();
+    void escapeDuringWalkKeepsWhatWasWritten_data();
     void escapeDuringWalkKeepsWhatWasWritten();
     void onePressStartsOneSearch_data();
     void onePressStartsOneSearch();
@@ -42,19 +45,7 @@ QString header(const QString& folder) {
 void setQueries(Form1& form, const QString& folder, const QString& name) {
     form.Text2->setText(folder);
     form.Text1->setText(name);
-}
-
-// Runs `action` at the n-th turn of the event loop, while the window works.
-void atTurn(QObject* context, int n, std::function<void()> action) {
-    auto* timer = new QTimer(context);
-    auto turns = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, context, [timer, turns, n, action] {
-        if (++*turns == n) {
-            timer->stop();
-            action();
-        }
-    });
-    timer->start(0);
+    settle(form);
 }
 
 // The file names of the shown result, without header lines, in name order.
@@ -70,15 +61,20 @@ QStringList shownNames(const Form1& form) {
     return names;
 }
 
-// A window about to walk forty folders with one hit each, with a turn of the event loop at
-// every step, so that keys can come in while it walks.
-std::unique_ptr<Form1> startWalkOfFortyFolders(const TestHome& home) {
+// A window about to walk forty folders with one hit each, whose walk stops at the twentieth
+// folder until `blocked` lets it go.
+std::unique_ptr<Form1> startWalkOfFortyFolders(const TestHome& home, const BlockingScan& blocked) {
     for (int folder = 0; folder < 40; ++folder)
         home.file(QStringLiteral("akten/%1/treffer.txt").arg(folder, 2, 10, QChar(u'0')));
-    auto form = startForm1();
+    Surroundings surroundings;
+    surroundings.scanFolder = blocked.scanner();
+    auto form = startForm1(surroundings);
     setQueries(*form, home.path("akten"), "treffer");
-    form->yieldIntervalMs = 0;
     return form;
+}
+
+QString blockedFolder(const TestHome& home) {
+    return home.path("akten/20");
 }
 
 void setModified(const QString& path, const QDateTime& time) {
@@ -104,6 +100,7 @@ void TestForm1Search::walkWritesHeadersAndPaths() {
     setQueries(*form, home.path("akten"), "Angebot+PC#Angebot+Computer-gebraucht");
 
     form->Command1->click();
+    settle(*form);
     QVERIFY(form->List1->isVisible());
     QVERIFY(!form->FileList1->isVisible());
     QVERIFY(!form->mnuOrdner->isVisible());
@@ -125,6 +122,7 @@ void TestForm1Search::walkWritesHeadersAndPaths() {
     // Enter searches the same way.
     form->List1->clear();
     QTest::keyClick(form->Text1, Qt::Key_Return);
+    settle(*form);
     QCOMPARE(form->List1->count(), 5);
 }
 
@@ -136,6 +134,7 @@ void TestForm1Search::startsWithButton() {
     const auto form = startForm1();
     setQueries(*form, home.path("akten"), "Angebot");
     form->Command2->click();
+    settle(*form);
     QCOMPARE(form->SuchModus, NameMatch::StartsWith);
     QCOMPARE(form->List1->lines(), (QStringList{header(home.path("akten")), "Angebot-PC.doc"}));
     QCOMPARE(form->mnuDateiZähler->text(), QStringLiteral("1 Datei"));
@@ -150,6 +149,7 @@ void TestForm1Search::singleFolderWithoutRefinement() {
     const auto form = startForm1();
     setQueries(*form, home.path("akten"), "Brief");
     form->Command1->click();
+    settle(*form);
     QVERIFY(form->File1->isVisible());
     QVERIFY(!form->FileList1->isVisible());
     QVERIFY(!form->Verfeinert);
@@ -167,11 +167,8 @@ void TestForm1Search::singleFolderWithRefinement() {
     home.file("akten/Brief 2004.doc");
     const auto form = startForm1();
     setQueries(*form, home.path("akten"), "Brief+2003");
-    form->yieldIntervalMs = 0;
-    QString shownWhileTesting;
-    atTurn(form.get(), 1, [&] { shownWhileTesting = form->mnuName->text(); });
     form->Command1->click();
-    QCOMPARE(shownWhileTesting, QStringLiteral("Brief 2003 alt.doc")); // the name being tested
+    settle(*form);
     QVERIFY(form->FileList1->isVisible());
     QVERIFY(!form->File1->isVisible());
     QVERIFY(form->Verfeinert);
@@ -180,7 +177,9 @@ void TestForm1Search::singleFolderWithRefinement() {
 
     // With exactly one match the caption stays empty.
     form->Text1->setText("Brief+2003-alt");
+    settle(*form);
     form->Command1->click();
+    settle(*form);
     QCOMPARE(form->FileList1->lines(), QStringList{"Brief 2003.doc"});
     QCOMPARE(form->mnuDateiZähler->text(), QString());
     QVERIFY(form->Abfrage == ParsedQuery{});
@@ -196,21 +195,38 @@ void TestForm1Search::emptyQueriesAsk() {
     const auto form = startForm1(&dialogs);
     setQueries(*form, home.path("akten"), "");
     form->Command1->click();
+    settle(*form);
     QCOMPARE(dialogs.messages, QStringList{"Dateinamen eingeben!"});
     QCOMPARE(dialogs.titles, QStringList{"Findolin"});
     QVERIFY(!form->List1->isVisible());
     QCOMPARE(form->Label3->text(), QStringLiteral("® Trellwin"));
 }
 
-void TestForm1Search::escapeDuringWalkKeepsWhatWasWritten() {
-    TestHome home;
-    const auto form = startWalkOfFortyFolders(home);
-    atTurn(form.get(), 10, [&] { QTest::keyClick(form->Text1, Qt::Key_Escape); });
-    form->Command1->click();
+// Escape ends the walk at once, also while it waits for a folder that does not answer, and the
+// lines written before stay.
+void TestForm1Search::escapeDuringWalkKeepsWhatWasWritten_data() {
+    QTest::addColumn<BlockingScan::Heeding>("heeding");
+    QTest::newRow("a slow folder") << BlockingScan::Heeding::Stop;
+    QTest::newRow("a folder stuck for good") << BlockingScan::Heeding::Nothing;
+}
 
-    QVERIFY(form->Abbruch);
+void TestForm1Search::escapeDuringWalkKeepsWhatWasWritten() {
+    QFETCH(BlockingScan::Heeding, heeding);
+    TestHome home;
+    BlockingScan blocked(blockedFolder(home), heeding);
+    const auto form = startWalkOfFortyFolders(home, blocked);
+    form->Command1->click();
+    QTRY_VERIFY(blocked.reached());
+    if (heeding == BlockingScan::Heeding::Stop) // it hands over what was found before it
+        QTRY_COMPARE(form->List1->count(), 40);
     const int lines = form->List1->count();
-    QVERIFY2(lines > 0 && lines < 80, qPrintable(QString::number(lines)));
+
+    // The window answers while the walk waits; Escape ends the search there and then.
+    QVERIFY(form->engine().busy());
+    QTest::keyClick(form->Text1, Qt::Key_Escape);
+    QVERIFY(!form->engine().busy());
+    QVERIFY(form->Abbruch);
+    QCOMPARE(form->List1->count(), lines);
     QCOMPARE(form->List1->paths().size(), lines);
     for (int i = 0; i < lines; i += 2) {
         QVERIFY(form->List1->line(i).startsWith(u">>>["));
@@ -219,12 +235,18 @@ void TestForm1Search::escapeDuringWalkKeepsWhatWasWritten() {
                      "/treffer.txt");
     }
     QCOMPARE(form->mousePointer(), MousePointer::Default);
+    QCOMPARE(form->mnuDateiZähler->text(), QString()); // as Escape left it
     QVERIFY(form->Abfrage == ParsedQuery{});
     QVERIFY(form->Label1.isEmpty());
 
+    // Nothing of the stopped walk comes later, not even once the folder answers.
+    blocked.release();
+    QTest::qWait(50);
+    QCOMPARE(form->List1->count(), lines);
+
     // The next search starts afresh and runs to the end.
-    form->yieldIntervalMs = 10;
     form->Command1->click();
+    settle(*form);
     QVERIFY(!form->Abbruch);
     QCOMPARE(form->List1->count(), 80);
 }
@@ -240,10 +262,14 @@ void TestForm1Search::onePressStartsOneSearch_data() {
 void TestForm1Search::onePressStartsOneSearch() {
     QFETCH(int, keyDuringSearch);
     TestHome home;
-    const auto form = startWalkOfFortyFolders(home);
+    BlockingScan blocked(blockedFolder(home), BlockingScan::Heeding::Stop);
+    const auto form = startWalkOfFortyFolders(home, blocked);
     QSignalSpy searches(form->List1->model(), &QAbstractItemModel::modelReset);
-    atTurn(form.get(), 10, [&] { QTest::keyClick(form->List1, Qt::Key(keyDuringSearch)); });
     QTest::keyClick(form->Text1, Qt::Key_Return);
+    QTRY_VERIFY(blocked.reached());
+    QTest::keyClick(form->List1, Qt::Key(keyDuringSearch));
+    blocked.release();
+    settle(*form);
 
     QCOMPARE(searches.count(), 1);
     if (keyDuringSearch == Qt::Key_Escape) {
@@ -287,29 +313,33 @@ void TestForm1Search::walkAndSingleFolderAgree() {
     for (const char* folder : {"flach", "baum"}) {
         setQueries(*form, home.path(folder), query);
         form->Command1->click();
+        settle(*form);
         QCOMPARE(form->List1->isVisible(), QByteArray(folder) == "baum");
         QCOMPARE(shownNames(*form), names);
     }
 }
 
+// A search started while another waits for a folder takes the window over; the older one
+// writes nothing, not even when its folder answers at last.
 void TestForm1Search::newerSearchOvertakesRunningOne() {
     TestHome home;
     for (int folder = 0; folder < 40; ++folder)
         home.file(QStringLiteral("alt/%1/brief.txt").arg(folder));
     home.file("neu/x/angebot.txt");
     home.file("neu/y/angebot.doc");
-    const auto form = startForm1();
+    BlockingScan blocked(home.path("alt/5"), BlockingScan::Heeding::Nothing);
+    Surroundings surroundings;
+    surroundings.scanFolder = blocked.scanner();
+    const auto form = startForm1(surroundings);
     setQueries(*form, home.path("alt"), "brief");
-    form->yieldIntervalMs = 0;
-    atTurn(form.get(), 5, [&] {
-        QSignalBlocker quiet(form->Text2);
-        form->Text2->setText(home.path("neu"));
-        form->Text1->blockSignals(true);
-        form->Text1->setText("angebot");
-        form->Text1->blockSignals(false);
-        form->Command1->click();
-    });
     form->Command1->click();
+    QTRY_VERIFY(blocked.reached());
+
+    setQueries(*form, home.path("neu"), "angebot");
+    form->Command1->click();
+    settle(*form);
+    blocked.release();
+    QTest::qWait(50);
 
     QCOMPARE(form->List1->lines(), (QStringList{header(home.path("neu/x")), "angebot.txt",
                                                 header(home.path("neu/y")), "angebot.doc"}));
@@ -327,8 +357,10 @@ void TestForm1Search::dateFilterThroughTheMenu() {
     setModified(home.file("akten/u/neu2.txt"), now.addSecs(-3600));
     const auto form = startForm1();
     form->Text2->setText(home.path("akten"));
+    settle(*form);
 
     form->mnuDatTag->trigger();
+    settle(*form);
     QCOMPARE(form->Label3->text(), QStringLiteral("innerhalb              Tage   "));
     QCOMPARE(form->TextTag->text(), QStringLiteral("3"));
     QCOMPARE(form->TextStd->text(), QStringLiteral("0"));
@@ -339,6 +371,7 @@ void TestForm1Search::dateFilterThroughTheMenu() {
 
     // Both query fields empty: allowed with the filter, every recent file is listed.
     form->Command1->click();
+    settle(*form);
     QCOMPARE(form->List1->lines(), (QStringList{header(home.path("akten")), "neu.txt",
                                                 header(home.path("akten/u")), "neu2.txt"}));
     QVERIFY(!form->DatumsFilter); // one search only
@@ -352,8 +385,10 @@ void TestForm1Search::dateFilterThroughTheMenu() {
     QVERIFY(!form->TextTag->isVisible());
 
     form->mnuDatStd->trigger();
+    settle(*form);
     QCOMPARE(form->Label3->text(), QStringLiteral("  innerhalb              Stunden"));
     form->mnuDatMon->trigger();
+    settle(*form);
     QCOMPARE(form->Label3->text(), QStringLiteral("innerhalb               Monate"));
     QVERIFY(form->TextMon->isVisible() && !form->TextStd->isVisible());
 }
@@ -366,7 +401,9 @@ void TestForm1Search::dateFilteredSingleFolderListsBareNames() {
     const auto form = startForm1();
     setQueries(*form, home.path("akten"), "txt");
     form->mnuDatMon->trigger();
+    settle(*form);
     form->Command1->click();
+    settle(*form);
     QVERIFY(form->List1->isVisible());
     QCOMPARE(form->List1->lines(), QStringList{"neu.txt"});
     QCOMPARE(form->List1->paths(), QStringList{home.path("akten/neu.txt")});
@@ -379,6 +416,7 @@ void TestForm1Search::companyButtonInBothRoles() {
         const auto form = startForm1();
         form->Abbruch = false;
         form->Command3->click(); // "STOP": only raises the stop request
+        settle(*form);
         QVERIFY(form->Abbruch);
     }
     TestHome home;
@@ -388,10 +426,13 @@ void TestForm1Search::companyButtonInBothRoles() {
     ScriptedDialogs dialogs;
     const auto form = startForm1(&dialogs);
     form->Command3->click();
+    settle(*form);
     QCOMPARE(dialogs.messages, QStringList{"Dateinamen eingeben!"});
 
     form->Text1->setText("angebot");
+    settle(*form);
     form->Command3->click();
+    settle(*form);
     QCOMPARE(form->List1->lines(),
              (QStringList{header(home.home("rech-FA")), "Kunde Angebot.doc",
                           header(home.home("rech-FA/2003")), "Angebot alt.doc"}));
@@ -406,22 +447,29 @@ void TestForm1Search::shortcutsAndParentFolder() {
     const auto form = startForm1();
 
     form->mnuRechÖffnen->trigger();
+    settle(*form);
     QCOMPARE(form->Text2->text(), home.home("rech"));
     QCOMPARE(form->FileList1->lines(), QStringList{" [~home/rech/2005]"});
     form->SoftwareÖffnen->trigger();
+    settle(*form);
     QCOMPARE(form->File1->lines(), QStringList{"setup.exe"});
     form->mnuRechNetzÖffnen->trigger(); // not there: the listing stays
+    settle(*form);
     QCOMPARE(form->Text2->text(), QStringLiteral("/mnt/server/d/rech"));
     QCOMPARE(form->File1->lines(), QStringList{"setup.exe"});
 
     form->Text2->setText(home.home("rech/2005"));
+    settle(*form);
     form->mnuName->setText("a.doc");
     form->mnuOrdner->trigger();
+    settle(*form);
     QCOMPARE(form->Text2->text(), home.home("rech"));
     QCOMPARE(form->mnuName->text(), QString());
 
     form->Text2->setText("/");
+    settle(*form);
     form->mnuOrdner->trigger();
+    settle(*form);
     QCOMPARE(form->Text2->text(), QStringLiteral("/"));
 }
 

@@ -42,6 +42,7 @@ void TestForm1SortHelp::threePressesDatePlainDate() {
         home.file(QStringLiteral("akten/") + QString::fromLatin1(name));
     const auto form = startForm1();
     form->Text2->setText(home.path("akten"));
+    settle(*form);
     QCOMPARE(form->File1->lines(), (QStringList{"a.053", "b.129", "c.042"}));
 
     form->CommandSort->click(); // from the folder list: dated in FileList1
@@ -84,23 +85,30 @@ void TestForm1SortHelp::invoiceFolderSortsFromThreeCharacters() {
     home.file("home/Documents/x.txt");
     const auto form = startForm1();
     form->mnuEigeneDateien->trigger();
+    settle(*form);
     form->Text2->setText(home.home("rech"));
+    settle(*form);
 
     form->Text1->setText("re");
+    settle(*form);
     QVERIFY(form->File1->isVisible());
     QCOMPARE(form->File1->lines(),
              (QStringList{"rech Kaiser.053", "rech Mueller.129", "rech Schulz.042"}));
     form->Text1->setText("rec");
+    settle(*form);
     QVERIFY(form->FileList1->isVisible());
     QCOMPARE(form->FileList1->lines(),
              (QStringList{"rech Mueller.129", "rech Schulz.042", "rech Kaiser.053"}));
     // Every further keystroke lists afresh and sorts again: never sorted and unsorted in turn.
     form->Text1->setText("rech");
+    settle(*form);
     QCOMPARE(form->FileList1->lines().first(), QStringLiteral("rech Mueller.129"));
 
     // A search in the invoice folder comes sorted by date too.
     form->Text1->setText("rech");
+    settle(*form);
     form->Command1->click();
+    settle(*form);
     QCOMPARE(form->FileList1->lines(),
              (QStringList{"rech Mueller.129", "rech Schulz.042", "rech Kaiser.053"}));
 }
@@ -111,9 +119,12 @@ void TestForm1SortHelp::textResultKeepsItsPathsInStep() {
     home.file("akten/y/Angebot.129", "PC");
     const auto form = startForm1();
     form->Text2->setText(home.path("akten"));
+    settle(*form);
     form->Text1->setText("angebot");
+    settle(*form);
     form->Text4->setText("pc");
     form->Command1->click();
+    settle(*form);
     QCOMPARE(form->List2->count(), 4);
     QTest::mouseClick(form->Label3, Qt::LeftButton); // sorts List2, also without the button
     for (int i = 0; i < form->List2->count(); ++i) {
@@ -133,17 +144,22 @@ void TestForm1SortHelp::helpPanelShowsAndGoes() {
     QVERIFY(!form->TextHilfe->isVisible());
     QVERIFY(form->TextHilfe->toPlainText().startsWith(u"Dateisuche mit"));
     form->mnuHelp->trigger();
+    settle(*form);
     QVERIFY(form->TextHilfe->isVisible());
     form->mnuHelp->trigger();
+    settle(*form);
     QVERIFY(!form->TextHilfe->isVisible());
 
     form->mnuHelp->trigger();
+    settle(*form);
     QTest::mouseClick(form->TextHilfe->viewport(), Qt::LeftButton);
     QVERIFY(!form->TextHilfe->isVisible());
     form->mnuHelp->trigger();
+    settle(*form);
     QTest::mouseClick(form->RichTextBox2->viewport(), Qt::LeftButton);
     QVERIFY(!form->TextHilfe->isVisible());
     form->mnuHelp->trigger();
+    settle(*form);
     form->File1->setCurrentRow(0); // choosing a line puts it away
     QVERIFY(!form->TextHilfe->isVisible());
 }
@@ -158,6 +174,7 @@ void TestForm1SortHelp::helpLiesOverThePictureAndFits() {
     form->File1->setCurrentRow(0);
     QVERIFY(form->Picture1->isVisible());
     form->mnuHelp->trigger();
+    settle(*form);
     const QWidget* hit = form->centralWidget()->childAt(form->TextHilfe->geometry().center());
     QVERIFY(hit == form->TextHilfe || form->TextHilfe->isAncestorOf(hit));
     QCoreApplication::processEvents();

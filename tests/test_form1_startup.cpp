@@ -12,6 +12,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <atomic>
+#include <thread>
 
 using namespace findolin;
 
@@ -66,7 +68,7 @@ void TestForm1Startup::machineWithoutCompanyFolder() {
     QCOMPARE(form->FileList1->lines(),
              (QStringList{" [~home/Documents/Briefe]", "a.doc", "b.txt"}));
     QCOMPARE(form->mnuDateiZähler->text(), QStringLiteral("2 Dateien"));
-    QCOMPARE(form->File1->pattern(), QStringLiteral("*.*"));
+    QCOMPARE(form->File1->pattern(), QStringLiteral("*"));
     QVERIFY(form->MitUnterordnern);
     QCOMPARE(form->Label3->text(), QStringLiteral("® Trellwin"));
 
@@ -173,6 +175,7 @@ void TestForm1Startup::everyControlIsNamedForScreenReaders() {
     const auto form = startForm1();
     form->File1->setCurrentRow(0);
     form->mnuOrdnerSuchen->trigger(); // the folder picker too
+    settle(*form);
     QVERIFY(form->CommandSort->isVisible() && form->form2().isVisible());
     int controls = 0;
     for (QWidget* widget : form->findChildren<QWidget*>()) {
@@ -198,12 +201,17 @@ void TestForm1Startup::everyControlIsNamedForScreenReaders() {
 void TestForm1Startup::closingStopsRunningWork() {
     TestHome home;
     const auto form = startForm1();
-    const auto ticket = form->beginWork();
-    const KeepGoing keepGoing = form->keepGoingWhileCurrent(ticket, StopOn::Newer);
-    QVERIFY(keepGoing());
+    std::atomic<bool> sawStop = false;
+    form->startWork([&](SearchEngine::Job& job) {
+        while (!job.stopped())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        sawStop = true;
+    });
+    QVERIFY(form->engine().busy());
     form->close();
     QVERIFY(form->Abbruch);
-    QVERIFY(!keepGoing());
+    QVERIFY(!form->engine().busy());
+    QTRY_VERIFY(sawStop);
 }
 
 QTEST_MAIN(TestForm1Startup)

@@ -58,6 +58,7 @@ void TestForm2::copyFromTheFolderListIntoAFolder() {
     const auto form = startForm1(&dialogs);
     form->File1->setCurrentRow(0);
     form->mnuDateiKopieren->trigger();
+    settle(*form);
 
     Form2& dialog = form->form2();
     QVERIFY(dialog.isVisible());
@@ -78,6 +79,7 @@ void TestForm2::copyFromTheFolderListIntoAFolder() {
     // Choosing another file meanwhile does not change what is copied.
     form->File1->setCurrentRow(1);
     QTest::keyClick(dialog.Dir1, Qt::Key_Return);
+    settle(*form);
 
     QVERIFY(!dialog.isVisible());
     QVERIFY(dialogs.messages.isEmpty());
@@ -100,10 +102,13 @@ void TestForm2::copyAsksBeforeReplacing() {
     Form2& dialog = form->form2();
     const auto copyInto = [&](const QString& folder) {
         form->listFolder(home.home("Documents"));
+        settle(*form);
         form->File1->setCurrentRow(0);
         form->mnuDateiKopieren->trigger();
+        settle(*form);
         chooseFolder(dialog, folder);
         dialog.Command1->click();
+        settle(*form);
     };
 
     copyInto(home.path("akten")); // Cancel: nothing copied, the dialog closes
@@ -141,16 +146,19 @@ void TestForm2::copyFromTheWalkResultAndItsRefusals() {
 
     form->List1->setCurrentRow(0); // the header
     form->mnuDateiKopieren->trigger();
+    settle(*form);
     QCOMPARE(dialogs.messages, QStringList{"Datei zum kopieren auswählen!"});
     QVERIFY(!form->findChild<Form2*>());
     QVERIFY(!form->Kopiermodus);
 
     form->List1->setCurrentRow(1);
     form->mnuDateiKopieren->trigger();
+    settle(*form);
     QCOMPARE(form->Quelldatei, form->List1->paths()[1]);
     Form2& dialog = form->form2();
     chooseFolder(dialog, home.path("voll"));
     dialog.Command1->click();
+    settle(*form);
     // The failure is reported and the dialog stays, to choose another folder.
     QCOMPARE(dialogs.messages.last(), QStringLiteral("Ungültiger Zielpfad!"));
     QVERIFY(dialog.isVisible());
@@ -159,12 +167,14 @@ void TestForm2::copyFromTheWalkResultAndItsRefusals() {
     // A refused copy command leaves the open copy dialog with its own file.
     form->List1->setCurrentRow(0);
     form->mnuDateiKopieren->trigger();
+    settle(*form);
     QCOMPARE(dialogs.messages.last(), QStringLiteral("Datei zum kopieren auswählen!"));
     QVERIFY(dialog.isVisible());
     QVERIFY(form->Kopiermodus);
 
     chooseFolder(dialog, free);
     dialog.Command1->click();
+    settle(*form);
     QCOMPARE(contentOf(free + "/brief.txt"), QByteArray("x"));
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialogs.messages.size(), 3);
@@ -179,11 +189,13 @@ void TestForm2::closingEndsTheCopyAndThePickerListsItsFolder() {
     const auto form = startForm1(&dialogs);
     form->File1->setCurrentRow(0);
     form->mnuDateiKopieren->trigger();
+    settle(*form);
     Form2& dialog = form->form2();
     dialog.close(); // the close box
     QVERIFY(!dialog.isVisible());
     QVERIFY(!form->Kopiermodus);
     form->mnuDateiKopieren->trigger();
+    settle(*form);
     QTest::keyClick(dialog.Dir1, Qt::Key_Escape);
     QVERIFY(!dialog.isVisible());
     QVERIFY(!form->Kopiermodus);
@@ -191,6 +203,7 @@ void TestForm2::closingEndsTheCopyAndThePickerListsItsFolder() {
 
     // The folder picker starts on the folder the window shows.
     form->mnuOrdnerSuchen->trigger();
+    settle(*form);
     QVERIFY(dialog.isVisible());
     QVERIFY(!form->Kopiermodus);
     QCOMPARE(dialog.folder(), home.home("Documents"));
@@ -198,6 +211,7 @@ void TestForm2::closingEndsTheCopyAndThePickerListsItsFolder() {
     chooseFolder(dialog, archive);
     QCOMPARE(dialog.Label1->text(), archive);
     QTest::keyClick(dialog.Dir1, Qt::Key_Return);
+    settle(*form);
     QVERIFY(!dialog.isVisible());
     QCOMPARE(form->Text2->text(), archive);
     QCOMPARE(form->File1->folder(), archive);
@@ -211,6 +225,7 @@ void TestForm2::unavailableDriveKeepsTheFolder() {
     ScriptedDialogs dialogs;
     const auto form = startForm1(&dialogs);
     form->mnuOrdnerSuchen->trigger();
+    settle(*form);
     Form2& dialog = form->form2();
     const QString start = home.home("Documents");
     QCOMPARE(dialog.folder(), start);
@@ -240,10 +255,12 @@ void TestForm2::sourceGoneWhileTheDialogWasOpen() {
     const auto form = startForm1(&dialogs);
     form->File1->setCurrentRow(0);
     form->mnuDateiKopieren->trigger();
+    settle(*form);
     Form2& dialog = form->form2();
     chooseFolder(dialog, archive);
     QVERIFY(QFile::remove(home.home("Documents/a.txt")));
     dialog.Command1->click();
+    settle(*form);
     // No other folder would help: the dialog says so and goes.
     QCOMPARE(dialogs.messages, QStringList{"Datei zum kopieren auswählen!"});
     QVERIFY(!dialog.isVisible());

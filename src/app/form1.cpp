@@ -43,10 +43,11 @@ namespace findolin {
 
 const QString Form1::kCredit = QStringLiteral("® Trellwin");
 
-Form1::Form1(Dialogs* dialogs, QWidget* parent)
+Form1::Form1(Surroundings surroundings, QWidget* parent)
     : QMainWindow(parent), contentLoader(readPdfText), sites(siteFoldersForHome()),
-      ownDialogs_(dialogs ? nullptr : std::make_unique<WidgetDialogs>(this)),
-      dialogs_(dialogs ? dialogs : ownDialogs_.get()),
+      surroundings_(std::move(surroundings)),
+      ownDialogs_(surroundings_.dialogs ? nullptr : std::make_unique<WidgetDialogs>(this)),
+      dialogs_(surroundings_.dialogs ? surroundings_.dialogs : ownDialogs_.get()),
       listing_(std::make_unique<FolderListingHandlers>(*this)),
       nameSearch_(std::make_unique<NameSearch>(*this)),
       textSearch_(std::make_unique<TextSearch>(*this)),
@@ -56,12 +57,16 @@ Form1::Form1(Dialogs* dialogs, QWidget* parent)
       fileOps_(std::make_unique<FileOperations>(*this)),
       dateFilter_(std::make_unique<DateFilterHandlers>(*this)),
       shortcuts_(std::make_unique<FolderShortcuts>(*this)),
-      keyPreview_(std::make_unique<KeyPreview>(*this)) {
+      keyPreview_(std::make_unique<KeyPreview>(*this)), engine_(std::make_unique<SearchEngine>()) {
     setWindowTitle(QStringLiteral("Findolin"));
-    openWithShell = [](const QString& path) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-    };
-    printerAvailable = [] { return !QPrinterInfo::availablePrinterNames().isEmpty(); };
+    if (!surroundings_.openWithShell)
+        surroundings_.openWithShell = [](const QString& path) {
+            QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+        };
+    if (!surroundings_.printerAvailable)
+        surroundings_.printerAvailable = [] {
+            return !QPrinterInfo::availablePrinterNames().isEmpty();
+        };
     createControls();
     createMenus();
     describeControls();
@@ -89,7 +94,7 @@ void Form1::createControls() {
     List1 = make(new ListBox, "List1");
     List2 = make(new ListBox, "List2");
     showList(File1);
-    (void)File1->setPattern(QStringLiteral("asd.000")); // the design pattern; no folder yet
+    File1->show(OsError::NotFound, QStringLiteral("asd.000")); // the design pattern; no folder yet
 
     RichTextBox2 = make(new QTextEdit, "RichTextBox2");
     RichTextBox2->setReadOnly(true);
@@ -230,6 +235,10 @@ void Form1::UnterordnerPrüfen(const QString& Pfad) {
     listing_->UnterordnerPrüfen(Pfad);
 }
 
+void Form1::UnterordnerPrüfen(const QString& Pfad, const Result<bool>& hasSubfolders) {
+    listing_->UnterordnerPrüfen(Pfad, hasSubfolders);
+}
+
 void Form1::mnuEigeneDateien_Click() {
     shortcuts_->mnuEigeneDateien_Click();
 }
@@ -258,8 +267,8 @@ void Form1::TextAuslesen(QuerySource Quelle) {
     Abfrage = findolin::TextAuslesen(Quelle == QuerySource::Text ? textQuery : Text1->text());
 }
 
-SearchOutcome Form1::Textsuche(WorkTickets::Ticket ticket) {
-    return textSearch_->Textsuche(ticket);
+void Form1::Textsuche(std::function<void()> then) {
+    textSearch_->Textsuche(std::move(then));
 }
 
 void Form1::DateiAuswählen() {
@@ -324,17 +333,17 @@ QString Form1::pathOf(const ListBox* list, int row) const {
     return joinPath(File1->folder(), list->line(row));
 }
 
-KeepGoing Form1::keepGoingWhileCurrent(WorkTickets::Ticket ticket, StopOn stopOn,
-                                       std::function<void()> beforeYield) {
-    auto clock = std::make_shared<YieldClock>(yieldIntervalMs);
-    return [this, ticket, stopOn, clock, beforeYield = std::move(beforeYield)] {
-        if (clock->due()) {
-            if (beforeYield)
-                beforeYield();
-            QCoreApplication::processEvents();
-        }
-        return work_.isCurrent(ticket) && !(stopOn == StopOn::NewerOrEscape && Abbruch);
-    };
+SearchEngine::Ticket Form1::startWork(SearchEngine::Work work) {
+    // Overtaken work leaves its hourglass behind.
+    if (engine_->busy())
+        setMousePointer(MousePointer::Default);
+    return engine_->start(std::move(work));
+}
+
+void Form1::stopSearch() {
+    // The text search first: its end finishes the name search it belongs to.
+    textSearch_->stop();
+    nameSearch_->stop();
 }
 
 void Form1::hideDateAmounts() {
@@ -347,6 +356,9 @@ void Form1::setMousePointer(MousePointer pointer) {
     switch (pointer) {
     case MousePointer::Default:
         unsetCursor();
+        // The text search also puts the hourglass over its list and the preview.
+        List2->unsetCursor();
+        RichTextBox2->viewport()->unsetCursor();
         break;
     case MousePointer::Hourglass:
         setCursor(Qt::WaitCursor);

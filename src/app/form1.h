@@ -2,11 +2,10 @@
 
 #include "navigation/site_folders.h"
 #include "platform/folder_scan.h"
-#include "platform/work.h"
 #include "preview/content_loader.h"
 #include "search/query_parser.h"
 #include "search/query_patterns.h"
-#include "search/search_outcome.h"
+#include "search/search_engine.h"
 
 #include <QMainWindow>
 #include <QPixmap>
@@ -58,16 +57,23 @@ enum class ListOrder { Plain, ByDate };
 // the full-screen view.
 enum class SortButtonRole { Sort, FullScreen };
 
-// What ends long work besides a newer request: a listing goes on through Escape, a search stops.
-enum class StopOn { Newer, NewerOrEscape };
+// What the window asks of the desktop and the system. Tests put their own stand-ins here; an
+// empty member means the real thing.
+struct Surroundings {
+    Surroundings(Dialogs* dialogs = nullptr) : dialogs(dialogs) {}
+
+    Dialogs* dialogs;                                       // else real message boxes
+    std::function<void(const QString& path)> openWithShell; // else the desktop's application
+    std::function<bool()> printerAvailable; // else whether the print system knows one
+    FolderScanner scanFolder;               // else the file system's
+};
 
 // The main window. It holds the controls, the lists and the window-level state under their given
 // names; the handlers of each subsystem live in that subsystem's folder and work on this state.
 class Form1 : public QMainWindow {
     Q_OBJECT
 public:
-    // Without `dialogs` the window asks with real message boxes; tests pass their own answers.
-    explicit Form1(Dialogs* dialogs = nullptr, QWidget* parent = nullptr);
+    explicit Form1(Surroundings surroundings = {}, QWidget* parent = nullptr);
     ~Form1() override;
 
     // ---- Controls -------------------------------------------------------------------------
@@ -155,12 +161,6 @@ public:
 
     // ---- Environment -----------------------------------------------------------------------
     const SiteFolders sites;
-    // Longest stretch of work between two turns of the event loop.
-    qint64 yieldIntervalMs = 10;
-    // Opens a file with the desktop's application for its type; tests put their own here.
-    std::function<void(const QString& path)> openWithShell;
-    // Whether the print system knows a printer; tests put their own here.
-    std::function<bool()> printerAvailable;
 
     // ---- Routines other parts call by name --------------------------------------------------
     void Form_Load();
@@ -170,6 +170,8 @@ public:
     void Text2_Click();
     void Text1_change();
     void UnterordnerPrüfen(const QString& Pfad);
+    // The same with the answer of a worker that looked at the folder.
+    void UnterordnerPrüfen(const QString& Pfad, const Result<bool>& hasSubfolders);
     void mnuEigeneDateien_Click();
     // Lists the folder, also when the folder field already names it.
     void listFolder(const QString& folder);
@@ -178,7 +180,8 @@ public:
     // Parses the text query or the name query into Abfrage; a text query beginning with "-" gets
     // its blank in front first.
     void TextAuslesen(QuerySource Quelle);
-    SearchOutcome Textsuche(WorkTickets::Ticket ticket);
+    // Starts the text search over what the name search left; `then` runs when it has ended.
+    void Textsuche(std::function<void()> then);
     void DateiAuswählen();
     // The document view shows AuswahlPfad's document.
     void WordVorschau();
@@ -202,15 +205,14 @@ public:
     DocumentView& documentView() { return *documentView_; }
     WebView& webView() { return *webView_; }
 
-    // Long work: takes a ticket, and asks the returned hook between steps. The hook gives the
-    // event loop a turn when one is due (running `beforeYield` first, to show progress) and
-    // answers whether the work still counts.
-    WorkTickets::Ticket beginWork() { return work_.begin(); }
-    bool isCurrent(WorkTickets::Ticket ticket) const { return work_.isCurrent(ticket); }
-    KeepGoing keepGoingWhileCurrent(WorkTickets::Ticket ticket, StopOn stopOn,
-                                    std::function<void()> beforeYield = {});
+    // Long work runs on the engine's workers; starting it overtakes the work before.
+    SearchEngine& engine() { return *engine_; }
+    SearchEngine::Ticket startWork(SearchEngine::Work work);
+    // Escape and STOP: the running search ends as at its next test. A listing goes on.
+    void stopSearch();
 
     Dialogs& dialogs() { return *dialogs_; }
+    const Surroundings& surroundings() const { return surroundings_; }
     void hideDateAmounts();
 
     void setMousePointer(MousePointer pointer);
@@ -235,9 +237,11 @@ private:
     void describeControls();
     void connectHandlers();
     void placeAtStart();
+    void countFiles();
     void placeFrameAt(QPoint corner);
     void applyLayout();
 
+    Surroundings surroundings_;
     std::unique_ptr<Dialogs> ownDialogs_;
     Dialogs* dialogs_;
     std::unique_ptr<FolderListingHandlers> listing_;
@@ -254,9 +258,10 @@ private:
     DocumentView* documentView_ = nullptr;
     WebView* webView_ = nullptr;
     Form2* form2_ = nullptr; // a child window, deleted first when the window goes
+    // Declared after the handlers, so it goes first: no result reaches a handler that is gone.
+    std::unique_ptr<SearchEngine> engine_;
     ListBox* shownList_ = nullptr;
     SortButtonRole sortButtonRole_ = SortButtonRole::Sort;
-    WorkTickets work_;
     MousePointer mousePointer_ = MousePointer::Default;
     std::optional<QPoint> frameCorner_; // where the frame goes once a window manager made one
     bool loaded_ = false;

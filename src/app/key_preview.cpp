@@ -50,9 +50,6 @@ bool KeyPreview::eventFilter(QObject* watched, QEvent* event) {
     lastKey_ = seen;
     if (const auto keyAscii = keyAsciiOf(key->key(), key->text()))
         form_.Form_KeyPress(*keyAscii);
-    // A search started by this key gives the event loop turns, in which other keys are seen;
-    // when this one then travels on, it must still be known as seen, or Enter would search again.
-    lastKey_ = seen;
     return false;
 }
 

@@ -5,6 +5,7 @@
 #include "preview/word_processor.h"
 #include "search/file_list_box.h"
 #include "search/folder_listing.h"
+#include "search/folder_listing_handlers.h"
 
 #include <QDate>
 #include <QLabel>
@@ -50,8 +51,7 @@ void Form1::Form_Load() {
                                   rech23Öffnen, SoftwareÖffnen})
             shortcut->setVisible(false);
         Command3->setText(QStringLiteral("STOP"));
-        mnuEigeneDateien_Click();
-        (void)File1->setPattern(QStringLiteral("*.*"));
+        mnuEigeneDateien_Click(); // its listing counts the files
         const double tpp = screenTwipsPerPixel(*this);
         if (const auto place = narrowScreenPlacement(screen()->geometry().width() * tpp)) {
             placeFrameAt({twipsToPixels(place->left, tpp), twipsToPixels(place->top, tpp)});
@@ -61,8 +61,12 @@ void Form1::Form_Load() {
         mnuFaxeÖffnen->setVisible(false);
         rech23Öffnen->setVisible(false);
         // The folder field keeps its start text; the file list shows this month's invoices.
-        (void)File1->list(sites.invoices, invoicePattern(QDate::currentDate()));
+        listing_->listFileList(sites.invoices, invoicePattern(QDate::currentDate()),
+                               [this] { countFiles(); });
     }
+}
+
+void Form1::countFiles() {
     if (File1->count() > 1)
         mnuDateiZähler->setText(countCaption(File1->count()));
 }
@@ -78,6 +82,7 @@ void Form1::Form_KeyPress(int keyAscii) {
         hideDateAmounts();
         if (VollbildModus)
             pictures().Bilder(PictureView::Normal);
+        stopSearch();
         return;
     }
     Text5->hide(); // uncovers the text query
@@ -96,7 +101,7 @@ void Form1::Form_Unload() {
     unloaded_ = true;
     AktuellerOrdner.clear();
     Abbruch = true;
-    work_.cancelAll();
+    engine_->cancelAll();
     if (WordApp)
         WordApp->markNormalTemplateSaved();
 }

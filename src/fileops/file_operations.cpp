@@ -49,9 +49,10 @@ void FileOperations::mnuName_Click() {
         return;
     }
     f.DateiAuswählen();
-    const bool opened = f.mnuName->text().contains(u"doc", Qt::CaseInsensitive)
-                            ? f.WordApp && f.WordApp->openShown(f.AuswahlPfad)
-                            : (f.openWithShell(f.AuswahlPfad), true); // the shell reports nothing
+    const bool opened =
+        f.mnuName->text().contains(u"doc", Qt::CaseInsensitive)
+            ? f.WordApp && f.WordApp->openShown(f.AuswahlPfad)
+            : (f.surroundings().openWithShell(f.AuswahlPfad), true); // the shell reports nothing
     if (!opened)
         f.dialogs().message(cannotOpen);
 }
@@ -67,7 +68,7 @@ void FileOperations::mnuItemÖffnen_Click() {
 void FileOperations::mnuItemDrucken_Click() {
     f.DateiAuswählen();
     // Without a printer the office suite reports success and prints nothing.
-    if (!f.WordApp || !f.printerAvailable() || !f.WordApp->print(f.AuswahlPfad)) {
+    if (!f.WordApp || !f.surroundings().printerAvailable() || !f.WordApp->print(f.AuswahlPfad)) {
         f.dialogs().message(QStringLiteral("Datei zum drucken auswählen!"));
         return;
     }
@@ -113,7 +114,7 @@ void FileOperations::mnuDateiUmbenennen_Click() {
 void FileOperations::replaceSelected(const Selection& selection, const QString& newName) {
     if (selection.list != f.File1)
         selection.list->replaceLine(selection.row, newName, selection.folder + newName);
-    (void)f.File1->setPattern(f.File1->pattern()); // the folder list reads the new name
+    f.File1->relist(); // the folder list reads the new name
 }
 
 void FileOperations::mnuDateiKopieren_Click() {
@@ -171,7 +172,7 @@ void FileOperations::mnuDateiLöschen_Click() {
         f.dialogs().message(QStringLiteral("Datei zum löschen auswählen!"));
         return;
     }
-    (void)f.File1->setPattern(f.File1->pattern());
+    f.File1->relist();
     if (selection->list != f.File1)
         selection->list->removeLine(selection->row);
     // The list would move its highlight to the next line, a file nobody chose and nothing shows.

@@ -24,6 +24,9 @@ struct FolderScan {
 // Reads the folder once. `keepGoing` (when given) is asked every few hundred entries.
 Result<FolderScan> scanFolder(const QString& folder, const KeepGoing& keepGoing = {});
 
+// A way to read a folder: scanFolder, or a test's stand-in for a folder that blocks.
+using FolderScanner = std::function<Result<FolderScan>(const QString& folder, const KeepGoing&)>;
+
 // Whether the folder has a sub-folder (a link to a folder counts: it is listed like one).
 Result<bool> hasSubfolders(const QString& folder);
 

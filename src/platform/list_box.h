@@ -37,27 +37,6 @@ private:
     QList<LineKind> kinds_;
 };
 
-// Lines on their way into a result list, with their paths (when the list keeps them) and kinds.
-struct PendingLines {
-    QStringList lines;
-    QStringList paths;
-    QList<LineKind> kinds;
-
-    // `path` is null when the lines are names in the file list's folder.
-    void add(const QString& line, const QString* path, LineKind kind) {
-        lines.append(line);
-        if (path)
-            paths.append(*path);
-        kinds.append(kind);
-    }
-    void removeLast() {
-        lines.removeLast();
-        if (!paths.isEmpty())
-            paths.removeLast();
-        kinds.removeLast();
-    }
-};
-
 class UniformRowDelegate;
 
 // A list box: one column of text lines, one selected at a time. All rows share one size, which

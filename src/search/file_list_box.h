@@ -2,11 +2,11 @@
 
 #include "platform/list_box.h"
 #include "search/folder_listing.h"
+#include "search/wildcard.h"
 
 namespace findolin {
 
-// The folder file list: the files of one folder that match a ";"-separated wildcard pattern,
-// read afresh whenever the folder or the pattern is set.
+// The folder file list: the files of one folder that match a ";"-separated wildcard pattern.
 class FileListBox : public ListBox {
     Q_OBJECT
 public:
@@ -15,14 +15,11 @@ public:
     QString folder() const { return folder_; }
     QString pattern() const { return pattern_; }
 
-    // Lists `folder` with `pattern`. A folder that cannot be read leaves the lines and the folder
-    // as they were; the pattern is kept for the next listing all the same (but not when a newer
-    // request stopped this one). The listing comes back so that callers need not read again.
-    Result<FolderListing> list(const QString& folder, const QString& pattern,
-                               const KeepGoing& keepGoing = {});
-    Result<FolderListing> setPattern(const QString& pattern, const KeepGoing& keepGoing = {}) {
-        return list(folder_, pattern, keepGoing);
-    }
+    // Shows a listing made with `pattern`. A folder that could not be read leaves the lines and
+    // the folder as they were; the pattern is kept for the next listing all the same.
+    void show(const Result<FolderListing>& listing, const QString& pattern);
+    // Reads the folder again, after a change the program made in it itself.
+    void relist() { show(listFolder(folder_, WildcardPattern(pattern_)), pattern_); }
 
 private:
     QString folder_;

@@ -5,6 +5,8 @@
 #include "platform/paths.h"
 #include "search/file_list_box.h"
 #include "search/query_line_edit.h"
+#include "search/search_engine.h"
+#include "search/wildcard.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,7 +21,6 @@ void FolderListingHandlers::Text2_change() {
         f.Text2->setText(expanded); // its own change lists the folder
         return;
     }
-    const auto ticket = f.beginWork();
     f.RichTextBox2->clear();
     if (!f.DatumsFilter) {
         f.showCredit();
@@ -32,24 +33,27 @@ void FolderListingHandlers::Text2_change() {
 
     // With an empty query every file; otherwise the live filter's pattern stays.
     const QString pattern = f.Text1->text().isEmpty() ? QStringLiteral("*") : f.File1->pattern();
-    const auto listing =
-        f.File1->list(text, pattern, f.keepGoingWhileCurrent(ticket, StopOn::Newer));
-    if (!listing) {
-        // A text that names no folder (yet) keeps the last listing. An overtaken listing leaves
-        // everything to the newer one.
-        if (listing.error() != OsError::Stopped)
-            f.ScrollbreiteSetzen();
-        return;
+    awaited_ = text;
+    f.startWork([this, text, pattern](SearchEngine::Job& job) {
+        auto listing = listFolder(text, WildcardPattern(pattern), job.keepGoing());
+        job.post([this, pattern, listing = std::move(listing)] { listed(pattern, listing); });
+    });
+}
+
+void FolderListingHandlers::listed(const QString& pattern, const Result<FolderListing>& listing) {
+    awaited_.clear();
+    f.File1->show(listing, pattern);
+    // A text that names no folder (yet) keeps the last listing.
+    if (listing) {
+        f.mnuDateiZähler->setText(countCaption(listing->files.size()));
+        openAsCurrentFolder(*listing);
+        if (f.MitUnterordnern)
+            showMerged(*listing, ProfileShorthand::On);
     }
-    f.mnuDateiZähler->setText(countCaption(listing->files.size()));
-    openAsCurrentFolder(*listing);
-    if (f.MitUnterordnern)
-        showMerged(*listing, ProfileShorthand::On);
     f.ScrollbreiteSetzen();
 }
 
 void FolderListingHandlers::Text1_change() {
-    const auto ticket = f.beginWork();
     f.RichTextBox2->clear();
     f.CommandSort->hide();
     plainOrderAgain();
@@ -59,16 +63,34 @@ void FolderListingHandlers::Text1_change() {
     }
     showFolderListing();
 
-    const auto listing = f.File1->setPattern(livePattern(f.Text1->text()),
-                                             f.keepGoingWhileCurrent(ticket, StopOn::Newer));
-    if (!listing && listing.error() == OsError::Stopped)
-        return;
-    // The sub-folder flag is not cleared here: it keeps what the last listing or search left.
+    const QString pattern = livePattern(f.Text1->text());
     const QString folderText = f.Text2->text();
+    const QString shown = f.File1->folder();
+    const QString folder = awaited_.isEmpty() ? shown : awaited_;
+    f.startWork([this, pattern, folderText, folder, shown](SearchEngine::Job& job) {
+        auto listing = listFolder(folder, WildcardPattern(pattern), job.keepGoing());
+        if (!listing && folder != shown && listing.error() != OsError::Stopped)
+            listing = listFolder(shown, WildcardPattern(pattern), job.keepGoing());
+        // The folder field may name another folder than the list shows: a text being typed.
+        Result<bool> hasSubfolders = OsError::NotFound;
+        if (!listing || normalFolderPath(folderText) != listing->folder)
+            hasSubfolders = findolin::hasSubfolders(normalFolderPath(folderText));
+        job.post([this, pattern, folderText, listing = std::move(listing), hasSubfolders] {
+            f.File1->show(listing, pattern);
+            relisted(folderText, listing, hasSubfolders);
+        });
+    });
+}
+
+void FolderListingHandlers::relisted(const QString& folderText,
+                                     const Result<FolderListing>& listing,
+                                     const Result<bool>& hasSubfolders) {
+    awaited_.clear();
+    // The sub-folder flag is not cleared here: it keeps what the last listing or search left.
     if (listing && normalFolderPath(folderText) == listing->folder)
         openAsCurrentFolder(*listing);
     else
-        UnterordnerPrüfen(folderText);
+        UnterordnerPrüfen(folderText, hasSubfolders);
     if (f.MitUnterordnern && listing)
         showMerged(*listing, ProfileShorthand::Off);
     f.mnuDateiZähler->setText(countCaption(f.File1->count()));
@@ -78,13 +100,28 @@ void FolderListingHandlers::Text1_change() {
     f.ScrollbreiteSetzen();
 }
 
+void FolderListingHandlers::listFileList(const QString& folder, const QString& pattern,
+                                         std::function<void()> then) {
+    f.startWork([this, folder, pattern, then](SearchEngine::Job& job) {
+        auto listing = listFolder(folder, WildcardPattern(pattern), job.keepGoing());
+        job.post([this, pattern, listing = std::move(listing), then] {
+            f.File1->show(listing, pattern);
+            if (then)
+                then();
+        });
+    });
+}
+
 void FolderListingHandlers::UnterordnerPrüfen(const QString& Pfad) {
-    const QString folder = normalFolderPath(Pfad);
-    const auto has = hasSubfolders(folder);
-    if (!has)
+    UnterordnerPrüfen(Pfad, hasSubfolders(normalFolderPath(Pfad)));
+}
+
+void FolderListingHandlers::UnterordnerPrüfen(const QString& Pfad,
+                                              const Result<bool>& hasSubfolders) {
+    if (!hasSubfolders)
         return;
-    f.AktuellerOrdner = folder;
-    if (has.value())
+    f.AktuellerOrdner = normalFolderPath(Pfad);
+    if (hasSubfolders.value())
         f.MitUnterordnern = true;
 }
 

@@ -24,7 +24,8 @@ public:
                 break;
             if (events_.enteringFolder)
                 events_.enteringFolder(folder);
-            auto scan = scanFolder(folder, events_.keepGoing);
+            auto scan = request_.scan ? request_.scan(folder, events_.keepGoing)
+                                      : scanFolder(folder, events_.keepGoing);
             if (!scan) {
                 summary_.stopped = scan.error() == OsError::Stopped;
                 continue; // an unreadable folder is skipped with its sub-tree

@@ -22,6 +22,8 @@ struct WalkRequest {
     NameMatch mode = NameMatch::Contains;
     // The date filter: whether the file at this full path passes. Empty when not armed.
     std::function<bool(const QString& path)> datePasses;
+    // How folders are read; empty for scanFolder.
+    FolderScanner scan;
 };
 
 // What the walk tells while it runs. Every member may be left empty.

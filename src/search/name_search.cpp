@@ -7,9 +7,9 @@
 #include "search/date_filter.h"
 #include "search/file_list_box.h"
 #include "search/folder_listing.h"
-#include "search/folder_walk.h"
 #include "search/name_match.h"
 #include "search/query_line_edit.h"
+#include "search/search_jobs.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -17,71 +17,19 @@
 #include <QTextEdit>
 
 namespace findolin {
+
+// What a worker finds out about the folder of the folder field before a search: whether it has
+// sub-folders and, when not, its files narrowed by the query.
+struct FolderProbe {
+    Result<bool> hasSubfolders = OsError::NotFound;
+    QString pattern; // the search pattern the files were listed with
+    Result<FolderListing> listing = OsError::NotFound; // when it has none
+    std::optional<QStringList> refined; // the names that pass the whole query, when it has + or -
+};
+
 namespace {
 
 const QString kStopHint = QStringLiteral("   STOP mit ESC");
-
-// Whether the walk writes a header line above each folder's hits.
-enum class HeaderLines { Written, Left };
-
-// Collects the walk's lines and shows them, with the progress captions, at most ten times a
-// second: a walk over twenty thousand folders must not redraw the window for every one of them,
-// and nobody reads a caption that changes faster.
-class ResultWriter {
-public:
-    ResultWriter(Form1& form, HeaderLines headers) : f(form), headers_(headers) {}
-
-    void enteringFolder(const QString& folder) {
-        progress_ = folder + QStringLiteral("...");
-        caption_ = countCaption(f.Trefferzahl);
-    }
-
-    void folderHits(const QString& folder, const QStringList& names) {
-        if (headers_ == HeaderLines::Written && f.Label1 != folder) {
-            const QString header = headerLine(folder);
-            pending_.add(header, &header, LineKind::Header);
-        }
-        f.Label1 = folder;
-        for (const QString& name : names) {
-            const QString path = joinPath(folder, name);
-            pending_.add(name, &path, LineKind::File);
-        }
-        f.Trefferzahl += names.size();
-        caption_ = countCaption(f.Trefferzahl);
-    }
-
-    // The caption then counts the files examined, so that a long filtered walk shows progress.
-    void dateRejected(qint64 examined) { caption_ = QString::number(examined); }
-
-    void showNowAndThen() {
-        if (refresh_.due())
-            show();
-    }
-
-    void show() {
-        showLines();
-        if (!caption_.isNull())
-            f.mnuDateiZähler->setText(caption_);
-        if (!progress_.isNull())
-            f.mnuName->setText(progress_);
-    }
-
-    void finish() {
-        caption_ = countCaption(f.Trefferzahl);
-        show();
-    }
-
-    // After a stop the lines written so far stay, but the captions stay as Escape emptied them.
-    void showLines() { f.List1->addLines(pending_); }
-
-private:
-    Form1& f;
-    HeaderLines headers_;
-    PendingLines pending_;
-    QString caption_;
-    QString progress_;
-    YieldClock refresh_{100};
-};
 
 // The date filter's test of one file, with the limit taken from the number fields now.
 std::function<bool(const QString&)> dateTestFor(const Form1& f) {
@@ -94,25 +42,35 @@ std::function<bool(const QString&)> dateTestFor(const Form1& f) {
     };
 }
 
+bool refines(const QString& query) {
+    return query.contains(u'+') || query.contains(u'-');
+}
+
 } // namespace
 
 void NameSearch::Command1_Click() {
     f.SuchModus = NameMatch::Contains;
-    finish(SucheComm1Comm2());
+    SucheComm1Comm2();
 }
 
 void NameSearch::Command2_Click() {
     f.SuchModus = NameMatch::StartsWith;
-    finish(SucheComm1Comm2());
+    SucheComm1Comm2();
 }
 
-void NameSearch::finish(Outcome outcome) {
-    if (outcome == Outcome::Overtaken) {
-        // The newer request has done its work by the time this one unwinds: nothing runs now.
-        f.setMousePointer(MousePointer::Default);
-        return;
-    }
-    f.ScrollbreiteSetzen();
+void NameSearch::startStep(Step step, SearchEngine::Work work) {
+    step_ = step;
+    ticket_ = f.startWork(std::move(work));
+}
+
+void NameSearch::stop() {
+    if (step_ == Step::Idle || step_ == Step::Texts || !f.engine().isCurrent(ticket_))
+        return; // the text search stops itself; an overtaken search has nothing left to do
+    f.engine().cancel(ticket_);
+    if (step_ == Step::Probing)
+        probed({});
+    else
+        walkEnded();
 }
 
 // What every search clears first: the date fields (unless the filter is armed), the preview and
@@ -125,8 +83,8 @@ void NameSearch::clearForSearch() {
     f.shownOrder = ListOrder::Plain;
 }
 
-NameSearch::Outcome NameSearch::SucheComm1Comm2() {
-    const auto ticket = f.beginWork();
+void NameSearch::SucheComm1Comm2() {
+    kind_ = Kind::Folder;
     clearForSearch();
     f.setMousePointer(MousePointer::Hourglass);
     f.MitUnterordnern = false;
@@ -135,70 +93,60 @@ NameSearch::Outcome NameSearch::SucheComm1Comm2() {
     f.showList(f.File1);
     f.mnuOrdner->setVisible(true);
 
-    f.UnterordnerPrüfen(f.Text2->text());
-    if (!f.MitUnterordnern && searchFolderInPlace(ticket) == Outcome::Overtaken)
-        return Outcome::Overtaken;
+    // The folder may lie on a server that stopped answering: even the look at it is a worker's.
+    const QString folderText = normalFolderPath(f.Text2->text());
+    const QString shownFolder = f.File1->folder();
+    const QStringList shownFiles = f.File1->lines();
+    const QString query = f.Text1->text();
+    const QString pattern = searchPattern(query, f.SuchModus);
+    std::optional<NameQuery> nameQuery;
+    if (refines(query)) {
+        f.TextAuslesen(QuerySource::Names);
+        nameQuery.emplace(f.Abfrage, f.SuchModus);
+    }
+    startStep(Step::Probing, [=, this](SearchEngine::Job& job) {
+        FolderProbe probe;
+        probe.pattern = pattern;
+        probe.hasSubfolders = hasSubfolders(folderText);
+        if (!probe.hasSubfolders || !probe.hasSubfolders.value()) {
+            const QString folder = probe.hasSubfolders ? folderText : shownFolder;
+            probe.listing = listFolder(folder, WildcardPattern(pattern), job.keepGoing());
+            if (nameQuery)
+                probe.refined = namesThatMatch(probe.listing ? probe.listing->files : shownFiles,
+                                               *nameQuery, job.keepGoing());
+        }
+        job.post([this, probe = std::move(probe)] { probed(probe); });
+    });
+}
+
+// `probe` is empty when a stop came first.
+void NameSearch::probed(const FolderProbe& probe) {
+    f.UnterordnerPrüfen(f.Text2->text(), probe.hasSubfolders);
+    if (!f.MitUnterordnern && !probe.pattern.isNull())
+        showInPlace(probe);
+    f.Abfrage = {};
     f.setMousePointer(MousePointer::Default);
     if (f.MitUnterordnern && !f.DatumsFilter)
         f.showStatus(kStopHint);
-    // A stop during the refinement does not go on into a walk.
-    if ((f.MitUnterordnern || f.DatumsFilter) && !f.Abbruch) {
-        if (OrdnerSuche(f.AktuellerOrdner, ticket) == Outcome::Overtaken)
-            return Outcome::Overtaken;
-    }
-    f.mnuName->setText({});
-    if (!f.Abbruch && !f.Text4->text().isEmpty() && f.Textsuche(ticket) == Outcome::Overtaken)
-        return Outcome::Overtaken;
-    if (!f.MitUnterordnern) {
-        f.setSortButtonRole(SortButtonRole::Sort);
-        if (f.offersDateSort && !f.DatumsFilter)
-            f.CommandSort->show();
-    } else if (!f.DatumsFilter) {
-        f.showCredit();
-    }
-    f.DatumsFilter = false; // the date filter serves one search
-    if (f.showsInvoiceFolder())
-        f.CommandSort_Click();
-    return f.Abbruch ? Outcome::Stopped : Outcome::Finished;
+    if ((f.MitUnterordnern || f.DatumsFilter) && !f.Abbruch)
+        OrdnerSuche(f.AktuellerOrdner);
+    else
+        afterWalk();
 }
 
 // A folder without sub-folders: the file list is narrowed by the query's pattern, and when the
-// query has more than leading texts ("+" or "-"), each name is tested into FileList1.
-NameSearch::Outcome NameSearch::searchFolderInPlace(WorkTickets::Ticket ticket) {
-    const QString query = f.Text1->text();
-    (void)f.File1->setPattern(searchPattern(query, f.SuchModus));
+// query has more than leading texts ("+" or "-"), the names that pass it go into FileList1.
+void NameSearch::showInPlace(const FolderProbe& probe) {
+    f.File1->show(probe.listing, probe.pattern);
     f.mnuDateiZähler->setText(countCaption(f.File1->count()));
-    if (!query.contains(u'+') && !query.contains(u'-'))
-        return Outcome::Finished;
-
+    if (!probe.refined)
+        return;
     f.Verfeinert = true;
-    f.TextAuslesen(QuerySource::Names);
-    f.FileList1->clear();
-    // A copy: the file list may be read again while the event loop has its turns.
-    const QStringList candidates = f.File1->lines();
-    // The status caption shows the name being tested, so a long refinement shows progress.
-    const QString* testing = nullptr;
-    const auto refined =
-        namesThatMatch(candidates, NameQuery(f.Abfrage, f.SuchModus),
-                       f.keepGoingWhileCurrent(ticket, StopOn::NewerOrEscape,
-                                               [&] {
-                                                   if (testing)
-                                                       f.mnuName->setText(*testing);
-                                               }),
-                       [&](const QString& name) { testing = &name; });
-    if (!f.isCurrent(ticket))
-        return Outcome::Overtaken;
-    f.Abfrage = {};
-    if (!refined) {
-        // Stopped: the file list keeps showing the candidates, and the caption counts them.
-        f.mnuDateiZähler->setText(countCaption(f.File1->count()));
-        return Outcome::Stopped;
-    }
-    f.FileList1->setLines(*refined);
+    f.FileList1->setLines(*probe.refined);
     f.showList(f.FileList1);
     f.mnuOrdner->setVisible(true);
-    f.mnuDateiZähler->setText(refined->size() > 1 ? countCaption(refined->size()) : QString());
-    return Outcome::Finished;
+    f.mnuDateiZähler->setText(probe.refined->size() > 1 ? countCaption(probe.refined->size())
+                                                        : QString());
 }
 
 void NameSearch::Command3_Click() {
@@ -206,9 +154,10 @@ void NameSearch::Command3_Click() {
     // and changes nothing else, so that the stopped search's lists stay as they were.
     if (!folderHoldsFile(f.sites.company)) {
         f.Abbruch = true;
+        f.stopSearch();
         return;
     }
-    const auto ticket = f.beginWork();
+    kind_ = Kind::Company;
     clearForSearch();
     f.SuchModus = NameMatch::Contains;
     f.MitUnterordnern = true;
@@ -221,21 +170,14 @@ void NameSearch::Command3_Click() {
     }
     if (!f.DatumsFilter)
         f.showStatus(kStopHint);
-    const Outcome outcome = OrdnerSuche(f.sites.company, ticket);
-    if (outcome != Outcome::Finished)
-        return finish(outcome);
-    if (!f.Text4->text().isEmpty() && f.Textsuche(ticket) == Outcome::Overtaken)
-        return finish(Outcome::Overtaken);
-    if (!f.DatumsFilter)
-        f.showCredit();
-    f.DatumsFilter = false;
-    f.ScrollbreiteSetzen();
+    OrdnerSuche(f.sites.company);
 }
 
-NameSearch::Outcome NameSearch::OrdnerSuche(const QString& start, WorkTickets::Ticket ticket) {
+void NameSearch::OrdnerSuche(const QString& start) {
     if (bothQueriesEmpty()) {
         f.dialogs().message(QStringLiteral("Dateinamen eingeben!"));
-        return Outcome::Finished;
+        afterWalk();
+        return;
     }
     f.TextAuslesen(QuerySource::Names);
     f.Trefferzahl = 0;
@@ -249,32 +191,66 @@ NameSearch::Outcome NameSearch::OrdnerSuche(const QString& start, WorkTickets::T
     f.setMousePointer(MousePointer::Hourglass);
 
     // A filtered search of a single folder lists bare names.
-    ResultWriter writer(f, f.DatumsFilter && !f.MitUnterordnern ? HeaderLines::Left
-                                                                : HeaderLines::Written);
-    WalkRequest request{start, f.Abfrage, f.SuchModus, {}};
+    const HeaderLines headers =
+        f.DatumsFilter && !f.MitUnterordnern ? HeaderLines::Left : HeaderLines::Written;
+    WalkRequest request{start, f.Abfrage, f.SuchModus, {}, f.surroundings().scanFolder};
     if (f.DatumsFilter)
         request.datePasses = dateTestFor(f);
-    WalkEvents events;
-    events.enteringFolder = [&](const QString& folder) { writer.enteringFolder(folder); };
-    events.folderHits = [&](const QString& folder, const QStringList& names) {
-        writer.folderHits(folder, names);
-    };
-    events.dateRejected = [&](qint64 examined) { writer.dateRejected(examined); };
-    events.keepGoing =
-        f.keepGoingWhileCurrent(ticket, StopOn::NewerOrEscape, [&] { writer.showNowAndThen(); });
-    const WalkSummary summary = OrdnerDurchsuchen(request, events);
-    if (!f.isCurrent(ticket))
-        return Outcome::Overtaken;
+    startStep(Step::Walking, [this, request, headers](SearchEngine::Job& job) {
+        walkInBatches(job, request, headers, [this](ResultBatch batch) { walkBatch(batch); });
+    });
+}
 
-    if (summary.stopped)
-        writer.showLines();
-    else
-        writer.finish();
+void NameSearch::walkBatch(const ResultBatch& batch) {
+    PendingLines lines = batch.lines;
+    f.List1->addLines(lines);
+    f.Trefferzahl = batch.hits;
+    f.Label1 = batch.lastFolder;
+    if (!batch.caption.isNull())
+        f.mnuDateiZähler->setText(batch.caption);
+    if (!batch.progress.isNull())
+        f.mnuName->setText(batch.progress);
+    if (batch.last)
+        walkEnded();
+}
+
+// After a stop the lines written so far stay, and the captions stay as Escape emptied them.
+void NameSearch::walkEnded() {
     f.mnuName->setText({});
     f.Label1.clear();
     f.setMousePointer(MousePointer::Default);
     f.Abfrage = {};
-    return summary.stopped ? Outcome::Stopped : Outcome::Finished;
+    if (kind_ == Kind::Company && f.Abbruch) {
+        step_ = Step::Idle;
+        f.ScrollbreiteSetzen();
+        return;
+    }
+    afterWalk();
+}
+
+void NameSearch::afterWalk() {
+    f.mnuName->setText({});
+    if (!f.Abbruch && !f.Text4->text().isEmpty()) {
+        step_ = Step::Texts;
+        f.Textsuche([this] { finishSearch(); });
+        return;
+    }
+    finishSearch();
+}
+
+void NameSearch::finishSearch() {
+    step_ = Step::Idle;
+    if (kind_ == Kind::Folder && !f.MitUnterordnern) {
+        f.setSortButtonRole(SortButtonRole::Sort);
+        if (f.offersDateSort && !f.DatumsFilter)
+            f.CommandSort->show();
+    } else if (!f.DatumsFilter) {
+        f.showCredit();
+    }
+    f.DatumsFilter = false; // the date filter serves one search
+    if (kind_ == Kind::Folder && f.showsInvoiceFolder())
+        f.CommandSort_Click();
+    f.ScrollbreiteSetzen();
 }
 
 bool NameSearch::bothQueriesEmpty() const {
