@@ -111,9 +111,15 @@ void NameSearch::SucheComm1Comm2() {
         if (!probe.hasSubfolders || !probe.hasSubfolders.value()) {
             const QString folder = probe.hasSubfolders ? folderText : shownFolder;
             probe.listing = listFolder(folder, WildcardPattern(pattern), job.keepGoing());
+            // A long refinement shows the name it is testing.
+            BatchClock clock;
+            const auto testing = [&](const QString& name) {
+                if (clock.due())
+                    job.post([this, name] { f.mnuName->setText(name); });
+            };
             if (nameQuery)
                 probe.refined = namesThatMatch(probe.listing ? probe.listing->files : shownFiles,
-                                               *nameQuery, job.keepGoing());
+                                               *nameQuery, job.keepGoing(), testing);
         }
         job.post([this, probe = std::move(probe)] { probed(probe); });
     });
