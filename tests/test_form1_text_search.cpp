@@ -249,7 +249,7 @@ void TestForm1TextSearch::previewShowsFormattedTextAndNothingElse() {
     const QString rtf =
         home.file("brief.rtf", "{\\rtf1\\ansi Sehr \\b geehrte\\b0  Frau M\\'fcller\\par "
                                "\\i Gr\\'fc\\'dfe\\i0}");
-    QVERIFY(showTextPreview(preview, form->contentLoader, rtf));
+    QVERIFY(showTextPreview(preview, form->contentLoader(), rtf));
     QCOMPARE(preview.toPlainText(), QStringLiteral("Sehr geehrte Frau Müller\nGrüße"));
     QTextCursor cursor(preview.document());
     cursor.setPosition(7); // inside "geehrte"
@@ -258,10 +258,10 @@ void TestForm1TextSearch::previewShowsFormattedTextAndNothingElse() {
     QVERIFY(cursor.charFormat().fontItalic());
 
     // A file that cannot be read leaves nothing of the one before.
-    QVERIFY(!showTextPreview(preview, form->contentLoader, home.path("fehlt.txt")));
+    QVERIFY(!showTextPreview(preview, form->contentLoader(), home.path("fehlt.txt")));
     QCOMPARE(preview.toPlainText(), QString());
 
-    QVERIFY(showTextPreview(preview, form->contentLoader,
+    QVERIFY(showTextPreview(preview, form->contentLoader(),
                             home.file("gross.txt", QByteArray(300'000, 'x'))));
     QVERIFY(preview.toPlainText().endsWith(QStringLiteral("gekürzt: die Vorschau zeigt nur den "
                                                           "Anfang dieser großen Datei.")));

@@ -69,7 +69,7 @@ void TestForm2::copyFromTheFolderListIntoAFolder() {
     QCOMPARE(form->Quelldatei, home.home("Documents/Brief.doc"));
     QCOMPARE(form->Zieldatei, QStringLiteral("Brief.doc"));
     // The copy dialog starts on the desktop, which falls back to the home folder here.
-    QCOMPARE(form->sites.desktop, home.home());
+    QCOMPARE(form->sites().desktop, home.home());
     QCOMPARE(dialog.Label1->text(), "kopieren nach: " + home.home());
     QCOMPARE(dialog.Drive1->currentData().toString(), volumeRootOf(home.home()));
 

@@ -44,7 +44,7 @@ namespace findolin {
 const QString Form1::kCredit = QStringLiteral("® Trellwin");
 
 Form1::Form1(Surroundings surroundings, QWidget* parent)
-    : QMainWindow(parent), contentLoader(readPdfText), sites(siteFoldersForHome()),
+    : QMainWindow(parent), contentLoader_(readPdfText), sites_(siteFoldersForHome()),
       surroundings_(std::move(surroundings)),
       ownDialogs_(surroundings_.dialogs ? nullptr : std::make_unique<WidgetDialogs>(this)),
       dialogs_(surroundings_.dialogs ? surroundings_.dialogs : ownDialogs_.get()),
@@ -130,7 +130,7 @@ void Form1::createControls() {
     TextHilfe->hide();
 
     Label3 = make(new QLabel(kCredit), "Label3");
-    Text2 = make(new QLineEdit(sites.invoices), "Text2");
+    Text2 = make(new QLineEdit(sites_.invoices), "Text2");
     Text1 = make(new QueryLineEdit, "Text1");
     Text4 = make(new QueryLineEdit, "Text4");
     Text5 = make(new QLineEdit(QStringLiteral("EnthaltenerText")), "Text5");
@@ -295,7 +295,7 @@ void Form1::CommandSort_Click() {
 
 bool Form1::showsInvoiceFolder() const {
     const QString folder = Text2->text();
-    return folder == sites.invoices || folder == sites.networkInvoicesShared;
+    return folder == sites_.invoices || folder == sites_.networkInvoicesShared;
 }
 
 // In the full screen "?" reads "Zoom" and scales the picture to the screen, or not.

@@ -130,10 +130,6 @@ public:
     QAction* mnuName;
     QAction* mnuHelp;
 
-    // Turns every file into text for the text search (whose workers each read through a
-    // RichTextBuffer of their own) and for the text preview.
-    const ContentLoader contentLoader;
-
     // ---- Lists that are never shown --------------------------------------------------------
     ParsedQuery Abfrage; // the parsed query: List3, List3Nicht, List3Dateiname
     QString Label1;      // folder of the last header line the name search wrote
@@ -143,24 +139,23 @@ public:
     bool Abbruch = false;         // stop requested
     bool MitUnterordnern = false; // the current folder has sub-folders
     NameMatch SuchModus = NameMatch::Contains;
-    bool Verfeinert = false;    // the last name search refined its hits into FileList1
-    bool offersDateSort = true; // a search offers the sort by date (the company folder is here)
-    ListOrder shownOrder = ListOrder::Plain; // the order the shown result list is in
-    qint64 Trefferzahl = 0;                  // files written into the result being built
-    bool DatumsFilter = false;               // the date filter is armed
-    bool VollbildModus = false;              // the picture is shown full screen
-    bool ZoomModus = false;                  // zoom within the full-screen view
-    QString AktuellerOrdner; // the folder last opened by UnterordnerPrüfen or the walk
-    QString AuswahlPfad;     // full path of the selected entry
+    bool Verfeinert = false; // the last name search refined its hits into FileList1
+    // Command3's tag: a search offers the sort by date (the company folder is here).
+    bool offersDateSort = true;
+    // CommandSort's tag: the order the shown result list is in.
+    ListOrder shownOrder = ListOrder::Plain;
+    qint64 Trefferzahl = 0;     // files written into the result being built
+    bool DatumsFilter = false;  // the date filter is armed
+    bool VollbildModus = false; // the picture is shown full screen
+    bool ZoomModus = false;     // zoom within the full-screen view
+    QString AktuellerOrdner;    // the folder last opened by UnterordnerPrüfen or the walk
+    QString AuswahlPfad;        // full path of the selected entry
     std::shared_ptr<WordProcessor> WordApp; // the word processor, when there is one
     QRect FensterVorVollbild;               // the window's place before full screen
     bool Kopiermodus = false; // the target-folder dialog copies (else it picks a folder to list)
     QString Quelldatei;       // the file to copy, captured when the copy began
     QString Zieldatei;        // its name; once copied, the full path of the copy
     QString Zielordner;       // the folder chosen in the target-folder dialog
-
-    // ---- Environment -----------------------------------------------------------------------
-    const SiteFolders sites;
 
     // ---- Routines other parts call by name --------------------------------------------------
     void Form_Load();
@@ -212,6 +207,9 @@ public:
     void stopSearch();
 
     Dialogs& dialogs() { return *dialogs_; }
+    const SiteFolders& sites() const { return sites_; }
+    // Turns every file into text for the text search and the text preview.
+    const ContentLoader& contentLoader() const { return contentLoader_; }
     const Surroundings& surroundings() const { return surroundings_; }
     void hideDateAmounts();
 
@@ -241,6 +239,8 @@ private:
     void placeFrameAt(QPoint corner);
     void applyLayout();
 
+    const ContentLoader contentLoader_;
+    const SiteFolders sites_;
     Surroundings surroundings_;
     std::unique_ptr<Dialogs> ownDialogs_;
     Dialogs* dialogs_;

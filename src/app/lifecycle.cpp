@@ -44,7 +44,7 @@ void Form1::placeFrameAt(QPoint corner) {
 // and offers the folders and the role of Command3 that fit. Nothing here reports a failure.
 void Form1::Form_Load() {
     keyPreview_->enable();
-    const bool companyMachine = folderHoldsFile(sites.company);
+    const bool companyMachine = folderHoldsFile(sites_.company);
     if (!companyMachine) {
         offersDateSort = false;
         for (QAction* shortcut : {mnuFaxeÖffnen, mnuRechÖffnen, mnuRechNetzÖffnen, mnuRechFAÖffnen,
@@ -61,7 +61,7 @@ void Form1::Form_Load() {
         mnuFaxeÖffnen->setVisible(false);
         rech23Öffnen->setVisible(false);
         // The folder field keeps its start text; the file list shows this month's invoices.
-        listing_->listFileList(sites.invoices, invoicePattern(QDate::currentDate()),
+        listing_->listFileList(sites_.invoices, invoicePattern(QDate::currentDate()),
                                [this] { countFiles(); });
     }
 }

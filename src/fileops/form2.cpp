@@ -74,13 +74,13 @@ Form2::Form2(Form1& form, FileOperations& fileOperations)
 }
 
 void Form2::Form_Load() {
-    const QString shown = normalFolderPath(expandProfileShorthand(f.Text2->text(), f.sites));
+    const QString shown = normalFolderPath(expandProfileShorthand(f.Text2->text(), f.sites()));
     fillDriveList(shown);
     Dir1->collapseAll(); // a fresh start shows only the way to its folder
     // The drive of the folder the window shows, then the job's own start folder if it exists.
     if (!showFolder(volumeRootOf(shown)))
         showFolder(QDir::rootPath());
-    showFolder(f.Kopiermodus ? f.sites.desktop : shown);
+    showFolder(f.Kopiermodus ? f.sites().desktop : shown);
     Dir1_Change(); // also when the folder is the one chosen last time
     show();
     raise();

@@ -23,7 +23,7 @@ void FolderShortcuts::connectMenu() {
     };
     for (const auto& [action, folder] : fixedFolders) {
         QObject::connect(action, &QAction::triggered, &f,
-                         [this, folder = folder] { f.listFolder(f.sites.*folder); });
+                         [this, folder = folder] { f.listFolder(f.sites().*folder); });
     }
     QObject::connect(f.mnuEigeneDateien, &QAction::triggered, &f,
                      [this] { mnuEigeneDateien_Click(); });
@@ -33,7 +33,7 @@ void FolderShortcuts::connectMenu() {
 }
 
 void FolderShortcuts::mnuEigeneDateien_Click() {
-    f.listFolder(f.sites.documents);
+    f.listFolder(f.sites().documents);
 }
 
 void FolderShortcuts::mnuOrdner_Click() {

@@ -91,7 +91,7 @@ void PreviewDispatch::preview(ListBox* list, Focus focus) {
         if (header)
             f.RichTextBox2->clear();
         else
-            showTextPreview(*f.RichTextBox2, f.contentLoader, path);
+            showTextPreview(*f.RichTextBox2, f.contentLoader(), path);
         showOnly(f.RichTextBox2);
     }
     f.setMousePointer(MousePointer::Default);

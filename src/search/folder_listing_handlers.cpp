@@ -16,7 +16,7 @@ namespace findolin {
 
 void FolderListingHandlers::Text2_change() {
     const QString text = f.Text2->text();
-    const QString expanded = expandProfileShorthand(text, f.sites);
+    const QString expanded = expandProfileShorthand(text, f.sites());
     if (expanded != text) {
         f.Text2->setText(expanded); // its own change lists the folder
         return;
@@ -144,7 +144,7 @@ void FolderListingHandlers::openAsCurrentFolder(const FolderListing& listing) {
 
 void FolderListingHandlers::showMerged(const FolderListing& listing, ProfileShorthand shorthand) {
     MergedListing merged =
-        mergedListing(listing, f.Text2->text(), f.sites.profilePrefix, shorthand);
+        mergedListing(listing, f.Text2->text(), f.sites().profilePrefix, shorthand);
     f.FileList1->setLines(std::move(merged.lines), {}, std::move(merged.kinds));
     f.showList(f.FileList1);
     f.mnuOrdner->setVisible(true);

@@ -158,7 +158,7 @@ void NameSearch::showInPlace(const FolderProbe& probe) {
 void NameSearch::Command3_Click() {
     // On a machine without the company folder this is the stop button: it stops whatever runs
     // and changes nothing else, so that the stopped search's lists stay as they were.
-    if (!folderHoldsFile(f.sites.company)) {
+    if (!folderHoldsFile(f.sites().company)) {
         f.Abbruch = true;
         f.stopSearch();
         return;
@@ -176,7 +176,7 @@ void NameSearch::Command3_Click() {
     }
     if (!f.DatumsFilter)
         f.showStatus(kStopHint);
-    OrdnerSuche(f.sites.company);
+    OrdnerSuche(f.sites().company);
 }
 
 void NameSearch::OrdnerSuche(const QString& start) {

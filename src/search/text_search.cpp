@@ -41,7 +41,7 @@ void TextSearch::Textsuche(std::function<void()> then) {
     then_ = std::move(then);
     showBusy(true);
     ticket_ = f.startWork([this, candidates = candidatesOf(f), query = f.Abfrage,
-                           loader = f.contentLoader](SearchEngine::Job& job) {
+                           loader = f.contentLoader()](SearchEngine::Job& job) {
         searchTextsInBatches(job, candidates, query, loader,
                              [this](ResultBatch batch) { received(batch); });
     });
