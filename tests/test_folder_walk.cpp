@@ -51,6 +51,7 @@ private Q_SLOTS:
     void folderThatCannotBeReadIsSkipped();
     void stopDropsTheFolderBeingRead();
     void dateFilterDropsOldFiles();
+    void dateFilterAskedOncePerListedName();
     void dateLimit_data();
     void dateLimit();
     void amountsAsTyped();
@@ -173,6 +174,28 @@ void TestFolderWalk::dateFilterDropsOldFiles() {
     QCOMPARE(result.lines, (QStringList{">>>[" + dir.path() + "]", "neu.txt",
                                         ">>>[" + dir.path("u") + "]", "neu2.txt"}));
     QCOMPARE(result.rejections, QStringList{"1"}); // alt.txt, the first file examined
+}
+
+// The date filter looks at each file at most once, and only at files a group's pattern lists and
+// no NOT term excludes, however many groups list them.
+void TestFolderWalk::dateFilterAskedOncePerListedName() {
+    TestDir dir;
+    dir.file("alt.doc"); // listed by both groups, too old
+    dir.file("tax.doc"); // listed by both groups, excluded
+    dir.file("neu.doc"); // listed by none
+    dir.file("tee.doc"); // listed by the second group
+    dir.file("bau.doc"); // listed by the first group
+    QStringList asked;
+    const auto passes = [&](const QString& path) {
+        asked << QFileInfo(path).fileName();
+        return !path.endsWith(u"alt.doc");
+    };
+    const Recorded result = walk(dir.path(), "a#t-x", NameMatch::Contains, {}, passes);
+    QCOMPARE(result.lines, (QStringList{">>>[" + dir.path() + "]", "bau.doc", "tee.doc"}));
+    asked.sort();
+    QCOMPARE(asked, (QStringList{"alt.doc", "bau.doc", "tee.doc"}));
+    QCOMPARE(result.rejections.size(), 1);
+    QCOMPARE(result.summary.examined, 6);
 }
 
 void TestFolderWalk::dateLimit_data() {

@@ -1,6 +1,7 @@
 #include "search/content_match.h"
 
 #include "preview/content_loader.h"
+#include "search/query_rule.h"
 
 #include <algorithm>
 
@@ -126,18 +127,22 @@ ContentQuery::ContentQuery(const ParsedQuery& query) {
 }
 
 std::optional<bool> ContentQuery::decided(const TermScanner& scanner, bool complete) const {
-    const auto found = [&](qsizetype term) { return scanner.found(term); };
-    if (std::any_of(notTerms_.cbegin(), notTerms_.cend(), found))
-        return false;
-    // Until the end, a NOT term may still turn up.
-    if (!complete && !notTerms_.empty())
+    // Until the end, a term not found yet may still turn up.
+    const auto presence = [&](qsizetype term) {
+        return scanner.found(term) ? Presence::Present
+                                   : (complete ? Presence::Absent : Presence::Unknown);
+    };
+    const Decision decision = decideQuery(
+        qsizetype(notTerms_.size()), [&](qsizetype i) { return presence(notTerms_[i]); },
+        qsizetype(groups_.size()),
+        [&](qsizetype g) {
+            const std::vector<qsizetype>& group = groups_[g];
+            return allPresent(qsizetype(group.size()),
+                              [&](qsizetype t) { return presence(group[t]); });
+        });
+    if (decision == Decision::Undecided)
         return std::nullopt;
-    const bool someGroup = std::any_of(groups_.cbegin(), groups_.cend(), [&](const auto& group) {
-        return std::all_of(group.cbegin(), group.cend(), found);
-    });
-    if (someGroup)
-        return true;
-    return complete ? std::optional<bool>(false) : std::nullopt;
+    return decision == Decision::Yes;
 }
 
 ContentVerdict ContentQuery::test(const ContentLoader& loader, const QString& path,

@@ -51,34 +51,26 @@ private:
     }
 
     QStringList hitsIn(const FolderScan& scan) {
-        const QStringList& names = scan.files;
-        std::vector<QString> foldedNames;
-        foldedNames.reserve(names.size());
-        for (const QString& name : names)
-            foldedNames.push_back(name.toCaseFolded());
-        std::vector<bool> isHit(names.size(), false);
-
-        for (const NameQuery::Group& group : query_.groups()) {
-            for (qsizetype i = 0; i < names.size(); ++i) {
-                if (!group.pattern.matchesFolded(foldedNames[i]))
-                    continue;
-                ++summary_.examined;
-                if ((summary_.examined & 0x3ff) == 0 && !keepGoing())
-                    return {};
-                if (isHit[i] || query_.isExcludedFolded(foldedNames[i]))
-                    continue;
-                if (request_.datePasses && !request_.datePasses(joinPath(scan.folder, names[i]))) {
-                    if (events_.dateRejected)
-                        events_.dateRejected(summary_.examined);
-                    continue;
-                }
-                isHit[i] = NameQuery::holdsAllFolded(foldedNames[i], group.foldedTerms);
-            }
-        }
         QStringList hits;
-        for (qsizetype i = 0; i < names.size(); ++i) {
-            if (isHit[i])
-                hits.append(names[i]);
+        for (const QString& name : scan.files) {
+            bool dateRejected = false;
+            const auto datePasses = [&] {
+                dateRejected =
+                    request_.datePasses && !request_.datePasses(joinPath(scan.folder, name));
+                return !dateRejected;
+            };
+            qsizetype listed = 0;
+            const bool hit = query_.matchesFolded(name.toCaseFolded(), datePasses, listed);
+            // A name counts as examined once for each group whose pattern lists it; a stop is
+            // asked for every 1024 examined.
+            const qint64 before = summary_.examined;
+            summary_.examined += listed;
+            if ((before >> 10) != (summary_.examined >> 10) && !keepGoing())
+                return {};
+            if (dateRejected && events_.dateRejected)
+                events_.dateRejected(summary_.examined);
+            if (hit)
+                hits.append(name);
         }
         order_.sort(hits);
         return hits;

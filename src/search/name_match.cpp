@@ -1,7 +1,5 @@
 #include "search/name_match.h"
 
-#include <algorithm>
-
 namespace findolin {
 namespace {
 
@@ -36,23 +34,9 @@ NameQuery::NameQuery(const ParsedQuery& query, NameMatch mode)
 }
 
 bool NameQuery::matches(QStringView name) const {
-    const QString foldedName = name.toString().toCaseFolded();
-    if (isExcludedFolded(foldedName))
-        return false;
-    return std::any_of(groups_.cbegin(), groups_.cend(), [&](const Group& group) {
-        return group.pattern.matchesFolded(foldedName) &&
-               holdsAllFolded(foldedName, group.foldedTerms);
-    });
-}
-
-bool NameQuery::isExcludedFolded(QStringView foldedName) const {
-    return std::any_of(foldedNotTerms_.cbegin(), foldedNotTerms_.cend(),
-                       [&](const QString& term) { return foldedName.contains(term); });
-}
-
-bool NameQuery::holdsAllFolded(QStringView foldedName, const QStringList& foldedTerms) {
-    return std::all_of(foldedTerms.cbegin(), foldedTerms.cend(),
-                       [&](const QString& term) { return foldedName.contains(term); });
+    const auto noDateFilter = [] { return true; };
+    qsizetype listed = 0;
+    return matchesFolded(name.toString().toCaseFolded(), noDateFilter, listed);
 }
 
 std::optional<QStringList> namesThatMatch(const QStringList& names, const NameQuery& query,
