@@ -1,7 +1,7 @@
 // Times Findolin's own routines on the shared corpus against the command-line tools that do the
 // same work, alternating them, and checks that they find the same files.
 //
-//   findolin_bench [--corpus DIR] [--runs N] [--only listing|walk|text|copy]
+//   findolin_bench [--corpus DIR] [--runs N] [--only listing|walk|text|copy|escape]
 //
 // The corpus comes from the benchmark's corpus generator (default folder /tmp/corpus).
 
@@ -20,16 +20,21 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
+#include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <functional>
+#include <thread>
 #include <vector>
 
 using namespace findolin;
@@ -64,6 +69,23 @@ std::vector<Timing> alternate(int runs, const std::vector<std::function<qsizetyp
     for (size_t c = 0; c < contenders.size(); ++c)
         timings[c].medianMs = median(ms[c]);
     return timings;
+}
+
+// Lets the window's event loop run until its workers have delivered everything.
+void waitUntilIdle(Form1& window) {
+    while (window.engine().busy()) {
+        QEventLoop loop;
+        QObject::connect(&window.engine(), &SearchEngine::idle, &loop, &QEventLoop::quit);
+        QTimer::singleShot(50, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+}
+
+// Lets the window's event loop run for a while.
+void runFor(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 // Output lines of a command: the way to count the files a tool found.
@@ -137,6 +159,7 @@ void benchWalk(const QString& corpus, int runs) {
     Form1 window;
     window.show();
     window.Text2->setText(corpus);
+    waitUntilIdle(window);
     for (const auto& c : cases) {
         const auto headless = [&]() -> qsizetype {
             return OrdnerDurchsuchen(WalkRequest{corpus, TextAuslesen(c.query), c.mode, {}, {}}, {})
@@ -146,6 +169,7 @@ void benchWalk(const QString& corpus, int runs) {
             const QSignalBlocker quiet(window.Text1);
             window.Text1->setText(c.query);
             (c.mode == NameMatch::Contains ? window.Command1 : window.Command2)->click();
+            waitUntilIdle(window);
             return window.Trefferzahl;
         };
         const QStringList args = QStringList{corpus, "-type", "f"} + c.findTest;
@@ -235,6 +259,7 @@ void benchTextSearch(const QString& corpus, int runs) {
     Form1 window;
     window.show();
     window.Text2->setText(corpus);
+    waitUntilIdle(window);
     const auto throughWindow = [&window](const QString& names, const QString& text) {
         return [&window, names, text]() -> qsizetype {
             const QSignalBlocker quietNames(window.Text1);
@@ -242,6 +267,7 @@ void benchTextSearch(const QString& corpus, int runs) {
             window.Text1->setText(names);
             window.Text4->setText(text);
             window.Command1->click();
+            waitUntilIdle(window);
             const QStringList& lines = window.List2->lines();
             return std::count_if(lines.cbegin(), lines.cend(),
                                  [](const QString& line) { return !line.startsWith(u">>>"); });
@@ -296,6 +322,130 @@ void benchCopy(const QString& corpus, int runs) {
            alternate(runs, {ours, theirs, theirsFlushed}));
 }
 
+// Escape during long work: the time from the key to the last line the window writes (nothing
+// may come after the key's handler has returned), and how the window answers while a folder of
+// the walk does not answer at all.
+void benchEscape(const QString& corpus, int runs) {
+    QTemporaryDir large;
+    {
+        // A 40 MB text without the term, read while Escape comes.
+        QFile file(large.filePath("gross.txt"));
+        if (!file.open(QIODevice::WriteOnly))
+            return;
+        const QByteArray line =
+            QByteArrayLiteral("Angebot ohne den gesuchten Begriff, Zeile fuer Zeile\n");
+        for (qint64 written = 0; written < 40'000'000; written += line.size())
+            file.write(line);
+    }
+    std::atomic<bool> blockedReached = false;
+    std::atomic<bool> letGo = false;
+    const QString blockedFolder = corpus + "/Projekte";
+    Surroundings surroundings;
+    // A folder that never answers: as a network share whose server went away.
+    surroundings.scanFolder = [&](const QString& folder, const KeepGoing& keepGoing) {
+        if (folder.startsWith(blockedFolder) && !letGo) {
+            blockedReached = true;
+            while (!letGo)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return scanFolder(folder, keepGoing);
+    };
+    Form1 window(surroundings);
+    window.show();
+    waitUntilIdle(window);
+
+    const auto press = [&window](Qt::Key key, const QString& text = {}) {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QElapsedTimer clock;
+        clock.start();
+        QCoreApplication::sendEvent(window.Text1, &event);
+        return clock.nsecsElapsed() / 1e6;
+    };
+    // Starts the search, waits until `running` says it is in the middle, presses Escape; the
+    // time of the key's handling, and the lines written after it.
+    struct Stop {
+        double ms;
+        qsizetype linesAfter;
+    };
+    const auto escapeDuring = [&](const QString& folder, const QString& names, const QString& text,
+                                  const std::function<bool()>& running) {
+        {
+            const QSignalBlocker quiet(window.Text2);
+            window.Text2->setText(folder);
+        }
+        const QSignalBlocker quietNames(window.Text1);
+        const QSignalBlocker quietText(window.Text4);
+        window.Text1->setText(names);
+        window.Text4->setText(text);
+        window.Command1->click();
+        while (!running())
+            runFor(1);
+        const auto lines = [&] { return window.List1->count() + window.List2->count(); };
+        const double ms = press(Qt::Key_Escape);
+        const qsizetype before = lines();
+        const bool stillBusy = window.engine().busy();
+        runFor(200);
+        return Stop{ms, stillBusy ? -1 : lines() - before};
+    };
+    const auto measure = [&](const char* what, const std::function<Stop()>& once) {
+        std::vector<double> ms;
+        qsizetype worst = 0;
+        for (int i = 0; i < runs; ++i) {
+            const Stop stop = once();
+            ms.push_back(stop.ms);
+            worst = stop.linesAfter < 0 ? -1 : std::max(worst, stop.linesAfter);
+        }
+        std::printf("%s\n    Escape to last line: median %.3f ms, worst %.3f ms; lines after "
+                    "Escape: %lld%s\n",
+                    what, median(ms), *std::max_element(ms.begin(), ms.end()), (long long)worst,
+                    worst < 0 ? " (still busy!)" : "");
+    };
+    letGo = true; // the first two do not block
+    measure("Escape 150 ms into a walk of the corpus (\"a\")", [&] {
+        QElapsedTimer clock;
+        clock.start();
+        return escapeDuring(corpus, "a", {}, [&] { return clock.elapsed() >= 150; });
+    });
+    measure("Escape while the text search reads a 40 MB file", [&] {
+        QElapsedTimer clock;
+        clock.start();
+        return escapeDuring(large.path(), "gross", "zzqq",
+                            [&] { return window.List2->isVisible() && clock.elapsed() >= 30; });
+    });
+
+    // A walk into a folder that never answers: keys are still handled at once, and Escape ends
+    // the search.
+    std::vector<double> typing, timers, escapes;
+    for (int i = 0; i < runs; ++i) {
+        letGo = false;
+        blockedReached = false;
+        const QSignalBlocker quiet(window.Text2);
+        window.Text2->setText(corpus);
+        const QSignalBlocker quietNames(window.Text1);
+        window.Text1->setText("angebot");
+        window.Text4->setText({});
+        window.Command1->click();
+        while (!blockedReached)
+            runFor(1);
+        QElapsedTimer clock;
+        clock.start();
+        runFor(0); // one timer through the event loop
+        timers.push_back(clock.nsecsElapsed() / 1e6);
+        typing.push_back(press(Qt::Key_X, "x")); // a key the window handles (no search)
+        escapes.push_back(press(Qt::Key_Escape));
+        if (window.engine().busy())
+            std::printf("    the search still runs after Escape!\n");
+        letGo = true;
+        runFor(50);
+    }
+    std::printf("walk blocked in a folder that does not answer\n    a timer through the event "
+                "loop: median %.3f ms; a key: median %.3f ms; Escape: median %.3f ms, worst %.3f "
+                "ms, search ended: %s\n",
+                median(timers), median(typing), median(escapes),
+                *std::max_element(escapes.begin(), escapes.end()),
+                window.engine().busy() ? "no" : "yes");
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -304,6 +454,7 @@ int main(int argc, char* argv[]) {
     QTemporaryDir home;
     qputenv("HOME", QFile::encodeName(home.path()));
     QApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // figures as they come, also into a pipe
     QString corpus = QStringLiteral("/tmp/corpus");
     int runs = 9;
     QString only;
@@ -334,5 +485,7 @@ int main(int argc, char* argv[]) {
         benchTextSearch(corpus, runs);
     if (wanted("copy"))
         benchCopy(corpus, runs);
+    if (wanted("escape"))
+        benchEscape(corpus, runs);
     return 0;
 }
