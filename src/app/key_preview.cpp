@@ -1,9 +1,14 @@
 #include "app/key_preview.h"
 
 #include "app/form1.h"
+#include "preview/picture_viewer.h"
+#include "search/name_search.h"
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 
 namespace findolin {
 
@@ -51,6 +56,31 @@ bool KeyPreview::eventFilter(QObject* watched, QEvent* event) {
     if (const auto keyAscii = keyAsciiOf(key->key(), key->text()))
         form_.Form_KeyPress(*keyAscii);
     return false;
+}
+
+// What the window does with a key, wherever the focus is: Enter searches (or leaves the full
+// screen), Escape stops the search and clears the status.
+void Form1::Form_KeyPress(int keyAscii) {
+    if (keyAscii == kEscapeKey) {
+        Abbruch = true;
+        mnuDateiZähler->setText({});
+        mnuName->setText({});
+        showCredit();
+        TextHilfe->hide();
+        DatumsFilter = false;
+        hideDateAmounts();
+        if (VollbildModus)
+            pictures().Bilder(PictureView::Normal);
+        stopSearch();
+        return;
+    }
+    Text5->hide(); // uncovers the text query
+    if (keyAscii == kEnterKey) {
+        if (VollbildModus)
+            close();
+        else
+            nameSearch_->Command1_Click();
+    }
 }
 
 } // namespace findolin

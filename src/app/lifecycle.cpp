@@ -71,29 +71,6 @@ void Form1::countFiles() {
         mnuDateiZähler->setText(countCaption(File1->count()));
 }
 
-void Form1::Form_KeyPress(int keyAscii) {
-    if (keyAscii == kEscapeKey) {
-        Abbruch = true;
-        mnuDateiZähler->setText({});
-        mnuName->setText({});
-        showCredit();
-        TextHilfe->hide();
-        DatumsFilter = false;
-        hideDateAmounts();
-        if (VollbildModus)
-            pictures().Bilder(PictureView::Normal);
-        stopSearch();
-        return;
-    }
-    Text5->hide(); // uncovers the text query
-    if (keyAscii == kEnterKey) {
-        if (VollbildModus)
-            close();
-        else
-            Command1_Click();
-    }
-}
-
 // Whatever closes the window: a search still running stops at its next step.
 void Form1::Form_Unload() {
     if (unloaded_)
