@@ -1,8 +1,12 @@
 # `make run` and `make test` do the whole set-up on a fresh Debian 12 machine.
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
+TSAN_BUILD_DIR ?= build-tsan
+# Any report ends the test program with a failure. Qt and the system libraries are not built with
+# the sanitizer; tests/tsan.supp says, library by library, why what they do is not checked.
+TSAN_OPTIONS_TEST = halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan.supp
 
-.PHONY: all deps configure build run test bench format clean
+.PHONY: all deps configure build run test test-tsan bench format clean
 
 all: build
 
@@ -21,6 +25,14 @@ run: build
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300
 
+# The whole test suite built with ThreadSanitizer, in a build folder of its own.
+test-tsan: deps
+	@cmake -S . -B $(TSAN_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DFINDOLIN_BENCH=OFF \
+		-DFINDOLIN_SANITIZER=thread >/dev/null
+	@cmake --build $(TSAN_BUILD_DIR)
+	cd $(TSAN_BUILD_DIR) && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="$(TSAN_OPTIONS_TEST)" \
+		ctest --output-on-failure --timeout 300
+
 bench: configure
 	@cmake --build $(BUILD_DIR) --target findolin_bench
 	$(BUILD_DIR)/bench/findolin_bench $(BENCH_ARGS)
@@ -29,4 +41,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(TSAN_BUILD_DIR)
