@@ -4,15 +4,23 @@
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace findolin {
 
 // What the engine and its threads share; it outlives the engine while work still runs.
 struct SearchEngine::Shared {
+    struct Delivery {
+        Ticket ticket;
+        std::function<void(SearchEngine&)> deliver;
+    };
+
     std::mutex mutex;
     SearchEngine* engine = nullptr; // null once the engine is gone
     int running = 0;
     std::condition_variable ended;
+    std::vector<Delivery> deliveries; // results on their way, in the order posted
+    bool drainQueued = false;         // a call of drain() is on its way to the engine's thread
 };
 
 struct SearchEngine::JobState {
@@ -79,22 +87,35 @@ void SearchEngine::Job::post(std::function<void()> deliver) {
     queue([deliver = std::move(deliver)](SearchEngine&) { deliver(); });
 }
 
+// Results travel through the engine's own list, under its lock; the queued call that tells the
+// engine's thread to take them carries nothing. So a thread checker sees the hand-over (it cannot
+// see the locks inside Qt's event queue), and posts in quick succession cost one call.
 void SearchEngine::Job::queue(std::function<void(SearchEngine&)> deliver) {
     if (stopped())
         return;
     Shared& shared = *state_->shared;
-    // Under the lock the engine cannot go away between the test and the queueing; once queued,
-    // the call is dropped with the engine if it goes first.
     const std::lock_guard lock(shared.mutex);
+    // Under the lock the engine cannot go away between this test and the queueing; once queued,
+    // the call is dropped with the engine if it goes first.
     if (!shared.engine)
         return;
-    QMetaObject::invokeMethod(
-        shared.engine,
-        [engine = shared.engine, ticket = state_->ticket, deliver = std::move(deliver)] {
-            if (engine->isCurrent(ticket))
-                deliver(*engine);
-        },
-        Qt::QueuedConnection);
+    shared.deliveries.push_back({state_->ticket, std::move(deliver)});
+    if (!std::exchange(shared.drainQueued, true))
+        QMetaObject::invokeMethod(shared.engine, "drain", Qt::QueuedConnection);
+}
+
+void SearchEngine::drain() {
+    std::vector<Shared::Delivery> deliveries;
+    {
+        const std::lock_guard lock(shared_->mutex);
+        deliveries.swap(shared_->deliveries);
+        shared_->drainQueued = false;
+    }
+    // A delivery may start newer work, which voids the ticket of the ones after it.
+    for (Shared::Delivery& delivery : deliveries) {
+        if (isCurrent(delivery.ticket))
+            delivery.deliver(*this);
+    }
 }
 
 } // namespace findolin

@@ -44,6 +44,8 @@ private:
     struct Shared;
     struct JobState;
 
+    // Takes the results the workers posted and hands on those whose ticket is current.
+    Q_INVOKABLE void drain();
     void finished();
 
     std::shared_ptr<Shared> shared_;
