@@ -19,7 +19,8 @@ Volume volumeOf(const QStorageInfo& storage) {
 
 bool isUserVolume(const Volume& volume) {
     static const QByteArray networkTypes[] = {"nfs", "nfs4", "cifs", "smb3", "smbfs", "fuse.sshfs"};
-    if (std::ranges::find(networkTypes, volume.fileSystemType) != std::end(networkTypes))
+    if (std::find(std::begin(networkTypes), std::end(networkTypes), volume.fileSystemType) !=
+        std::end(networkTypes))
         return true;
     if (volume.rootPath == u"/")
         return true;
@@ -51,11 +52,13 @@ QList<Volume> mountedDrives(const QString& folder) {
     const QStorageInfo holding(folder);
     if (holding.isValid())
         drives << volumeOf(holding);
-    std::ranges::sort(drives,
-                      [](const Volume& a, const Volume& b) { return a.rootPath < b.rootPath; });
-    const auto [first, last] = std::ranges::unique(
-        drives, [](const Volume& a, const Volume& b) { return a.rootPath == b.rootPath; });
-    drives.erase(first, last);
+    // Not std::ranges: Clang 14 cannot compile libstdc++ 12's ranges over Qt's containers.
+    std::sort(drives.begin(), drives.end(),
+              [](const Volume& a, const Volume& b) { return a.rootPath < b.rootPath; });
+    drives.erase(
+        std::unique(drives.begin(), drives.end(),
+                    [](const Volume& a, const Volume& b) { return a.rootPath == b.rootPath; }),
+        drives.end());
     return drives;
 }
 
