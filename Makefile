@@ -2,11 +2,14 @@
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 TSAN_BUILD_DIR ?= build-tsan
+FUZZ_BUILD_DIR ?= build-fuzz
+# How long `make fuzz` runs each target.
+FUZZ_SECONDS ?= 20
 # Any report ends the test program with a failure. Qt and the system libraries are not built with
 # the sanitizer; tests/tsan.supp says, library by library, why what they do is not checked.
 TSAN_OPTIONS_TEST = halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan.supp
 
-.PHONY: all deps configure build run test test-tsan bench format clean
+.PHONY: all deps configure build run test test-tsan fuzz bench format clean
 
 all: build
 
@@ -33,6 +36,22 @@ test-tsan: deps
 	cd $(TSAN_BUILD_DIR) && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="$(TSAN_OPTIONS_TEST)" \
 		ctest --output-on-failure --timeout 300
 
+# Every fuzz target for FUZZ_SECONDS, from its seeds in tests/fuzz/seeds; what it finds new is
+# kept in the build folder's corpus, a failing input as crash-* there.
+fuzz: deps
+	@CXX=clang++ CC=clang cmake -S . -B $(FUZZ_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
+		-DFINDOLIN_TESTS=OFF -DFINDOLIN_BENCH=OFF -DFINDOLIN_FUZZ=ON \
+		"-DFINDOLIN_SANITIZER=fuzzer-no-link;address;undefined" >/dev/null
+	@cmake --build $(FUZZ_BUILD_DIR) --target fuzzers
+	@for target in $$(ls tests/fuzz/seeds); do \
+		corpus=$(FUZZ_BUILD_DIR)/corpus/$$target; mkdir -p $$corpus; \
+		echo "fuzzing $$target for $(FUZZ_SECONDS) s"; \
+		ASAN_OPTIONS=detect_leaks=0 $(FUZZ_BUILD_DIR)/tests/fuzz/$$target -max_total_time=$(FUZZ_SECONDS) \
+			-print_final_stats=0 -artifact_prefix=$(FUZZ_BUILD_DIR)/$$target- \
+			$$corpus tests/fuzz/seeds/$$target 2>$(FUZZ_BUILD_DIR)/$$target.log \
+			|| { tail -40 $(FUZZ_BUILD_DIR)/$$target.log; exit 1; }; \
+	done
+
 bench: configure
 	@cmake --build $(BUILD_DIR) --target findolin_bench
 	$(BUILD_DIR)/bench/findolin_bench $(BENCH_ARGS)
@@ -41,4 +60,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR) $(TSAN_BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(TSAN_BUILD_DIR) $(FUZZ_BUILD_DIR)

@@ -173,42 +173,64 @@ QString decodeWindows1252(QByteArrayView bytes) {
     return text;
 }
 
+// Whether the bytes may be the start of a byte-order mark, which then waits for its end.
+static bool mayStartBom(QByteArrayView bytes) {
+    for (const QByteArrayView bom :
+         {QByteArrayView("\xEF\xBB\xBF"), QByteArrayView("\xFF\xFE"), QByteArrayView("\xFE\xFF")}) {
+        if (bytes.size() < bom.size() && bom.startsWith(bytes))
+            return true;
+    }
+    return false;
+}
+
 QString TextDecoder::decode(QByteArrayView piece) {
     if (piece.isEmpty())
         return {};
-    if (!encoding_) {
-        // The decoders keep every U+FEFF: the byte-order mark is taken off here, once.
-        if (startsWith(piece, "\xEF\xBB\xBF", 3)) {
-            encoding_ = Encoding::Utf8;
-            piece = piece.sliced(3);
-        } else if (startsWith(piece, "\xFF\xFE", 2)) {
-            encoding_ = Encoding::Utf16LE;
-            piece = piece.sliced(2);
-        } else if (startsWith(piece, "\xFE\xFF", 2)) {
-            encoding_ = Encoding::Utf16BE;
-            piece = piece.sliced(2);
-        } else if (isUtf8(reinterpret_cast<const uchar*>(piece.data()), piece.size())) {
-            encoding_ = Encoding::Utf8;
-        } else {
-            encoding_ = Encoding::Windows1252;
-        }
-        // UTF-16 keeps its state in the decoder (a unit cut in two); UTF-8 holds back cut
-        // sequences itself (see decodeUtf8).
-        switch (*encoding_) {
-        case Encoding::Utf8:
-            break;
-        case Encoding::Utf16LE:
-            decoder_ =
-                QStringDecoder(QStringDecoder::Utf16LE, QStringDecoder::Flag::ConvertInitialBom);
-            break;
-        case Encoding::Utf16BE:
-            decoder_ =
-                QStringDecoder(QStringDecoder::Utf16BE, QStringDecoder::Flag::ConvertInitialBom);
-            break;
-        case Encoding::Windows1252:
-            break;
-        }
+    if (encoding_)
+        return decodeChosen(piece);
+    // A byte-order mark cut between pieces still decides the encoding.
+    start_.append(piece);
+    if (mayStartBom(start_))
+        return {};
+    const QByteArray first = std::exchange(start_, {});
+    chooseEncoding(first);
+    return decodeChosen(QByteArrayView(first).sliced(bomLength(*encoding_, first)));
+}
+
+qsizetype TextDecoder::bomLength(Encoding encoding, QByteArrayView first) {
+    switch (encoding) {
+    case Encoding::Utf8:
+        return startsWith(first, "\xEF\xBB\xBF", 3) ? 3 : 0;
+    case Encoding::Utf16LE:
+    case Encoding::Utf16BE:
+        return 2;
+    case Encoding::Windows1252:
+        break;
     }
+    return 0;
+}
+
+void TextDecoder::chooseEncoding(QByteArrayView first) {
+    // The decoders keep every U+FEFF: the byte-order mark is taken off once, by the caller.
+    if (startsWith(first, "\xEF\xBB\xBF", 3))
+        encoding_ = Encoding::Utf8;
+    else if (startsWith(first, "\xFF\xFE", 2))
+        encoding_ = Encoding::Utf16LE;
+    else if (startsWith(first, "\xFE\xFF", 2))
+        encoding_ = Encoding::Utf16BE;
+    else if (isUtf8(reinterpret_cast<const uchar*>(first.data()), first.size()))
+        encoding_ = Encoding::Utf8;
+    else
+        encoding_ = Encoding::Windows1252;
+    // UTF-16 keeps its state in the decoder (a unit cut in two); UTF-8 holds back cut sequences
+    // itself (see decodeUtf8).
+    if (*encoding_ == Encoding::Utf16LE || *encoding_ == Encoding::Utf16BE)
+        decoder_ = QStringDecoder(*encoding_ == Encoding::Utf16LE ? QStringDecoder::Utf16LE
+                                                                  : QStringDecoder::Utf16BE,
+                                  QStringDecoder::Flag::ConvertInitialBom);
+}
+
+QString TextDecoder::decodeChosen(QByteArrayView piece) {
     switch (*encoding_) {
     case Encoding::Utf8:
         return decodeUtf8(piece);
@@ -244,10 +266,17 @@ QString TextDecoder::decodeUtf8(QByteArrayView piece) {
 }
 
 QString TextDecoder::finish() {
+    // A file as short as the start of a byte-order mark: its bytes are its text.
+    QString text;
+    if (!start_.isEmpty()) {
+        const QByteArray first = std::exchange(start_, {});
+        chooseEncoding(first);
+        text = decodeChosen(first);
+    }
     const bool cut = heldLength_ > 0 || oddByte_;
     heldLength_ = 0;
     oddByte_ = false;
-    return cut ? QString(QChar::ReplacementCharacter) : QString();
+    return cut ? text + QChar::ReplacementCharacter : text;
 }
 
 bool looksBinary(QByteArrayView head) {

@@ -28,9 +28,13 @@ public:
     std::optional<Encoding> encoding() const { return encoding_; }
 
 private:
+    void chooseEncoding(QByteArrayView first);
+    static qsizetype bomLength(Encoding encoding, QByteArrayView first);
+    QString decodeChosen(QByteArrayView piece);
     QString decodeUtf8(QByteArrayView piece);
 
     std::optional<Encoding> encoding_;
+    QByteArray start_;       // the first bytes, while they may be the start of a byte-order mark
     QStringDecoder decoder_; // for UTF-16
     // UTF-8: the start of a sequence cut at the end of the last piece, held back until it is whole.
     char held_[4] = {};
