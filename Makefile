@@ -8,8 +8,15 @@ FUZZ_SECONDS ?= 20
 # Any report ends the test program with a failure. Qt and the system libraries are not built with
 # the sanitizer; tests/tsan.supp says, library by library, why what they do is not checked.
 TSAN_OPTIONS_TEST = halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan.supp
+ASAN_BUILD_DIR ?= build-asan
+# Any finding ends the test program with a failure, leaks at its end included. Allocations are
+# unwound fully, not by frame pointers alone (Qt has none), so that tests/lsan.supp can name the Qt
+# frame behind each leak of Qt's own instead of a whole library.
+ASAN_OPTIONS_TEST = halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:fast_unwind_on_malloc=0
+LSAN_OPTIONS_TEST = suppressions=$(CURDIR)/tests/lsan.supp
+UBSAN_OPTIONS_TEST = halt_on_error=1:print_stacktrace=1
 
-.PHONY: all deps configure build run test test-tsan fuzz bench format clean
+.PHONY: all deps configure build run test test-tsan test-asan fuzz bench format clean
 
 all: build
 
@@ -36,6 +43,16 @@ test-tsan: deps
 	cd $(TSAN_BUILD_DIR) && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="$(TSAN_OPTIONS_TEST)" \
 		ctest --output-on-failure --timeout 300
 
+# The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer, in a build
+# folder of its own.
+test-asan: deps
+	@cmake -S . -B $(ASAN_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DFINDOLIN_BENCH=OFF \
+		-DFINDOLIN_SANITIZER="address;undefined" >/dev/null
+	@cmake --build $(ASAN_BUILD_DIR)
+	cd $(ASAN_BUILD_DIR) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS="$(ASAN_OPTIONS_TEST)" \
+		LSAN_OPTIONS="$(LSAN_OPTIONS_TEST)" UBSAN_OPTIONS="$(UBSAN_OPTIONS_TEST)" \
+		ctest --output-on-failure --timeout 300
+
 # Every fuzz target for FUZZ_SECONDS, from its seeds in tests/fuzz/seeds; what it finds new is
 # kept in the build folder's corpus, a failing input as crash-* there.
 fuzz: deps
@@ -60,4 +77,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR) $(TSAN_BUILD_DIR) $(FUZZ_BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(TSAN_BUILD_DIR) $(ASAN_BUILD_DIR) $(FUZZ_BUILD_DIR)

@@ -47,6 +47,7 @@ private Q_SLOTS:
     void documentsWithoutOfficeSuite();
     void mailIsRenderedFromItsParts();
     void videoPlaysInTheWebView();
+    void pageIsReleasedBeforeItsProfile();
     void metafilesAreDrawn();
 };
 
@@ -418,6 +419,19 @@ void TestForm1Preview::videoPlaysInTheWebView() {
     QVERIFY(form->WebBrowser1->isVisible());
     QVERIFY(form->webView().player());
     QCOMPARE(form->webView().player()->source(), QUrl::fromLocalFile(clip));
+}
+
+// The engine wants a page gone before its profile; the other way round it warns, and then tears
+// down a page whose profile it has already released.
+void TestForm1Preview::pageIsReleasedBeforeItsProfile() {
+    TestHome home;
+    const QString path = home.file("seite.html", "<p>Hallo</p>");
+    auto view = std::make_unique<WebView>();
+    view->Navigate(path);
+    QSignalSpy loaded(view->page(), &QWebEngineView::loadFinished);
+    QVERIFY(loaded.wait(20000));
+    QTest::failOnWarning(QRegularExpression(QStringLiteral("profile.*still not deleted")));
+    view.reset();
 }
 
 // A Windows metafile of one red rectangle, 100 x 50 units: placeable header, header, records.

@@ -53,13 +53,18 @@ WebView::WebView(QWidget* parent) : QWidget(parent), stack_(new QStackedLayout(t
     stack_->setContentsMargins(0, 0, 0, 0);
 }
 
-WebView::~WebView() = default;
+// The page goes before its profile, which the engine requires: a profile released under a live
+// page leaves the engine to tear down a page whose profile is gone.
+WebView::~WebView() {
+    delete page_;
+}
 
 QWebEngineView* WebView::ensurePage() {
     if (!page_) {
         page_ = new QWebEngineView;
-        // A profile of its own, kept in memory only, that fetches nothing from outside.
-        auto* profile = new QWebEngineProfile(page_);
+        // A profile of its own, kept in memory only, that fetches nothing from outside. It belongs
+        // to this widget, not to the view, so that the view and its page can go first.
+        auto* profile = new QWebEngineProfile(this);
         profile->setUrlRequestInterceptor(new LocalOnly(profile));
         page_->setPage(new QWebEnginePage(profile, page_));
         page_->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
