@@ -4,6 +4,7 @@
 #include "testdir.h"
 
 #include <QtTest>
+#include <climits>
 #include <unistd.h>
 
 using namespace findolin;
@@ -18,7 +19,8 @@ struct Recorded {
 };
 
 Recorded walk(const QString& start, const QString& query, NameMatch mode = NameMatch::Contains,
-              WalkEvents events = {}, std::function<bool(const QString&)> datePasses = {}) {
+              WalkEvents events = {}, std::function<bool(FileAt)> datePasses = {},
+              FolderScanner scan = {}) {
     Recorded recorded;
     events.folderHits = [&](const QString& folder, const QStringList& names) {
         recorded.lines << ">>>[" + folder + "]";
@@ -28,7 +30,7 @@ Recorded walk(const QString& start, const QString& query, NameMatch mode = NameM
         recorded.rejections << QString::number(examined);
     };
     recorded.summary =
-        OrdnerDurchsuchen(WalkRequest{start, TextAuslesen(query), mode, datePasses, {}}, events);
+        OrdnerDurchsuchen(WalkRequest{start, TextAuslesen(query), mode, datePasses, scan}, events);
     return recorded;
 }
 
@@ -36,6 +38,21 @@ void setModified(const QString& path, const QDateTime& time) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadWrite));
     QVERIFY(file.setFileTime(time, QFileDevice::FileModificationTime));
+}
+
+// The date filter as the window arms it: files changed after `limit` pass.
+std::function<bool(FileAt)> changedAfterLimit(const QDateTime& limit) {
+    return [limit](FileAt file) {
+        const auto modified = modificationTimeAt(file);
+        return modified && changedAfter(*modified, limit);
+    };
+}
+
+// How many file descriptors the process has open now.
+qsizetype openDescriptors() {
+    return QDir(QStringLiteral("/proc/self/fd"))
+        .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
+        .size();
 }
 
 } // namespace
@@ -50,8 +67,11 @@ private Q_SLOTS:
     void linkLoopsAreNotFollowed();
     void folderThatCannotBeReadIsSkipped();
     void stopDropsTheFolderBeingRead();
+    void dateFilterDropsOldFiles_data();
     void dateFilterDropsOldFiles();
     void dateFilterAskedOncePerListedName();
+    void treeDeeperThanPathMax_data();
+    void treeDeeperThanPathMax();
     void dateLimit_data();
     void dateLimit();
     void amountsAsTyped();
@@ -160,17 +180,26 @@ void TestFolderWalk::stopDropsTheFolderBeingRead() {
     QCOMPARE(result.lines, (QStringList{">>>[" + dir.path("a") + "]", "x.txt"}));
 }
 
+void TestFolderWalk::dateFilterDropsOldFiles_data() {
+    QTest::addColumn<bool>("byFullPath");
+    QTest::newRow("folders read through their handles") << false;
+    QTest::newRow("folders read by their full paths") << true;
+}
+
 void TestFolderWalk::dateFilterDropsOldFiles() {
+    QFETCH(bool, byFullPath);
+    FolderScanner scan;
+    if (byFullPath)
+        scan = [](const QString& folder, const KeepGoing& keepGoing) {
+            return scanFolder(folder, keepGoing);
+        };
     TestDir dir;
     const QDateTime now = QDateTime::currentDateTime();
     setModified(dir.file("neu.txt"), now.addDays(-1));
     setModified(dir.file("alt.txt"), now.addDays(-5));
     setModified(dir.file("u/neu2.txt"), now.addSecs(-3600));
-    const QDateTime limit = findolin::dateLimit(now, {0, 3, 0});
-    const auto passes = [&](const QString& path) {
-        return changedAfter(QFileInfo(path).lastModified(), limit);
-    };
-    const Recorded result = walk(dir.path(), "", NameMatch::Contains, {}, passes);
+    const auto passes = changedAfterLimit(findolin::dateLimit(now, {0, 3, 0}));
+    const Recorded result = walk(dir.path(), "", NameMatch::Contains, {}, passes, scan);
     QCOMPARE(result.lines, (QStringList{">>>[" + dir.path() + "]", "neu.txt",
                                         ">>>[" + dir.path("u") + "]", "neu2.txt"}));
     QCOMPARE(result.rejections, QStringList{"1"}); // alt.txt, the first file examined
@@ -186,9 +215,9 @@ void TestFolderWalk::dateFilterAskedOncePerListedName() {
     dir.file("tee.doc"); // listed by the second group
     dir.file("bau.doc"); // listed by the first group
     QStringList asked;
-    const auto passes = [&](const QString& path) {
-        asked << QFileInfo(path).fileName();
-        return !path.endsWith(u"alt.doc");
+    const auto passes = [&](FileAt file) {
+        asked << QFileInfo(QFile::decodeName(file.name)).fileName();
+        return asked.last() != u"alt.doc";
     };
     const Recorded result = walk(dir.path(), "a#t-x", NameMatch::Contains, {}, passes);
     QCOMPARE(result.lines, (QStringList{">>>[" + dir.path() + "]", "bau.doc", "tee.doc"}));
@@ -196,6 +225,63 @@ void TestFolderWalk::dateFilterAskedOncePerListedName() {
     QCOMPARE(asked, (QStringList{"alt.doc", "bau.doc", "tee.doc"}));
     QCOMPARE(result.rejections.size(), 1);
     QCOMPARE(result.summary.examined, 6);
+}
+
+void TestFolderWalk::treeDeeperThanPathMax_data() {
+    QTest::addColumn<bool>("dateFilter");
+    QTest::newRow("every file") << false;
+    QTest::newRow("date filter") << true;
+}
+
+// A chain of folders whose lower part lies beyond PATH_MAX, with side folders every ten levels:
+// one read before the next link of the chain, one that the walk reaches only on its way back up.
+// Every folder is read, the deepest file is listed
+// with its full path, the date filter looks at files down there, and the walk holds far fewer
+// folders open than the chain is deep.
+void TestFolderWalk::treeDeeperThanPathMax() {
+    QFETCH(bool, dateFilter);
+    TestDir dir;
+    QStringList names;
+    for (int level = 1; level <= 120; ++level)
+        names << QStringLiteral("ebene-%1-").arg(level, 3, 10, QChar(u'0')).leftJustified(40, u'x');
+    const DeepFolders deep(dir.path(), names);
+    const QDateTime now = QDateTime::currentDateTime();
+    deep.file(deep.depth(), "treffer.txt");
+    deep.file(deep.depth(), "altes-treffer.txt", now.addDays(-30));
+    deep.file(deep.depth(), "nichts.txt");
+    for (qsizetype level = 0; level < deep.depth(); level += 10) {
+        deep.file(level, "zweig/treffer.txt");
+        deep.file(level + 5, "anfang/treffer.txt");
+    }
+    QVERIFY(QFile::encodeName(deep.path(deep.depth())).size() > PATH_MAX);
+
+    QStringList expected;
+    for (qsizetype level = 5; level < deep.depth(); level += 10)
+        expected << ">>>[" + deep.path(level) + "/anfang]"
+                 << "treffer.txt";
+    expected << ">>>[" + deep.path(deep.depth()) + "]";
+    if (!dateFilter)
+        expected << "altes-treffer.txt";
+    expected << "treffer.txt";
+    for (qsizetype level = deep.depth() - 10; level >= 0; level -= 10)
+        expected << ">>>[" + deep.path(level) + "/zweig]"
+                 << "treffer.txt";
+
+    const qsizetype openBefore = openDescriptors();
+    qsizetype mostOpen = openBefore;
+    WalkEvents events;
+    events.enteringFolder = [&](const QString&) {
+        mostOpen = std::max(mostOpen, openDescriptors());
+    };
+    const auto passes = dateFilter ? changedAfterLimit(findolin::dateLimit(now, {0, 3, 0}))
+                                   : std::function<bool(FileAt)>{};
+    const Recorded result = walk(dir.path(), "treffer", NameMatch::Contains, events, passes);
+    QCOMPARE(result.lines, expected);
+    QCOMPARE(result.summary.hits, dateFilter ? 25 : 26);
+    QCOMPARE(result.rejections.size(), dateFilter ? 1 : 0);
+    QVERIFY2(mostOpen - openBefore < deep.depth() / 2,
+             qPrintable(QStringLiteral("%1 handles open").arg(mostOpen - openBefore)));
+    QCOMPARE(openDescriptors(), openBefore);
 }
 
 void TestFolderWalk::dateLimit_data() {

@@ -100,25 +100,18 @@ template <typename Visitor> Result<void> readEntries(int fd, Visitor& visit) {
 
 // Calls `visit` for every entry but "." and "..", until it answers Stop.
 template <typename Visitor> Result<void> forEachEntry(const QString& folder, Visitor visit) {
-    const QString path = normalFolderPath(folder);
-    if (path.isEmpty())
-        return OsError::NotFound;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return osErrorFromErrno(errno);
-    const auto failure = readEntries(fd, visit);
-    ::close(fd);
-    return failure;
+    auto handle = openFolder(folder);
+    if (!handle)
+        return handle.error();
+    return readEntries(handle->fd(), visit);
 }
 
-} // namespace
-
-Result<FolderScan> scanFolder(const QString& folder, const KeepGoing& keepGoing) {
+Result<FolderScan> scanOpenFolder(int fd, QString folder, const KeepGoing& keepGoing) {
     FolderScan scan;
-    scan.folder = normalFolderPath(folder);
+    scan.folder = std::move(folder);
     bool stopped = false;
     unsigned visited = 0;
-    const auto failure = forEachEntry(folder, [&](const char* name, EntryKind kind) {
+    auto visit = [&](const char* name, EntryKind kind) {
         switch (kind) {
         case EntryKind::File:
             scan.files.append(QFile::decodeName(name));
@@ -135,12 +128,58 @@ Result<FolderScan> scanFolder(const QString& folder, const KeepGoing& keepGoing)
             return Visit::Stop;
         }
         return Visit::Continue;
-    });
+    };
+    const auto failure = readEntries(fd, visit);
     if (stopped)
         return OsError::Stopped;
     if (!failure.ok())
         return failure.error();
     return scan;
+}
+
+} // namespace
+
+void FolderHandle::close() {
+    if (fd_ >= 0)
+        ::close(std::exchange(fd_, -1));
+}
+
+Result<FolderHandle> openFolder(const QString& folder) {
+    const QString path = normalFolderPath(folder);
+    if (path.isEmpty())
+        return OsError::NotFound;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return osErrorFromErrno(errno);
+    return FolderHandle(fd);
+}
+
+Result<FolderHandle> openSubfolder(const FolderHandle& parent, const QString& name) {
+    const int fd = ::openat(parent.fd(), QFile::encodeName(name).constData(),
+                            O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return osErrorFromErrno(errno);
+    return FolderHandle(fd);
+}
+
+Result<FolderScan> scanFolder(const QString& folder, const KeepGoing& keepGoing) {
+    auto handle = openFolder(folder);
+    if (!handle)
+        return handle.error();
+    return scanOpenFolder(handle->fd(), normalFolderPath(folder), keepGoing);
+}
+
+Result<FolderScan> scanFolder(const FolderHandle& handle, const QString& folder,
+                              const KeepGoing& keepGoing) {
+    return scanOpenFolder(handle.fd(), folder, keepGoing);
+}
+
+Result<QDateTime> modificationTimeAt(FileAt file) {
+    struct stat st;
+    if (::fstatat(file.folder, file.name, &st, 0) != 0)
+        return errno == ENOENT ? OsError::NotFound : OsError::Failed;
+    const qint64 ms = qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
+    return QDateTime::fromMSecsSinceEpoch(ms);
 }
 
 Result<bool> hasSubfolders(const QString& folder) {

@@ -20,9 +20,11 @@ struct WalkRequest {
     QString start;
     ParsedQuery query;
     NameMatch mode = NameMatch::Contains;
-    // The date filter: whether the file at this full path passes. Empty when not armed.
-    std::function<bool(const QString& path)> datePasses;
-    // How folders are read; empty for scanFolder.
+    // The date filter: whether the file passes. It is named relative to its open folder, or by its
+    // full path when `scan` reads the folders. Empty when not armed.
+    std::function<bool(FileAt file)> datePasses;
+    // How folders are read, by their full paths; empty for the walk's own reading through open
+    // folder handles, which works however long the paths grow.
     FolderScanner scan;
 };
 
@@ -47,7 +49,9 @@ struct WalkSummary {
 
 // Walks the tree below `request.start` depth-first, a folder before its sub-folders, sub-folders
 // in list-box order. Links to folders are not followed, so a link loop cannot trap the walk; a
-// folder that cannot be read is skipped with everything below it.
+// folder that cannot be read is skipped with everything below it. Each folder is opened relative
+// to its parent, so a tree whose paths outgrow PATH_MAX is read whole; only a bounded number of
+// folder handles is open at any time.
 //
 // A file is a hit when, for one OR group, its name matches the group's pattern (made from the
 // group's leading text), holds no NOT term, passes the date filter and holds all of the group's

@@ -2,7 +2,7 @@
 
 #include "app/form1.h"
 #include "platform/dialogs.h"
-#include "platform/file_times.h"
+#include "platform/folder_scan.h"
 #include "platform/paths.h"
 #include "search/date_filter.h"
 #include "search/file_list_box.h"
@@ -32,12 +32,12 @@ namespace {
 const QString kStopHint = QStringLiteral("   STOP mit ESC");
 
 // The date filter's test of one file, with the limit taken from the number fields now.
-std::function<bool(const QString&)> dateTestFor(const Form1& f) {
+std::function<bool(FileAt)> dateTestFor(const Form1& f) {
     const DateAmounts amounts{amountFromText(f.TextMon->text()), amountFromText(f.TextTag->text()),
                               amountFromText(f.TextStd->text())};
     const QDateTime limit = dateLimit(QDateTime::currentDateTime(), amounts);
-    return [limit](const QString& path) {
-        const auto modified = modificationTime(path);
+    return [limit](FileAt file) {
+        const auto modified = modificationTimeAt(file);
         return modified && changedAfter(*modified, limit);
     };
 }
