@@ -1,8 +1,13 @@
 #include "platform/file_changes.h"
+#include "platform/folder_scan.h"
+#include "platform/native_names.h"
+#include "platform/paths.h"
+#include "platform/read_only_file.h"
 #include "platform/volumes.h"
 #include "testdir.h"
 
 #include <csignal>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -16,6 +21,8 @@ private Q_SLOTS:
     void copyRefusals();
     void copyAcrossFileSystems();
     void copyFailingHalfWayLeavesTheOldTarget();
+    void namesThatAreNotUtf8_data();
+    void namesThatAreNotUtf8();
     void userVolumes_data();
     void userVolumes();
 };
@@ -211,6 +218,64 @@ void TestFileChanges::copyFailingHalfWayLeavesTheOldTarget() {
     // With room again the same copy goes through.
     QCOMPARE(failureOf(copyFile(source, target, WhenTaken::Replace)), std::nullopt);
     QCOMPARE(contentOf(target), QByteArray(1024 * 1024, 'n'));
+}
+
+void TestFileChanges::namesThatAreNotUtf8_data() {
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QString>("shown");
+    const QString bad(QChar::ReplacementCharacter);
+    QTest::newRow("UTF-8") << QByteArray("Grüße 𐐀.txt") << QStringLiteral("Grüße 𐐀.txt");
+    QTest::newRow("Latin-1") << QByteArray("Gr\xfc\xdf"
+                                           "e.txt")
+                             << "Gr" + bad + bad + "e.txt";
+    QTest::newRow("stray continuation") << QByteArray("a\x80\xbf") << "a" + bad + bad;
+    QTest::newRow("overlong slash") << QByteArray("\xc0\xaf.txt") << bad + bad + ".txt";
+    QTest::newRow("encoded surrogate") << QByteArray("\xed\xa0\x80") << bad + bad + bad;
+    QTest::newRow("beyond U+10FFFF") << QByteArray("\xf4\x90\x80\x80") << bad + bad + bad + bad;
+    QTest::newRow("cut short") << QByteArray("x\xe2\x82") << "x" + bad + bad;
+    QTest::newRow("astral then raw")
+        << QByteArray("\xf0\x90\x90\x80\xff") << QString::fromUtf8("\xf0\x90\x90\x80") + bad;
+    QTest::newRow("replacement character itself") << QByteArray("\xef\xbf\xbd\xff") << bad + bad;
+}
+
+// Whatever bytes a name holds, the file is listed, read, copied, renamed and deleted by exactly
+// those bytes, and shown with a replacement character for each byte that is not UTF-8.
+void TestFileChanges::namesThatAreNotUtf8() {
+    QFETCH(QByteArray, name);
+    QFETCH(QString, shown);
+    TestDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path());
+    const int fd = ::open(folder + '/' + name, O_WRONLY | O_CREAT | O_EXCL, 0600);
+    QVERIFY(fd >= 0 && ::write(fd, "Inhalt", 6) == 6);
+    ::close(fd);
+
+    const auto scan = scanFolder(dir.path());
+    QVERIFY(scan && scan->files.size() == 1);
+    const QString listed = scan->files.first();
+    QCOMPARE(bytesOfName(listed), name);
+    QCOMPARE(visibleText(listed), shown);
+    const bool utf8 = QString::fromUtf8(name).toUtf8() == name;
+    QCOMPARE(hasRawBytes(listed), !utf8);
+
+    const QString path = joinPath(scan->folder, listed);
+    auto file = ReadOnlyFile::open(path);
+    QVERIFY(file);
+    QCOMPARE(file->read(100).value(), QByteArray("Inhalt"));
+    QVERIFY(isOrdinaryFile(path) && nameIsTaken(path));
+    const QString alias = pathForOtherPrograms(path);
+    QCOMPARE(alias == path, utf8);
+    QCOMPARE(contentOf(alias), QByteArray("Inhalt"));
+
+    QVERIFY(copyFile(path, path + "-kopie", WhenTaken::Refuse).ok());
+    QVERIFY(renameWithoutReplacing(path, path + "-neu").ok());
+    QVERIFY(!nameIsTaken(path));
+    QVERIFY(deleteFile(path + "-neu").ok());
+    const auto after = scanFolder(dir.path());
+    QVERIFY(after);
+    QCOMPARE(after->files, QStringList{listed + "-kopie"});
+    QCOMPARE(bytesOfName(after->files.first()), name + "-kopie");
+    // Qt's own removal of the test folder could not name it.
+    QVERIFY(deleteFile(joinPath(scan->folder, after->files.first())).ok());
 }
 
 void TestFileChanges::userVolumes_data() {

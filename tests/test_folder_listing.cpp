@@ -7,8 +7,6 @@
 #include "testdir.h"
 
 #include <QtTest>
-#include <fcntl.h>
-#include <unistd.h>
 
 using namespace findolin;
 
@@ -19,7 +17,6 @@ private Q_SLOTS:
     void scanSplitsFilesAndFolders();
     void scanReportsWhyItFailed();
     void scanStopsWhenAsked();
-    void namesThatAreNotUtf8AreListed();
     void listingFiltersAndSorts();
     void mergedListingPutsFoldersFirst();
     void mergedListingKeepsOtherFoldersOut();
@@ -83,20 +80,6 @@ void TestFolderListing::scanStopsWhenAsked() {
     QCOMPARE(asked, 2);
     const auto whole = scanFolder(dir.path(), [] { return true; });
     QCOMPARE(whole->files.size(), 600);
-}
-
-void TestFolderListing::namesThatAreNotUtf8AreListed() {
-    TestDir dir;
-    const QByteArray raw = QFile::encodeName(dir.path()) + "/Gr\xf6\xdf"
-                                                           "e.txt"; // Latin-1 bytes
-    const int fd = ::open(raw.constData(), O_CREAT | O_WRONLY, 0644);
-    QVERIFY(fd >= 0);
-    ::close(fd);
-    const auto listing = listFolder(dir.path(), WildcardPattern(u"*.txt"));
-    QVERIFY(listing);
-    QCOMPARE(listing->files.size(), 1);
-    QVERIFY(listing->files[0].startsWith(u"Gr"));
-    QVERIFY(listing->files[0].contains(QChar::ReplacementCharacter));
 }
 
 void TestFolderListing::listingFiltersAndSorts() {

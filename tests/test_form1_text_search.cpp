@@ -1,5 +1,6 @@
 #include "form1_fixture.h"
 #include "platform/list_box.h"
+#include "platform/native_names.h"
 #include "preview/text_preview.h"
 #include "scripted_dialogs.h"
 #include "search/file_list_box.h"
@@ -13,6 +14,8 @@
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTimer>
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace findolin;
 
@@ -22,6 +25,7 @@ private Q_SLOTS:
     void initTestCase();
     void walkResultKeepsOnlyFoldersWithHits();
     void namesLikeTheProgramsOwnLinesAreFiles();
+    void namesThatAreNotUtf8AreFiles();
     void onlyNotQueryGetsItsBlankAndLosesItAgain();
     void folderListAndRefinedListGiveBareNames();
     void picturesAreSkippedAndEmptyGroupFindsTheRest();
@@ -104,6 +108,49 @@ void TestForm1TextSearch::namesLikeTheProgramsOwnLinesAreFiles() {
     form->FileList1->setCurrentRow(row);
     QCOMPARE(form->Text2->text(), home.path("akten"));
     QCOMPARE(form->RichTextBox2->toPlainText(), QStringLiteral("Angebot oben"));
+}
+
+// A folder and a file named in Latin-1, not UTF-8: found, shown with replacement characters,
+// previewed, renamed and deleted by their own bytes.
+void TestForm1TextSearch::namesThatAreNotUtf8AreFiles() {
+    TestHome home;
+    const QByteArray folder = QFile::encodeName(home.folder("akten")) + "/alt\xe9";
+    QVERIFY(::mkdir(folder, 0700) == 0);
+    const int fd = ::open(folder + "/Gr\xfc\xdf"
+                                   "e.txt",
+                          O_WRONLY | O_CREAT, 0600);
+    QVERIFY(fd >= 0 && ::write(fd, "Angebot", 7) == 7);
+    ::close(fd);
+    ScriptedDialogs dialogs;
+    const auto form = startForm1(&dialogs);
+    searchFor(*form, home.path("akten"), "", "angebot");
+    QCOMPARE(form->List2->lines(),
+             (QStringList{header(nameFromBytes(folder)), nameFromBytes("Gr\xfc\xdf"
+                                                                       "e.txt")}));
+    const QString bad(QChar::ReplacementCharacter);
+    QCOMPARE(form->List2->model()->index(1, 0).data().toString(), "Gr" + bad + bad + "e.txt");
+
+    form->List2->setCurrentRow(1);
+    QCOMPARE(form->RichTextBox2->toPlainText(), QStringLiteral("Angebot"));
+    QCOMPARE(form->mnuName->text(), "Gr" + bad + bad + "e.txt");
+    // The proposal keeps the name's bytes; the user adds to it.
+    dialogs.inputs << nameFromBytes("Gr\xfc\xdf"
+                                    "e-neu.txt");
+    form->mnuDateiUmbenennen->trigger();
+    settle(*form);
+    QVERIFY(dialogs.messages.isEmpty());
+    QCOMPARE(::access(folder + "/Gr\xfc\xdf"
+                               "e-neu.txt",
+                      F_OK),
+             0);
+    dialogs.answers << Answer::Yes;
+    form->mnuDateiLöschen->trigger();
+    settle(*form);
+    QCOMPARE(::access(folder + "/Gr\xfc\xdf"
+                               "e-neu.txt",
+                      F_OK),
+             -1);
+    QCOMPARE(::rmdir(folder), 0); // an empty folder left: the rename made no second file
 }
 
 void TestForm1TextSearch::onlyNotQueryGetsItsBlankAndLosesItAgain() {

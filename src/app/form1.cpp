@@ -8,6 +8,7 @@
 #include "fileops/form2.h"
 #include "navigation/folder_shortcuts.h"
 #include "platform/dialogs.h"
+#include "platform/native_names.h"
 #include "platform/paths.h"
 #include "preview/document_converter.h"
 #include "preview/document_view.h"
@@ -61,7 +62,7 @@ Form1::Form1(Surroundings surroundings, QWidget* parent)
     setWindowTitle(QStringLiteral("Findolin"));
     if (!surroundings_.openWithShell)
         surroundings_.openWithShell = [](const QString& path) {
-            QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+            QDesktopServices::openUrl(QUrl::fromLocalFile(pathForOtherPrograms(path)));
         };
     if (!surroundings_.printerAvailable)
         surroundings_.printerAvailable = [] {

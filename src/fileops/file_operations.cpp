@@ -4,6 +4,7 @@
 #include "fileops/form2.h"
 #include "platform/dialogs.h"
 #include "platform/file_changes.h"
+#include "platform/native_names.h"
 #include "platform/paths.h"
 #include "preview/word_processor.h"
 #include "search/file_list_box.h"
@@ -11,7 +12,6 @@
 
 #include <QAction>
 #include <QClipboard>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
 #include <QTextEdit>
@@ -93,10 +93,10 @@ void FileOperations::mnuDateiUmbenennen_Click() {
     const QString oldPath = selection->folder + selection->name;
     const QString newPath = selection->folder + newName;
     const auto taken = [&] {
-        f.dialogs().message(QStringLiteral("Die Datei  -- ") + newName +
+        f.dialogs().message(QStringLiteral("Die Datei  -- ") + visibleText(newName) +
                             QStringLiteral(" --  ist bereits vorhanden! "));
     };
-    if (QFileInfo::exists(newPath)) {
+    if (nameIsTaken(newPath)) {
         taken();
         return;
     }
@@ -107,7 +107,7 @@ void FileOperations::mnuDateiUmbenennen_Click() {
             f.dialogs().message(QStringLiteral("Ungültiger Dateiname!"));
         return;
     }
-    f.mnuName->setText(newPath);
+    f.mnuName->setText(visibleText(newPath));
     replaceSelected(*selection, newName);
 }
 
@@ -141,14 +141,14 @@ bool FileOperations::copyInto(const QString& folder) {
     auto copied = copy(WhenTaken::Refuse);
     if (!copied.ok() && copied.error() == OsError::AlreadyExists) {
         const Answer answer = f.dialogs().message(
-            QStringLiteral("Die Datei  -- ") + target +
+            QStringLiteral("Die Datei  -- ") + visibleText(target) +
                 QStringLiteral(" --  ist bereits vorhanden! \nSoll sie überschrieben werden?"),
             MessageStyle::OkCancelQuestion, QStringLiteral("Datei kopieren"));
         if (answer != Answer::Ok)
             return true;
         copied = copy(WhenTaken::Replace);
     }
-    if (!copied.ok() && !QFileInfo(f.Quelldatei).isFile()) {
+    if (!copied.ok() && !isOrdinaryFile(f.Quelldatei)) {
         // The file went while the dialog was open: no folder will help.
         f.dialogs().message(QStringLiteral("Datei zum kopieren auswählen!"));
         return true;

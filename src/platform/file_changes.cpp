@@ -1,9 +1,9 @@
 #include "platform/file_changes.h"
 
+#include "platform/native_names.h"
 #include "platform/os_error.h"
 #include "platform/read_only_file.h"
 
-#include <QFile>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -149,7 +149,7 @@ Result<void> copyContent(int in, int out, off_t size) {
 } // namespace
 
 Result<void> renameWithoutReplacing(const QString& from, const QString& to) {
-    return renameWithoutReplacing(QFile::encodeName(from), QFile::encodeName(to));
+    return renameWithoutReplacing(bytesOfName(from), bytesOfName(to));
 }
 
 Result<void> copyFile(const QString& from, const QString& to, WhenTaken whenTaken) {
@@ -160,7 +160,7 @@ Result<void> copyFile(const QString& from, const QString& to, WhenTaken whenTake
     struct stat original;
     if (::fstat(in, &original) != 0)
         return osErrorFromErrno(errno);
-    const QByteArray target = QFile::encodeName(to);
+    const QByteArray target = bytesOfName(to);
     struct stat existing;
     const bool taken = ::lstat(target.constData(), &existing) == 0;
     if (taken) {
@@ -186,8 +186,18 @@ Result<void> copyFile(const QString& from, const QString& to, WhenTaken whenTake
     return copy->putInPlace(target, taken ? WhenTaken::Replace : WhenTaken::Refuse);
 }
 
+bool nameIsTaken(const QString& path) {
+    struct stat st;
+    return ::lstat(bytesOfName(path).constData(), &st) == 0;
+}
+
+bool isOrdinaryFile(const QString& path) {
+    struct stat st;
+    return ::stat(bytesOfName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 Result<void> deleteFile(const QString& path) {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = bytesOfName(path);
     struct stat st;
     if (::lstat(name.constData(), &st) != 0)
         return osErrorFromErrno(errno);

@@ -22,6 +22,11 @@ enum class WhenTaken { Refuse, Replace };
 // The copy keeps the source's permissions and modification time.
 Result<void> copyFile(const QString& from, const QString& to, WhenTaken whenTaken);
 
+// Whether something of that name exists (a dangling link too), and whether it is an ordinary
+// file; names that are not UTF-8 included, which Qt's file classes cannot look at.
+bool nameIsTaken(const QString& path);
+bool isOrdinaryFile(const QString& path);
+
 // Deletes a file. A folder is never deleted, and neither is a write-protected file (one that no
 // one, or not this user, may write): protecting it said that it is to stay.
 Result<void> deleteFile(const QString& path);

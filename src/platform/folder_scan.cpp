@@ -1,9 +1,9 @@
 #include "platform/folder_scan.h"
 
+#include "platform/native_names.h"
 #include "platform/os_error.h"
 #include "platform/paths.h"
 
-#include <QFile>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -114,13 +114,13 @@ Result<FolderScan> scanOpenFolder(int fd, QString folder, const KeepGoing& keepG
     auto visit = [&](const char* name, EntryKind kind) {
         switch (kind) {
         case EntryKind::File:
-            scan.files.append(QFile::decodeName(name));
+            scan.files.append(nameFromBytes(name));
             break;
         case EntryKind::Folder:
-            scan.subfolders.append(QFile::decodeName(name));
+            scan.subfolders.append(nameFromBytes(name));
             break;
         case EntryKind::LinkedFolder:
-            scan.linkedSubfolders.append(QFile::decodeName(name));
+            scan.linkedSubfolders.append(nameFromBytes(name));
             break;
         }
         if (keepGoing && ++visited % 256 == 0 && !keepGoing()) {
@@ -148,14 +148,14 @@ Result<FolderHandle> openFolder(const QString& folder) {
     const QString path = normalFolderPath(folder);
     if (path.isEmpty())
         return OsError::NotFound;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(bytesOfName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return osErrorFromErrno(errno);
     return FolderHandle(fd);
 }
 
 Result<FolderHandle> openSubfolder(const FolderHandle& parent, const QString& name) {
-    const int fd = ::openat(parent.fd(), QFile::encodeName(name).constData(),
+    const int fd = ::openat(parent.fd(), bytesOfName(name).constData(),
                             O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         return osErrorFromErrno(errno);

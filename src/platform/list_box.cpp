@@ -1,5 +1,7 @@
 #include "platform/list_box.h"
 
+#include "platform/native_names.h"
+
 #include <QApplication>
 #include <QHash>
 #include <QKeyEvent>
@@ -29,7 +31,7 @@ QVariant LinesModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= lines_.size())
         return {};
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole || role == Qt::ToolTipRole)
-        return lines_[index.row()];
+        return visibleText(lines_[index.row()]);
     return {};
 }
 

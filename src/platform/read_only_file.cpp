@@ -1,8 +1,8 @@
 #include "platform/read_only_file.h"
 
+#include "platform/native_names.h"
 #include "platform/os_error.h"
 
-#include <QFile>
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
@@ -12,7 +12,7 @@
 namespace findolin {
 
 Result<ReadOnlyFile> ReadOnlyFile::open(const QString& path) {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = bytesOfName(path);
     int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
 #ifdef O_NOATIME
     // Only the file's owner may ask for this; everyone else opens without it.

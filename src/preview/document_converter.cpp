@@ -1,5 +1,6 @@
 #include "preview/document_converter.h"
 
+#include "platform/native_names.h"
 #include "platform/process_group.h"
 
 #include <QCryptographicHash>
@@ -19,7 +20,7 @@ namespace {
 
 // Replaces `to` in one step: a reader of the cache sees the old file or the whole new one.
 bool moveOver(const QString& from, const QString& to) {
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+    return std::rename(bytesOfName(from).constData(), bytesOfName(to).constData()) == 0;
 }
 
 constexpr std::chrono::minutes defaultTimeLimit{1};
@@ -110,7 +111,7 @@ void DocumentConverter::start(const QString& document) {
                                QUrl::fromLocalFile(profile).toString(QUrl::FullyEncoded),
                            QStringLiteral("--convert-to"), QStringLiteral("pdf"),
                            QStringLiteral("--outdir"), outputFolder_->path(),
-                           QFileInfo(document).absoluteFilePath()});
+                           QFileInfo(pathForOtherPrograms(document)).absoluteFilePath()});
     process->setStandardOutputFile(QProcess::nullDevice());
     process->setStandardErrorFile(QProcess::nullDevice());
     runInOwnGroup(*process);
@@ -126,7 +127,8 @@ void DocumentConverter::finished(bool ok) {
     if (ok && outputFolder_ && outputFolder_->isValid()) {
         const QString written =
             QDir(outputFolder_->path())
-                .filePath(QFileInfo(running_).completeBaseName() + QStringLiteral(".pdf"));
+                .filePath(QFileInfo(pathForOtherPrograms(running_)).completeBaseName() +
+                          QStringLiteral(".pdf"));
         if (QFileInfo(written).size() > 0 && moveOver(written, runningPdf_))
             pdf = runningPdf_;
     }
@@ -141,9 +143,9 @@ void DocumentConverter::finished(bool ok) {
 }
 
 QString DocumentConverter::cachedPdfName(const QString& document) const {
-    const QFileInfo info(document);
+    const QFileInfo info(pathForOtherPrograms(document));
     QCryptographicHash hash(QCryptographicHash::Sha1);
-    hash.addData(info.absoluteFilePath().toUtf8());
+    hash.addData(bytesOfName(document));
     hash.addData(QByteArrayView("\0", 1));
     hash.addData(QByteArray::number(info.size()));
     hash.addData(QByteArrayView("\0", 1));

@@ -1,5 +1,6 @@
 #include "preview/picture_loading.h"
 
+#include "platform/native_names.h"
 #include "platform/read_only_file.h"
 
 #include <QFileInfo>
@@ -41,8 +42,8 @@ bool isMetafile(const QString& path) {
 
 QPixmap loadPicture(const QString& path) {
     if (isMetafile(path))
-        return loadMetafile(path);
-    QImageReader reader(path);
+        return loadMetafile(pathForOtherPrograms(path));
+    QImageReader reader(pathForOtherPrograms(path));
     reader.setAutoTransform(true);
     return QPixmap::fromImage(reader.read());
 }

@@ -1,6 +1,7 @@
 #include "preview/preview_dispatch.h"
 
 #include "app/form1.h"
+#include "platform/native_names.h"
 #include "preview/file_types.h"
 #include "preview/picture_viewer.h"
 #include "preview/text_preview.h"
@@ -56,7 +57,7 @@ void PreviewDispatch::preview(ListBox* list, Focus focus) {
     const QString path = f.pathOf(list, row);
     const QString name = list->line(row);
     f.TextHilfe->hide();
-    f.mnuName->setText(name);
+    f.mnuName->setText(visibleText(name));
     f.setMousePointer(MousePointer::Hourglass);
     if (row > kLinesAboveSelection + 1)
         list->verticalScrollBar()->setValue(row - kLinesAboveSelection);

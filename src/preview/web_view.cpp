@@ -1,5 +1,6 @@
 #include "preview/web_view.h"
 
+#include "platform/native_names.h"
 #include "platform/read_only_file.h"
 #include "preview/file_types.h"
 #include "preview/mail_message.h"
@@ -89,14 +90,14 @@ void WebView::Navigate(const QString& path) {
     const WebMode mode = webModeOf(path);
     if (mode == WebMode::Video) {
         stack_->setCurrentWidget(ensureVideo());
-        player_->setSource(QUrl::fromLocalFile(path));
+        player_->setSource(QUrl::fromLocalFile(pathForOtherPrograms(path)));
         player_->play();
         return;
     }
     QWebEngineView* page = ensurePage();
     stack_->setCurrentWidget(page);
     if (mode == WebMode::Page) {
-        page->load(QUrl::fromLocalFile(path));
+        page->load(QUrl::fromLocalFile(pathForOtherPrograms(path)));
         return;
     }
     // Rendered into a file of a private folder: the engine loads any size from a file, but only

@@ -1,5 +1,6 @@
 #include "preview/word_processor.h"
 
+#include "platform/native_names.h"
 #include "platform/process_group.h"
 
 #include <QDir>
@@ -26,7 +27,7 @@ constexpr int printTimeLimitMs = 120'000;
 } // namespace
 
 bool LibreOfficeWriter::openShown(const QString& path) {
-    const QFileInfo document(path);
+    const QFileInfo document(pathForOtherPrograms(path));
     if (soffice_.isEmpty() || !document.isFile())
         return false;
     // The absolute path also keeps a name starting with '-' from being taken for an option.
@@ -34,7 +35,7 @@ bool LibreOfficeWriter::openShown(const QString& path) {
 }
 
 bool LibreOfficeWriter::print(const QString& path) {
-    const QFileInfo document(path);
+    const QFileInfo document(pathForOtherPrograms(path));
     if (soffice_.isEmpty() || !document.isFile())
         return false;
     QProcess process;

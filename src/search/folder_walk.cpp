@@ -1,10 +1,10 @@
 #include "search/folder_walk.h"
 
+#include "platform/native_names.h"
 #include "platform/paths.h"
 #include "search/list_order.h"
 #include "search/name_match.h"
 
-#include <QFile>
 #include <algorithm>
 #include <fcntl.h>
 #include <vector>
@@ -119,9 +119,9 @@ private:
     // one, else by its full path.
     bool passesDate(const FolderScan& scan, const FolderHandle& folder, const QString& name) const {
         if (folder.isOpen())
-            return request_.datePasses(FileAt{folder.fd(), QFile::encodeName(name).constData()});
+            return request_.datePasses(FileAt{folder.fd(), bytesOfName(name).constData()});
         return request_.datePasses(
-            FileAt{AT_FDCWD, QFile::encodeName(joinPath(scan.folder, name)).constData()});
+            FileAt{AT_FDCWD, bytesOfName(joinPath(scan.folder, name)).constData()});
     }
 
     QStringList hitsIn(const FolderScan& scan, const FolderHandle& folder) {

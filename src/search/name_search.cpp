@@ -3,6 +3,7 @@
 #include "app/form1.h"
 #include "platform/dialogs.h"
 #include "platform/folder_scan.h"
+#include "platform/native_names.h"
 #include "platform/paths.h"
 #include "search/date_filter.h"
 #include "search/file_list_box.h"
@@ -115,7 +116,7 @@ void NameSearch::SucheComm1Comm2() {
             BatchClock clock;
             const auto testing = [&](const QString& name) {
                 if (clock.due())
-                    job.post([this, name] { f.mnuName->setText(name); });
+                    job.post([this, name] { f.mnuName->setText(visibleText(name)); });
             };
             if (nameQuery)
                 probe.refined = namesThatMatch(probe.listing ? probe.listing->files : shownFiles,
@@ -189,7 +190,7 @@ void NameSearch::OrdnerSuche(const QString& start) {
     f.Trefferzahl = 0;
     if (!f.DatumsFilter)
         f.showStatus(kStopHint);
-    f.mnuName->setText(f.List1->line(f.List1->currentRow()));
+    f.mnuName->setText(visibleText(f.List1->line(f.List1->currentRow())));
     f.showList(f.List1);
     f.mnuOrdner->setVisible(false);
     f.List1->clear();

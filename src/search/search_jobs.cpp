@@ -1,5 +1,6 @@
 #include "search/search_jobs.h"
 
+#include "platform/native_names.h"
 #include "platform/paths.h"
 #include "preview/file_types.h"
 #include "search/content_match.h"
@@ -32,7 +33,7 @@ void walkInBatches(SearchEngine::Job& job, const WalkRequest& request, HeaderLin
     };
     WalkEvents events;
     events.enteringFolder = [&](const QString& folder) {
-        batch.progress = folder + QStringLiteral("...");
+        batch.progress = visibleText(folder) + QStringLiteral("...");
         batch.caption = countCaption(batch.hits);
     };
     events.folderHits = [&](const QString& folder, const QStringList& names) {
@@ -86,7 +87,7 @@ void searchTextsInBatches(SearchEngine::Job& job, const TextCandidates& candidat
         if (!clock.due())
             return;
         batch.caption = QString::number(n - current); // candidates still to read
-        batch.progress = lines.value(current);
+        batch.progress = visibleText(lines.value(current));
         deliverLines(job, receive, batch);
     };
     for (; current < n; ++current) {
