@@ -367,6 +367,13 @@ void benchEscape(const QString& corpus, int runs) {
         for (qint64 written = 0; written < 40'000'000; written += line.size())
             file.write(line);
     }
+    QTemporaryDir sparse;
+    {
+        // 4 GiB with no text at all, and no disk space taken: a file of holes.
+        QFile file(sparse.filePath("big.txt"));
+        if (!file.open(QIODevice::WriteOnly) || !file.resize(qint64(4) << 30))
+            return;
+    }
     std::atomic<bool> blockedReached = false;
     std::atomic<bool> letGo = false;
     const QString blockedFolder = corpus + "/Projekte";
@@ -396,6 +403,7 @@ void benchEscape(const QString& corpus, int runs) {
     struct Stop {
         double ms;
         qsizetype linesAfter;
+        double idleMs; // until the worker has stopped too
     };
     const auto escapeDuring = [&](const QString& folder, const QString& names, const QString& text,
                                   const std::function<bool()>& running) {
@@ -411,24 +419,31 @@ void benchEscape(const QString& corpus, int runs) {
         while (!running())
             runFor(1);
         const auto lines = [&] { return window.List1->count() + window.List2->count(); };
+        QElapsedTimer sinceKey;
+        sinceKey.start();
         const double ms = press(Qt::Key_Escape);
         const qsizetype before = lines();
         const bool stillBusy = window.engine().busy();
+        while (window.engine().runningWorkers() > 0 && sinceKey.elapsed() < 10'000)
+            runFor(1);
+        const double idleMs = sinceKey.nsecsElapsed() / 1e6;
         runFor(200);
-        return Stop{ms, stillBusy ? -1 : lines() - before};
+        return Stop{ms, stillBusy ? -1 : lines() - before, idleMs};
     };
     const auto measure = [&](const char* what, const std::function<Stop()>& once) {
-        std::vector<double> ms;
+        std::vector<double> ms, idle;
         qsizetype worst = 0;
         for (int i = 0; i < runs; ++i) {
             const Stop stop = once();
             ms.push_back(stop.ms);
+            idle.push_back(stop.idleMs);
             worst = stop.linesAfter < 0 ? -1 : std::max(worst, stop.linesAfter);
         }
         std::printf("%s\n    Escape to last line: median %.3f ms, worst %.3f ms; lines after "
-                    "Escape: %lld%s\n",
+                    "Escape: %lld%s; worker stopped after: median %.1f ms, worst %.1f ms\n",
                     what, median(ms), *std::max_element(ms.begin(), ms.end()), (long long)worst,
-                    worst < 0 ? " (still busy!)" : "");
+                    worst < 0 ? " (still busy!)" : "", median(idle),
+                    *std::max_element(idle.begin(), idle.end()));
     };
     letGo = true; // the first two do not block
     measure("Escape 150 ms into a walk of the corpus (\"a\")", [&] {
@@ -440,6 +455,12 @@ void benchEscape(const QString& corpus, int runs) {
         QElapsedTimer clock;
         clock.start();
         return escapeDuring(large.path(), "gross", "zzqq",
+                            [&] { return window.List2->isVisible() && clock.elapsed() >= 30; });
+    });
+    measure("Escape while the text search reads a 4 GiB file of holes", [&] {
+        QElapsedTimer clock;
+        clock.start();
+        return escapeDuring(sparse.path(), "big", "zzqq",
                             [&] { return window.List2->isVisible() && clock.elapsed() >= 30; });
     });
 

@@ -73,6 +73,11 @@ void SearchEngine::cancel(Ticket ticket) {
     current_ = 0;
 }
 
+int SearchEngine::runningWorkers() const {
+    const std::lock_guard lock(shared_->mutex);
+    return shared_->running;
+}
+
 void SearchEngine::finished() {
     currentJob_.reset();
     current_ = 0;

@@ -35,6 +35,8 @@ public:
     bool isCurrent(Ticket ticket) const { return ticket != 0 && ticket == current_; }
     // Whether the current request is still at work.
     bool busy() const { return current_ != 0; }
+    // Workers not yet returned, voided ones included: how quickly a cancelled one lets go.
+    int runningWorkers() const;
 
 Q_SIGNALS:
     // The current request ended and its last result was delivered.
