@@ -1,4 +1,5 @@
 #include "platform/paths.h"
+#include "platform/read_only_file.h"
 #include "search/date_filter.h"
 #include "search/folder_walk.h"
 #include "testdir.h"
@@ -282,6 +283,10 @@ void TestFolderWalk::treeDeeperThanPathMax() {
     QVERIFY2(mostOpen - openBefore < deep.depth() / 2,
              qPrintable(QStringLiteral("%1 handles open").arg(mostOpen - openBefore)));
     QCOMPARE(openDescriptors(), openBefore);
+    // Down there the files can be read, as the text search and the preview do.
+    auto deepest = ReadOnlyFile::open(deep.path(deep.depth()) + "/treffer.txt");
+    QVERIFY(deepest);
+    QCOMPARE(deepest->read(100).value(), QByteArray());
 }
 
 void TestFolderWalk::dateLimit_data() {

@@ -10,17 +10,47 @@
 #include <unistd.h>
 
 namespace findolin {
+namespace {
+
+// Opens an absolute path longer than the system lets one call name (PATH_MAX), as the walk finds
+// files in such trees: folder by folder, each relative to the one before.
+int openLongPath(const QByteArray& path, int flags) {
+    int folder = ::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    qsizetype from = 1;
+    for (qsizetype slash; folder >= 0 && (slash = path.indexOf('/', from)) >= 0; from = slash + 1) {
+        const QByteArray part = path.mid(from, slash - from);
+        const int next =
+            part.isEmpty() ? ::dup(folder)
+                           : ::openat(folder, part.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(folder);
+        folder = next;
+    }
+    if (folder < 0)
+        return -1;
+    const int fd = ::openat(folder, path.constData() + from, flags);
+    const int error = errno;
+    ::close(folder);
+    errno = error;
+    return fd;
+}
+
+int openPath(const QByteArray& path, int flags) {
+    const int fd = ::open(path.constData(), flags);
+    return fd < 0 && errno == ENAMETOOLONG && path.startsWith('/') ? openLongPath(path, flags) : fd;
+}
+
+} // namespace
 
 Result<ReadOnlyFile> ReadOnlyFile::open(const QString& path) {
     const QByteArray name = bytesOfName(path);
     int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
 #ifdef O_NOATIME
     // Only the file's owner may ask for this; everyone else opens without it.
-    int fd = ::open(name.constData(), flags | O_NOATIME);
+    int fd = openPath(name, flags | O_NOATIME);
     if (fd < 0 && errno == EPERM)
-        fd = ::open(name.constData(), flags);
+        fd = openPath(name, flags);
 #else
-    int fd = ::open(name.constData(), flags);
+    int fd = openPath(name, flags);
 #endif
     if (fd < 0)
         return osErrorFromErrno(errno);
