@@ -3,7 +3,8 @@
 //
 //   findolin_bench [--corpus DIR] [--runs N] [--only listing|walk|text|copy|escape]
 //
-// The corpus comes from the benchmark's corpus generator (default folder /tmp/corpus).
+// The corpus comes from the benchmark's corpus generator (default folder /tmp/corpus). `fdfind`
+// and `rg`, when installed, join the walk and the text rows.
 
 #include "app/form1.h"
 #include "platform/file_changes.h"
@@ -28,6 +29,7 @@
 #include <QLocale>
 #include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTimer>
@@ -35,6 +37,7 @@
 #include <atomic>
 #include <cstdio>
 #include <functional>
+#include <sys/resource.h>
 #include <thread>
 #include <vector>
 
@@ -43,7 +46,8 @@ using namespace findolin;
 namespace {
 
 struct Timing {
-    double medianMs = 0;
+    double medianMs = 0, minMs = 0, maxMs = 0;
+    double cpuMs = 0; // median user + system time, of this process and of the programs it ran
     qsizetype hits = 0;
 };
 
@@ -52,24 +56,46 @@ double median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
+// User and system time so far, this process's and that of its finished child processes.
+double cpuMsSoFar() {
+    double ms = 0;
+    for (const int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
+        rusage usage{};
+        ::getrusage(who, &usage);
+        for (const timeval& t : {usage.ru_utime, usage.ru_stime})
+            ms += t.tv_sec * 1e3 + t.tv_usec / 1e3;
+    }
+    return ms;
+}
+
 // Runs the contenders in turn, once each to warm up, then `runs` rounds: each gets the same
 // share of whatever else the machine is doing.
 std::vector<Timing> alternate(int runs, const std::vector<std::function<qsizetype()>>& contenders) {
     std::vector<Timing> timings(contenders.size());
-    std::vector<std::vector<double>> ms(contenders.size());
+    std::vector<std::vector<double>> ms(contenders.size()), cpu(contenders.size());
     for (size_t c = 0; c < contenders.size(); ++c)
         timings[c].hits = contenders[c]();
     for (int i = 0; i < runs; ++i) {
         for (size_t c = 0; c < contenders.size(); ++c) {
+            const double cpuBefore = cpuMsSoFar();
             QElapsedTimer clock;
             clock.start();
             timings[c].hits = contenders[c]();
             ms[c].push_back(clock.nsecsElapsed() / 1e6);
+            cpu[c].push_back(cpuMsSoFar() - cpuBefore);
         }
     }
-    for (size_t c = 0; c < contenders.size(); ++c)
+    for (size_t c = 0; c < contenders.size(); ++c) {
         timings[c].medianMs = median(ms[c]);
+        timings[c].minMs = *std::min_element(ms[c].begin(), ms[c].end());
+        timings[c].maxMs = *std::max_element(ms[c].begin(), ms[c].end());
+        timings[c].cpuMs = median(cpu[c]);
+    }
     return timings;
+}
+
+bool installed(const char* program) {
+    return !QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty();
 }
 
 // Lets the window's event loop run until its workers have delivered everything.
@@ -99,13 +125,31 @@ qsizetype linesOf(const QString& program, const QStringList& arguments) {
 
 // One line per contender; the first is the reference of the ratios.
 void report(const char* what, const QStringList& names, const std::vector<Timing>& timings) {
-    std::printf("%s\n", what);
+    std::printf("%s\n    %-62s %9s %19s %9s %7s %6s\n", what, "", "median", "min-max", "cpu",
+                "hits", "ratio");
     for (size_t c = 0; c < timings.size(); ++c) {
-        const bool agree = timings[c].hits == timings[0].hits;
-        std::printf("    %-70s %9.2f ms %7lld hits  x%.2f%s\n", qPrintable(names[int(c)]),
-                    timings[c].medianMs, (long long)timings[c].hits,
-                    timings[c].medianMs / timings[0].medianMs, agree ? "" : "  HITS DIFFER");
+        const Timing& t = timings[c];
+        const bool agree = t.hits == timings[0].hits;
+        std::printf("    %-62s %9.1f %9.1f-%9.1f %9.1f %7lld  x%.2f%s\n", qPrintable(names[int(c)]),
+                    t.medianMs, t.minMs, t.maxMs, t.cpuMs, (long long)t.hits,
+                    t.medianMs / timings[0].medianMs, agree ? "" : "  HITS DIFFER");
     }
+}
+
+// Runs a shell pipeline and counts the paths it prints, all of them and the ".txt" ones.
+std::pair<qsizetype, qsizetype> pathsPrinted(const QString& pipeline) {
+    QProcess process;
+    process.start(QStringLiteral("bash"), {QStringLiteral("-c"), pipeline});
+    process.waitForFinished(-1);
+    const QList<QByteArray> lines = process.readAllStandardOutput().split('\n');
+    qsizetype all = 0, texts = 0;
+    for (const QByteArray& line : lines) {
+        if (line.isEmpty())
+            continue;
+        ++all;
+        texts += line.toLower().endsWith(".txt");
+    }
+    return {all, texts};
 }
 
 // One keystroke's listing of a folder: read, match, sort, merge with the sub-folder entries.
@@ -143,19 +187,27 @@ void benchWalk(const QString& corpus, int runs) {
         QString query;
         NameMatch mode;
         QStringList findTest;
+        QString fdPattern; // fd's regular expression on the name, and what filters its output
+        QString fdFilter;
     } cases[] = {
         {"walk, \"angebot\"",
          QStringLiteral("angebot"),
          NameMatch::Contains,
-         {"-iname", "*angebot*"}},
+         {"-iname", "*angebot*"},
+         "angebot",
+         {}},
         {"walk, \"angebot#rechnung-alt\"",
          QStringLiteral("angebot#rechnung-alt"),
          NameMatch::Contains,
-         {"(", "-iname", "*angebot*", "-o", "-iname", "*rechnung*", ")", "!", "-iname", "*alt*"}},
+         {"(", "-iname", "*angebot*", "-o", "-iname", "*rechnung*", ")", "!", "-iname", "*alt*"},
+         "angebot|rechnung",
+         " | awk -F/ 'tolower($NF) !~ /alt/'"},
         {"walk, starts with \"angebot\"",
          QStringLiteral("angebot"),
          NameMatch::StartsWith,
-         {"-iname", "angebot*"}},
+         {"-iname", "angebot*"},
+         "^angebot",
+         {}},
     };
     Form1 window;
     window.show();
@@ -174,30 +226,36 @@ void benchWalk(const QString& corpus, int runs) {
             return window.Trefferzahl;
         };
         const QStringList args = QStringList{corpus, "-type", "f"} + c.findTest;
-        const auto find = [&] { return linesOf("find", args); };
-        report(c.what, {"findolin walk", "findolin window", "find " + args.join(u' ')},
-               alternate(runs, {headless, throughWindow, find}));
+        QStringList names{"findolin walk", "findolin window", "find " + args.join(u' ')};
+        std::vector<std::function<qsizetype()>> contenders{headless, throughWindow,
+                                                           [&] { return linesOf("find", args); }};
+        for (const char* threads : {"1", "2"}) {
+            if (!installed("fdfind"))
+                break;
+            const QString fd = QStringLiteral("fdfind -j%1 -u -i -t f '%2' '%3'%4")
+                                   .arg(threads, c.fdPattern, corpus, c.fdFilter);
+            names << fd;
+            contenders.push_back([fd] { return pathsPrinted(fd).first; });
+        }
+        report(c.what, names, alternate(runs, contenders));
     }
 }
 
-// Runs a shell pipeline and counts the paths it prints, all of them and the ".txt" ones.
-std::pair<qsizetype, qsizetype> pathsPrinted(const QString& pipeline) {
-    QProcess process;
-    process.start(QStringLiteral("bash"), {QStringLiteral("-c"), pipeline});
-    process.waitForFinished(-1);
-    const QList<QByteArray> lines = process.readAllStandardOutput().split('\n');
+// Counts a result list's file lines, all of them and the ".txt" ones.
+std::pair<qsizetype, qsizetype> filesListed(const ListBox& list) {
     qsizetype all = 0, texts = 0;
-    for (const QByteArray& line : lines) {
-        if (line.isEmpty())
+    for (int row = 0; row < list.count(); ++row) {
+        if (!list.isFile(row))
             continue;
         ++all;
-        texts += line.toLower().endsWith(".txt");
+        texts += list.line(row).endsWith(u".txt", Qt::CaseInsensitive);
     }
     return {all, texts};
 }
 
-// The search inside the hits of a name walk, against grep over the same list of files. The hit
-// counts are compared on the plain-text files, where both read the same characters.
+// The search inside the hits of a name walk: through the window, over the lines its walk wrote;
+// on one worker without the window; and grep and rg over the same list of files. The hit counts
+// are compared on the plain-text files too, where all read the same characters.
 void benchTextSearch(const QString& corpus, int runs) {
     QStringList candidates;
     WalkEvents collect;
@@ -213,55 +271,80 @@ void benchTextSearch(const QString& corpus, int runs) {
     list.write(candidates.join(u'\n').toUtf8() + '\n');
     list.flush();
     const QString files = QStringLiteral("xargs -r -d '\\n' -a ") + list.fileName();
+    const QString more = QStringLiteral(" | xargs -r -d '\\n' ");
     std::printf("text search over the %lld \".txt\" and \".doc\" names of the corpus\n",
                 (long long)candidates.size());
+
+    Form1 window;
+    window.show();
+    window.Text2->setText(corpus);
+    waitUntilIdle(window);
+    {
+        const QSignalBlocker quietNames(window.Text1);
+        window.Text1->setText(QStringLiteral(".txt#.doc"));
+        window.Command1->click();
+        waitUntilIdle(window);
+    }
+    if (filesListed(*window.List1).first != candidates.size())
+        std::printf("    the window's walk listed %lld files!\n",
+                    (long long)filesListed(*window.List1).first);
 
     const struct {
         const char* what;
         QString query;
         QString grep;
+        QString rg;
     } cases[] = {
-        {"text, \"mhz\"", QStringLiteral("mhz"), files + " grep -il mhz"},
-        {"text, \"600+MHz\"", QStringLiteral("600+MHz"),
-         files + " grep -il 600 | xargs -r -d '\\n' grep -il mhz"},
+        {"text, \"mhz\"", QStringLiteral("mhz"), "grep -il mhz", "rg -j2 -il mhz"},
+        {"text, \"600+MHz\"", QStringLiteral("600+MHz"), "grep -il 600" + more + "grep -il mhz",
+         "rg -j2 -il 600" + more + "rg -j2 -il mhz"},
         {"text, \"600MHz#733MHz-Entwurf\"", QStringLiteral("600MHz#733MHz-Entwurf"),
-         files + " grep -il -e 600mhz -e 733mhz | xargs -r -d '\\n' grep -iL entwurf"},
+         "grep -il -e 600mhz -e 733mhz" + more + "grep -iL entwurf",
+         "rg -j2 -il -e 600mhz -e 733mhz" + more + "rg -j2 -i --files-without-match entwurf"},
     };
-    const ContentLoader loader;
+    const ContentLoader loader = window.contentLoader();
     for (const auto& c : cases) {
         const ContentQuery query(TextAuslesen(c.query));
-        qsizetype ourTexts = 0, grepTexts = 0;
-        // As the window runs it: worker threads read ahead, the verdicts are taken in order.
-        const auto ours = [&]() -> qsizetype {
-            qsizetype hits = 0;
-            ourTexts = 0;
-            VerdictPool verdicts(loader, query, candidates);
-            for (qsizetype i = 0; i < candidates.size(); ++i) {
-                if (verdicts.take(i, std::chrono::hours(1)) == ContentVerdict::Hit) {
-                    ++hits;
-                    ourTexts += candidates[i].endsWith(u".txt", Qt::CaseInsensitive);
-                }
-            }
-            return hits;
-        };
-        const auto grep = [&]() -> qsizetype {
-            const auto [all, texts] = pathsPrinted(c.grep);
-            grepTexts = texts;
+        qsizetype windowTexts = 0, grepTexts = 0;
+        const auto throughWindow = [&]() -> qsizetype {
+            const QSignalBlocker quietText(window.Text4);
+            window.Text4->setText(c.query);
+            window.Textsuche([] {});
+            waitUntilIdle(window);
+            const auto [all, texts] = filesListed(*window.List2);
+            windowTexts = texts;
             return all;
         };
-        report(c.what, {"findolin", c.grep.mid(c.grep.indexOf(u"grep"))},
-               alternate(runs, {ours, grep}));
-        std::printf("    hits in .txt files: findolin %lld, grep %lld%s\n", (long long)ourTexts,
-                    (long long)grepTexts, ourTexts == grepTexts ? "" : "  DIFFER");
+        const auto oneWorker = [&]() -> qsizetype {
+            qsizetype hits = 0;
+            VerdictPool verdicts(loader, query, candidates, 1);
+            for (qsizetype i = 0; i < candidates.size(); ++i)
+                hits += verdicts.take(i, std::chrono::hours(1)) == ContentVerdict::Hit;
+            return hits;
+        };
+        const auto tool = [&](const QString& pipeline, qsizetype* texts) {
+            return [&files, pipeline, texts]() -> qsizetype {
+                const auto [all, txt] = pathsPrinted(files + " " + pipeline);
+                if (texts)
+                    *texts = txt;
+                return all;
+            };
+        };
+        QStringList names{"findolin window", "findolin, one worker, no window", c.grep};
+        std::vector<std::function<qsizetype()>> contenders{throughWindow, oneWorker,
+                                                           tool(c.grep, &grepTexts)};
+        if (installed("rg")) {
+            names << c.rg;
+            contenders.push_back(tool(c.rg, nullptr));
+        }
+        report(c.what, names, alternate(runs, contenders));
+        std::printf("    hits in .txt files: findolin %lld, grep %lld%s\n", (long long)windowTexts,
+                    (long long)grepTexts, windowTexts == grepTexts ? "" : "  DIFFER");
     }
 
     // As the user starts them: the walk, then the text search over its lines (headers and
     // pictures passed over), through the window.
-    Form1 window;
-    window.show();
-    window.Text2->setText(corpus);
-    waitUntilIdle(window);
-    const auto throughWindow = [&window](const QString& names, const QString& text) {
+    const auto walkAndSearch = [&window](const QString& names, const QString& text) {
         return [&window, names, text]() -> qsizetype {
             const QSignalBlocker quietNames(window.Text1);
             const QSignalBlocker quietText(window.Text4);
@@ -269,50 +352,21 @@ void benchTextSearch(const QString& corpus, int runs) {
             window.Text4->setText(text);
             window.Command1->click();
             waitUntilIdle(window);
-            const QStringList& lines = window.List2->lines();
-            return std::count_if(lines.cbegin(), lines.cend(),
-                                 [](const QString& line) { return !line.startsWith(u">>>"); });
-        };
-    };
-    // The same work as the window's, on the same engine, with nobody writing the lines into
-    // lists: what the window itself costs.
-    const auto headless = [&corpus, &window](const QString& names, const QString& text) {
-        return [&corpus, names, text, loader = window.contentLoader()]() -> qsizetype {
-            SearchEngine engine;
-            const auto runToEnd = [&engine](SearchEngine::Work work) {
-                QEventLoop loop;
-                QObject::connect(&engine, &SearchEngine::idle, &loop, &QEventLoop::quit);
-                engine.start(std::move(work));
-                loop.exec();
-            };
-            TextCandidates candidates{{}, {}, {}, true};
-            const WalkRequest walk{corpus, TextAuslesen(names), NameMatch::Contains, {}, {}};
-            runToEnd([&](SearchEngine::Job& job) {
-                walkInBatches(job, walk, HeaderLines::Written, [&](ResultBatch batch) {
-                    candidates.lines << batch.lines.lines;
-                    candidates.paths << batch.lines.paths;
-                    candidates.kinds << batch.lines.kinds;
-                });
-            });
-            qsizetype hits = 0;
-            runToEnd([&](SearchEngine::Job& job) {
-                searchTextsInBatches(job, candidates, TextAuslesen(text), loader,
-                                     [&](ResultBatch batch) { hits = batch.hits; });
-            });
-            return hits;
+            return filesListed(*window.List2).first;
         };
     };
     const auto grepping = [](const QString& pipeline) {
         return [pipeline]() -> qsizetype { return pathsPrinted(pipeline).first; };
     };
-    const QString grepAll = QStringLiteral("grep -ril mhz ") + corpus;
-    report("text \"mhz\" in the \".txt#.doc\" walk, through the window, walk included",
-           {"findolin window", "findolin headless", "grep -il mhz"},
-           alternate(runs, {throughWindow(".txt#.doc", "mhz"), headless(".txt#.doc", "mhz"),
-                            grepping(files + " grep -il mhz")}));
-    report("whole tree, name \"*\" and text \"mhz\", through the window, walk included",
-           {"findolin window", "findolin headless", grepAll},
-           alternate(runs, {throughWindow("*", "mhz"), headless("*", "mhz"), grepping(grepAll)}));
+    QStringList names{"findolin window", "grep -ril mhz " + corpus};
+    std::vector<std::function<qsizetype()>> contenders{walkAndSearch("*", "mhz"),
+                                                       grepping(names.last())};
+    if (installed("rg")) {
+        names << "rg -uuu -j2 -il mhz " + corpus;
+        contenders.push_back(grepping(names.last()));
+    }
+    report("whole tree, name \"*\" and text \"mhz\", through the window, walk included", names,
+           alternate(runs, contenders));
 }
 
 // Copying the corpus's largest file, to a new file and over an existing one. Ours writes beside
@@ -510,13 +564,30 @@ int main(int argc, char* argv[]) {
     int runs = 9;
     QString only;
     const QStringList args = app.arguments();
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == u"--corpus")
+    const char* const usage =
+        "usage: findolin_bench [--corpus DIR] [--runs N] [--only listing|walk|text|copy|escape]\n"
+        "  --corpus DIR  the corpus of shared/bench/make-corpus (default /tmp/corpus)\n"
+        "  --runs N      rounds per row, after one to warm up (default 9)\n"
+        "  --only PART   one part of the benchmark\n"
+        "Each row runs its contenders in turn and prints median, min-max and CPU time (user +\n"
+        "system, of the tools' processes too) in ms, the hits found, and the ratio to the first.\n";
+    for (int i = 1; i < args.size(); i += 2) {
+        const bool valued = i + 1 < args.size();
+        if (args[i] == u"--help" || args[i] == u"-h") {
+            std::printf("%s", usage);
+            return 0;
+        }
+        if (valued && args[i] == u"--corpus") {
             corpus = args[i + 1];
-        else if (args[i] == u"--runs")
+        } else if (valued && args[i] == u"--runs" && args[i + 1].toInt() > 0) {
             runs = args[i + 1].toInt();
-        else if (args[i] == u"--only")
+        } else if (valued && args[i] == u"--only") {
             only = args[i + 1];
+        } else {
+            std::fprintf(stderr, "findolin_bench: cannot use \"%s\"\n%s", qPrintable(args[i]),
+                         usage);
+            return 2;
+        }
     }
     if (!QFileInfo(corpus + "/flat").isDir()) {
         std::fprintf(stderr, "no corpus at %s: make one with shared/bench/make-corpus\n",
