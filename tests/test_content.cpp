@@ -42,6 +42,8 @@ private Q_SLOTS:
     void officeDocumentsGiveTheirText();
     void queryAgainstContent_data();
     void queryAgainstContent();
+    void bytesDecideAsTheText_data();
+    void bytesDecideAsTheText();
     void termAcrossPieceBoundaries();
     void readsNoFurtherThanTheAnswerNeeds_data();
     void readsNoFurtherThanTheAnswerNeeds();
@@ -147,6 +149,49 @@ void TestContent::queryAgainstContent() {
     TestDir dir;
     const QString path = dir.file("angebot.txt", "Angebot PC 600 MHz, 64 MB. Entwurf 𐐀");
     QCOMPARE(verdict(path, query), hit ? ContentVerdict::Hit : ContentVerdict::Miss);
+}
+
+void TestContent::bytesDecideAsTheText_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<bool>("hit");
+    const auto utf16 = [](const QString& text, bool bigEndian) {
+        QByteArray bytes = bigEndian ? "\xfe\xff" : "\xff\xfe";
+        for (const QChar c : text) {
+            const char high = char(c.unicode() >> 8), low = char(c.unicode() & 0xff);
+            bytes += bigEndian ? QByteArray{&high, 1} + low : QByteArray{&low, 1} + high;
+        }
+        return bytes;
+    };
+    QTest::newRow("UTF-16LE") << utf16("Gerät mit 600 MHz", false) << "GERÄT+mhz" << true;
+    QTest::newRow("UTF-16BE") << utf16("Gerät mit 600 MHz", true) << "gerät+600" << true;
+    QTest::newRow("UTF-16, NOT term") << utf16("Entwurf", false) << "-entwurf" << false;
+    QTest::newRow("Windows-1252 umlaut") << QByteArray("GR\xd6\xdf"
+                                                       "E")
+                                         << "größe" << true;
+    QTest::newRow("UTF-8 upper umlaut") << QString("ÄRGER").toUtf8() << "ärger" << true;
+    QTest::newRow("Kelvin sign for k") << QString("\u212Aosten").toUtf8() << "kosten" << true;
+    QTest::newRow("long s for s") << QString("Ko\u017Ften").toUtf8() << "kosten" << true;
+    QTest::newRow("binary, wide run at odd offset")
+        << QByteArray("\x01\0\x02M\0H\0z\0\0\0", 12) << "mhz" << true;
+    QTest::newRow("binary, term across two runs")
+        << QByteArray("\x01\0MH\x01z\0\x02", 8) << "mhz" << false;
+    QTest::newRow("binary, NOT term in a run")
+        << QByteArray("\x01\0Angebot\0Entwurf\0", 18) << "angebot-entwurf" << false;
+    QTest::newRow("rich text, term split by markup")
+        << QByteArray("{\\rtf1 600 M{\\b Hz}}") << "600mhz#mhz" << true;
+}
+
+// Whether the raw bytes rule a term out or prove it, the verdict is the one the decoded text
+// gives: in every encoding, with characters that fold to a term's letters, and in the kinds of
+// file whose text is not their bytes.
+void TestContent::bytesDecideAsTheText() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, query);
+    QFETCH(bool, hit);
+    TestDir dir;
+    QCOMPARE(verdict(dir.file("datei", bytes), query),
+             hit ? ContentVerdict::Hit : ContentVerdict::Miss);
 }
 
 void TestContent::termAcrossPieceBoundaries() {

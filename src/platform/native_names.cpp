@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QMutex>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <unistd.h>
 
 namespace findolin {
@@ -87,6 +88,9 @@ QString nameFromBytes(QByteArrayView bytes) {
 }
 
 bool hasRawBytes(QStringView name) {
+    // Called for every file the search opens: most names hold no surrogate at all.
+    if (std::none_of(name.begin(), name.end(), [](QChar c) { return c.isSurrogate(); }))
+        return false;
     bool found = false;
     forEachUnit(name, [&](QStringView, bool rawByte) {
         found = rawByte;

@@ -4,6 +4,7 @@
 #include "search/query_rule.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace findolin {
 namespace {
@@ -124,14 +125,26 @@ ContentQuery::ContentQuery(const ParsedQuery& query) {
             indexes.push_back(indexOf(term.toCaseFolded()));
         groups_.push_back(std::move(indexes));
     }
+    for (const QString& term : std::as_const(terms_)) {
+        termBytes_.emplace_back(term);
+        if (!termBytes_.back().usable()) {
+            termBytes_.clear();
+            break;
+        }
+        longestSpelling_ = std::max(longestSpelling_, termBytes_.back().longestSpelling());
+    }
 }
 
 std::optional<bool> ContentQuery::decided(const TermScanner& scanner, bool complete) const {
     // Until the end, a term not found yet may still turn up.
-    const auto presence = [&](qsizetype term) {
+    return decided([&](qsizetype term) {
         return scanner.found(term) ? Presence::Present
                                    : (complete ? Presence::Absent : Presence::Unknown);
-    };
+    });
+}
+
+template <typename TermPresence>
+std::optional<bool> ContentQuery::decided(TermPresence&& presence) const {
     const Decision decision = decideQuery(
         qsizetype(notTerms_.size()), [&](qsizetype i) { return presence(notTerms_[i]); },
         qsizetype(groups_.size()),
@@ -153,8 +166,62 @@ ContentVerdict ContentQuery::test(const ContentLoader& loader, const QString& pa
     return test(loader, *file, path, keepGoing);
 }
 
+std::optional<ContentVerdict> ContentQuery::testBytes(ReadOnlyFile& file,
+                                                      const KeepGoing& keepGoing) const {
+    if (termBytes_.empty())
+        return std::nullopt;
+    using Found = TermBytes::Found;
+    std::vector<Found> found(terms_.size(), Found::Nothing);
+    // ASCII proves a term only where the decoder reads ASCII bytes as themselves.
+    bool asciiProves = false;
+    const auto presence = [&](Presence notFound) {
+        return [&, notFound](qsizetype t) {
+            if (found[t] == Found::AsciiSpelling && asciiProves)
+                return Presence::Present;
+            return found[t] == Found::Nothing ? notFound : Presence::Unknown;
+        };
+    };
+    QByteArray carried; // the end of the last piece, where a spelling may begin
+    for (bool first = true;; first = false) {
+        auto piece = file.read(ContentLoader::kPieceBytes);
+        if (!piece)
+            return std::nullopt;
+        if (first && !piece->isEmpty()) {
+            // Rich text, PDF and office files hold their text in a form of their own.
+            const ContentKind kind = contentKindOf(*piece);
+            if (kind != ContentKind::PlainText && kind != ContentKind::Binary)
+                return std::nullopt;
+            asciiProves = kind == ContentKind::PlainText && !piece->startsWith("\xff\xfe") &&
+                          !piece->startsWith("\xfe\xff");
+        }
+        if (piece->isEmpty())
+            break;
+        if (keepGoing && !keepGoing())
+            return ContentVerdict::Stopped;
+        const QByteArray joined = carried.isEmpty() ? *piece : carried + *piece;
+        for (size_t t = 0; t < termBytes_.size(); ++t) {
+            if (found[t] != Found::AsciiSpelling)
+                found[t] = std::max(found[t], termBytes_[t].find(joined));
+        }
+        // Settled whatever the rest holds; or open even if the rest holds no other term.
+        if (const auto answer = decided(presence(Presence::Unknown)))
+            return *answer ? ContentVerdict::Hit : ContentVerdict::Miss;
+        if (!decided(presence(Presence::Absent)))
+            return std::nullopt;
+        carried = joined.right(longestSpelling_ - 1);
+    }
+    const auto answer = decided(presence(Presence::Absent));
+    if (!answer)
+        return std::nullopt;
+    return *answer ? ContentVerdict::Hit : ContentVerdict::Miss;
+}
+
 ContentVerdict ContentQuery::test(const ContentLoader& loader, ReadOnlyFile& file,
                                   const QString& path, const KeepGoing& keepGoing) const {
+    if (const auto verdict = testBytes(file, keepGoing))
+        return *verdict;
+    if (!file.rewind())
+        return ContentVerdict::Unreadable;
     TermScanner scanner(terms_);
     std::optional<bool> answer = decided(scanner, false);
     bool stopped = false;

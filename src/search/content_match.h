@@ -2,6 +2,7 @@
 
 #include "platform/folder_scan.h"
 #include "search/query_parser.h"
+#include "search/term_bytes.h"
 
 #include <QStringList>
 #include <vector>
@@ -54,12 +55,18 @@ public:
                         const KeepGoing& keepGoing = {}) const;
 
 private:
-    // The answer as far as the terms found so far tell it, or nothing when it needs more text.
+    // The answer as far as the terms' presence tells it, or nothing when it needs more text.
+    template <typename TermPresence> std::optional<bool> decided(TermPresence&& presence) const;
     std::optional<bool> decided(const TermScanner& scanner, bool complete) const;
+    // The verdict told by the raw bytes alone, or nothing when the text must be read: the file is
+    // left somewhere in between.
+    std::optional<ContentVerdict> testBytes(ReadOnlyFile& file, const KeepGoing& keepGoing) const;
 
     QStringList terms_;               // every distinct term, NOT terms first
     std::vector<qsizetype> notTerms_; // indexes into terms_
     std::vector<std::vector<qsizetype>> groups_;
+    std::vector<TermBytes> termBytes_; // empty when one of the terms cannot be ruled out by bytes
+    qsizetype longestSpelling_ = 0;
 };
 
 } // namespace findolin
