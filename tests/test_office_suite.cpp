@@ -43,22 +43,23 @@ QList<QStringList> calls(const TestDir& dir) {
     return result;
 }
 
-// Whether the process of this id still runs (a zombie has ended).
+// Whether the process whose id the file holds still runs (a zombie has ended).
 bool runs(const QString& pidFile) {
-    QFile pid(pidFile), stat;
-    if (!pid.open(QIODevice::ReadOnly))
-        return false;
-    stat.setFileName("/proc/" + pid.readAll().trimmed() + "/stat");
-    if (!stat.open(QIODevice::ReadOnly))
+    QFile file(pidFile);
+    const int pid = file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toInt() : 0;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (pid <= 0 || !stat.open(QIODevice::ReadOnly))
         return false;
     const QByteArray line = stat.readAll();
     const char state = line.mid(line.lastIndexOf(')') + 2, 1).at(0);
     return state != 'Z' && state != 'X';
 }
 
-// Hangs, with a child process standing in for soffice.bin; both log their ids.
-const char* hangs = "echo $$ > \"${0%/bin/*}/script.pid\"; sleep 30 & "
-                    "echo $! > \"${0%/bin/*}/child.pid\"; wait";
+// Hangs, with a child process standing in for soffice.bin; both log their ids, each file written
+// whole before it appears.
+const char* hangs = "echo $$ > \"${0%/bin/*}/pid.new\"; mv \"${0%/bin/*}/pid.new\" "
+                    "\"${0%/bin/*}/script.pid\"; sleep 30 & echo $! > \"${0%/bin/*}/pid.new\"; "
+                    "mv \"${0%/bin/*}/pid.new\" \"${0%/bin/*}/child.pid\"; wait";
 
 // Converts once a file "go" appears next to the log.
 const char* waitsForGo = "while [ ! -e \"${0%/bin/*}/go\" ]; do sleep 0.02; done; convert \"$@\"";
