@@ -1,16 +1,19 @@
 // Times Findolin's own routines on the shared corpus against the command-line tools that do the
-// same work, alternating them, and checks that they find the same files.
+// same work, alternating them, and checks that they find the same files; and how long the
+// document preview waits for the office suite.
 //
-//   findolin_bench [--corpus DIR] [--runs N] [--only listing|walk|text|copy|escape]
+//   findolin_bench [--corpus DIR] [--runs N] [--only listing|walk|text|copy|escape|preview]
 //
-// The corpus comes from the benchmark's corpus generator (default folder /tmp/corpus). `fdfind`
-// and `rg`, when installed, join the walk and the text rows.
+// The corpus comes from the benchmark's corpus generator (default folder /tmp/corpus); the
+// preview needs none. `fdfind` and `rg`, when installed, join the walk and the text rows.
 
 #include "app/form1.h"
 #include "platform/file_changes.h"
 #include "platform/list_box.h"
 #include "platform/paths.h"
 #include "preview/content_loader.h"
+#include "preview/document_converter.h"
+#include "preview/word_processor.h"
 #include "search/content_match.h"
 #include "search/folder_listing.h"
 #include "search/folder_walk.h"
@@ -21,6 +24,7 @@
 #include "search/wildcard.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -33,6 +37,7 @@
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTimer>
+#include <QUrl>
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -551,6 +556,124 @@ void benchEscape(const QString& corpus, int runs) {
                 window.engine().busy() ? "no" : "yes");
 }
 
+// The memory each process holding the office profile under `cache` takes (the bridge, the
+// office's starter, the office): proportional (PSS, shared pages split among their users) and
+// resident (RSS), in MiB.
+QString officeMemory(const QString& cache) {
+    const QByteArray profile = QUrl::fromLocalFile(cache + "/office-profile").toEncoded();
+    QStringList result;
+    for (const QString& pid : QDir("/proc").entryList({"[0-9]*"}, QDir::Dirs)) {
+        QFile cmdline("/proc/" + pid + "/cmdline");
+        if (!cmdline.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray arguments = cmdline.readAll();
+        if (!arguments.contains(profile))
+            continue;
+        const auto mib = [&](const QString& file, const QByteArray& field) {
+            QFile f("/proc/" + pid + "/" + file);
+            if (!f.open(QIODevice::ReadOnly))
+                return 0.0;
+            for (const QByteArray& line : f.readAll().split('\n')) {
+                if (line.startsWith(field))
+                    return line.mid(field.size()).trimmed().split(' ').at(0).toDouble() / 1024;
+            }
+            return 0.0;
+        };
+        result << QStringLiteral("%1 %2 MiB PSS (%3 MiB RSS)")
+                      .arg(
+                          QFileInfo(QString::fromLocal8Bit(arguments.left(arguments.indexOf('\0'))))
+                              .fileName())
+                      .arg(mib("smaps_rollup", "Pss:"), 0, 'f', 0)
+                      .arg(mib("status", "VmRSS:"), 0, 'f', 0);
+    }
+    return result.join(QStringLiteral(", "));
+}
+
+// The first and the second document a new window previews, a .docx and an .odt of two pages:
+// with one soffice per document, and with one office kept running through the bridge, whose first
+// conversion includes starting it. Each round starts a new converter on the same profile (warmed
+// by a first, untimed round) and an empty cache.
+void benchPreview(int runs) {
+    const QString soffice = findSoffice();
+    const QString python = bridgePython(soffice);
+    if (soffice.isEmpty() || python.isEmpty()) {
+        std::printf("preview: needs LibreOffice and python3-uno\n");
+        return;
+    }
+    QTemporaryDir work;
+    QFile html(work.filePath("Bericht.html"));
+    if (!html.open(QIODevice::WriteOnly))
+        return;
+    html.write("<html><body><h1>Bericht</h1>");
+    for (int p = 0; p < 4; ++p) {
+        html.write("<h2>Abschnitt</h2><p>");
+        for (int w = 0; w < 80; ++w)
+            html.write(w % 7 == 0 ? "Lieferung " : "Angebot und Rechnung ");
+        html.write("</p>");
+    }
+    html.write("</body></html>");
+    html.close();
+    const QString profile =
+        QUrl::fromLocalFile(work.filePath("profile")).toString(QUrl::FullyEncoded);
+    for (const char* target : {"docx:MS Word 2007 XML", "odt:writer8"}) {
+        QProcess make;
+        make.setStandardOutputFile(QProcess::nullDevice());
+        make.setStandardErrorFile(QProcess::nullDevice());
+        make.start(soffice, {"--headless", "--norestore", "-env:UserInstallation=" + profile,
+                             "--infilter=HTML (StarWriter)", "--convert-to", target, "--outdir",
+                             work.path(), html.fileName()});
+        make.waitForFinished(-1);
+    }
+    const QStringList documents{work.filePath("Bericht.docx"), work.filePath("Bericht.odt")};
+
+    struct Mode {
+        const char* what;
+        QString python;
+        QString cache;
+        std::vector<double> ms[2];
+        double newProfile[2] = {};
+    } modes[] = {{"one soffice --convert-to per document", {}, work.filePath("alone"), {}},
+                 {"one office kept running (bridge)", python, work.filePath("bridge"), {}}};
+    QString memory;
+    for (int run = 0; run <= runs; ++run) {
+        for (Mode& mode : modes) {
+            for (const QString& pdf : QDir(mode.cache).entryList({"*.pdf"}, QDir::Files))
+                QFile::remove(QDir(mode.cache).filePath(pdf));
+            DocumentConverter converter(mode.cache, soffice, mode.python);
+            for (int d = 0; d < 2; ++d) {
+                QEventLoop loop;
+                QString pdf;
+                QObject::connect(&converter, &DocumentConverter::converted, &loop,
+                                 [&](const QString&, const QString& result) {
+                                     pdf = result;
+                                     loop.quit();
+                                 });
+                QElapsedTimer clock;
+                clock.start();
+                converter.pdfFor(documents[d]);
+                loop.exec();
+                if (pdf.isEmpty())
+                    std::printf("    %s: %s not converted!\n", mode.what, qPrintable(documents[d]));
+                if (run > 0)
+                    mode.ms[d].push_back(clock.nsecsElapsed() / 1e6);
+                else
+                    mode.newProfile[d] = clock.nsecsElapsed() / 1e6;
+            }
+            if (!mode.python.isEmpty())
+                memory = officeMemory(mode.cache);
+        }
+    }
+    std::printf("preview of a new window's first (.docx) and second (.odt) office document, two "
+                "pages each\n");
+    for (const Mode& mode : modes) {
+        std::printf("    %-45s first %8.1f ms   second %8.1f ms\n", mode.what, median(mode.ms[0]),
+                    median(mode.ms[1]));
+        std::printf("    %-45s first %8.1f ms   second %8.1f ms\n",
+                    "  its first round, on a new profile", mode.newProfile[0], mode.newProfile[1]);
+    }
+    std::printf("    the office kept running, after these two: %s\n", qPrintable(memory));
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -565,7 +688,8 @@ int main(int argc, char* argv[]) {
     QString only;
     const QStringList args = app.arguments();
     const char* const usage =
-        "usage: findolin_bench [--corpus DIR] [--runs N] [--only listing|walk|text|copy|escape]\n"
+        "usage: findolin_bench [--corpus DIR] [--runs N] [--only "
+        "listing|walk|text|copy|escape|preview]\n"
         "  --corpus DIR  the corpus of shared/bench/make-corpus (default /tmp/corpus)\n"
         "  --runs N      rounds per row, after one to warm up (default 9)\n"
         "  --only PART   one part of the benchmark\n"
@@ -589,6 +713,11 @@ int main(int argc, char* argv[]) {
             return 2;
         }
     }
+    if (only == u"preview") {
+        std::printf("median of %d runs\n", runs);
+        benchPreview(runs);
+        return 0;
+    }
     if (!QFileInfo(corpus + "/flat").isDir()) {
         std::fprintf(stderr, "no corpus at %s: make one with shared/bench/make-corpus\n",
                      qPrintable(corpus));
@@ -609,5 +738,7 @@ int main(int argc, char* argv[]) {
         benchCopy(corpus, runs);
     if (wanted("escape"))
         benchEscape(corpus, runs);
+    if (wanted("preview"))
+        benchPreview(runs);
     return 0;
 }

@@ -4,6 +4,7 @@
 
 #include <QSignalSpy>
 #include <QtTest>
+#include <csignal>
 
 using namespace findolin;
 
@@ -54,6 +55,34 @@ bool runs(const QString& pidFile) {
     const char state = line.mid(line.lastIndexOf(')') + 2, 1).at(0);
     return state != 'Z' && state != 'X';
 }
+
+// The running processes that have the office profile under `cache` in their arguments (a
+// zombie has none): the bridge, the office's starter and the office itself; each id with its
+// program.
+using Processes = QMap<QByteArray, QByteArray>;
+Processes officeProcesses(const QString& cache) {
+    const QByteArray profile = QUrl::fromLocalFile(cache + "/office-profile").toEncoded();
+    Processes result;
+    for (const QString& pid : QDir("/proc").entryList({"[0-9]*"}, QDir::Dirs)) {
+        QFile file("/proc/" + pid + "/cmdline");
+        const QByteArray arguments = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        if (arguments.contains(profile))
+            result.insert(pid.toLatin1(), arguments.left(arguments.indexOf('\0')));
+    }
+    return result;
+}
+
+// A converter with the real office and its bridge, or none where they are missing.
+std::unique_ptr<DocumentConverter> realConverter(const QString& cache) {
+    const QString soffice = findSoffice();
+    const QString python = bridgePython(soffice);
+    if (python.isEmpty() || QProcess::execute(python, {"-c", "import uno"}) != 0)
+        return nullptr;
+    return std::make_unique<DocumentConverter>(cache, soffice, python);
+}
+
+// Office start-up on a busy machine takes seconds; this bounds the wait, not the work.
+constexpr int officeWaitMs = 60000;
 
 // Hangs, with a child process standing in for soffice.bin; both log their ids, each file written
 // whole before it appears.
@@ -119,6 +148,13 @@ private Q_SLOTS:
     void askingForTheRunningOneDropsTheWaitingOne();
     void killsAHungConversion();
     void destructionEndsTheConversion();
+
+    // One office for all conversions
+    void fallsBackWithoutTheBridge_data();
+    void fallsBackWithoutTheBridge();
+    void oneOfficeServesEveryConversion();
+    void anOfficeThatDiesOrHangsIsReplaced_data();
+    void anOfficeThatDiesOrHangsIsReplaced();
 
     // The word processor
     void printsHeadless();
@@ -333,6 +369,95 @@ void TestOfficeSuite::destructionEndsTheConversion() {
     // Killed by then; a loaded machine may take a moment to carry the kill out.
     QTRY_VERIFY(!runs(dir.path("script.pid")));
     QTRY_VERIFY(!runs(dir.path("child.pid")));
+}
+
+void TestOfficeSuite::fallsBackWithoutTheBridge_data() {
+    QTest::addColumn<QString>("python");
+    QTest::newRow("no python") << "no/python3";
+    // Ends at once, as a Python without uno does.
+    QTest::newRow("no uno") << QStandardPaths::findExecutable("false");
+}
+
+void TestOfficeSuite::fallsBackWithoutTheBridge() {
+    QFETCH(QString, python);
+    TestDir dir;
+    DocumentConverter converter(dir.path("cache"), fakeSoffice(dir, "convert \"$@\""),
+                                QDir(dir.path()).filePath(python));
+    QSignalSpy spy(&converter, &DocumentConverter::converted);
+    converter.pdfFor(dir.file("a.doc"));
+    QVERIFY(spy.wait());
+    converter.pdfFor(dir.file("b.doc"));
+    QVERIFY(spy.wait());
+    QVERIFY(!spy.at(0).at(1).toString().isEmpty());
+    QVERIFY(!spy.at(1).at(1).toString().isEmpty());
+    QCOMPARE(calls(dir).size(), 2);
+    QCOMPARE(calls(dir).at(1).last(), dir.path("b.doc"));
+}
+
+void TestOfficeSuite::oneOfficeServesEveryConversion() {
+    TestDir dir;
+    const QString cache = dir.path("cache");
+    auto converter = realConverter(cache);
+    if (!converter)
+        QSKIP("needs LibreOffice and python3-uno");
+    QSignalSpy spy(converter.get(), &DocumentConverter::converted);
+
+    // A text and a spreadsheet, each exported by its own PDF filter; names the URLs must encode.
+    converter->pdfFor(dir.file("Brief an Jürgen.rtf", "{\\rtf1 Brief}"));
+    QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 1, officeWaitMs);
+    const Processes office = officeProcesses(cache);
+    converter->pdfFor(dir.file("Liste #1.csv", "a;b\n1;2\n"));
+    QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 2, officeWaitMs);
+    for (const QList<QVariant>& signal : spy)
+        QVERIFY2(contentOf(signal.at(1).toString()).startsWith("%PDF"),
+                 qPrintable(signal.at(0).toString()));
+    QVERIFY(office.size() >= 2); // the bridge and its office
+    QCOMPARE(officeProcesses(cache), office);
+
+    converter.reset();
+    QTRY_VERIFY(officeProcesses(cache).isEmpty());
+}
+
+void TestOfficeSuite::anOfficeThatDiesOrHangsIsReplaced_data() {
+    QTest::addColumn<QByteArray>("killed");
+    QTest::newRow("bridge killed") << QByteArray("python");
+    // Found out only by the next request, which a new office then serves.
+    QTest::newRow("office killed") << QByteArray("soffice.bin");
+    QTest::newRow("out of time") << QByteArray();
+}
+
+void TestOfficeSuite::anOfficeThatDiesOrHangsIsReplaced() {
+    QFETCH(QByteArray, killed);
+    TestDir dir;
+    const QString cache = dir.path("cache");
+    const auto converter = realConverter(cache);
+    if (!converter)
+        QSKIP("needs LibreOffice and python3-uno");
+    QSignalSpy spy(converter.get(), &DocumentConverter::converted);
+
+    if (killed.isEmpty()) {
+        // Cut short while the office starts: reported failed, and its processes end.
+        converter->setTimeLimit(std::chrono::milliseconds(1));
+        converter->pdfFor(dir.file("a.txt", "eins"));
+        QVERIFY(spy.wait());
+        QCOMPARE(spy.at(0).at(1).toString(), QString());
+        converter->setTimeLimit(std::chrono::minutes(1));
+        QTRY_VERIFY(officeProcesses(cache).isEmpty());
+    } else {
+        converter->pdfFor(dir.file("a.txt", "eins"));
+        QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 1, officeWaitMs);
+        QVERIFY(!spy.at(0).at(1).toString().isEmpty());
+        const Processes office = officeProcesses(cache);
+        for (const QByteArray& pid : office.keys()) {
+            if (office[pid].contains(killed))
+                ::kill(pid.toInt(), SIGKILL);
+        }
+        if (killed == "python") // its office goes with it
+            QTRY_VERIFY(officeProcesses(cache).isEmpty());
+    }
+    converter->pdfFor(dir.file("b.txt", "zwei"));
+    QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 2, officeWaitMs);
+    QVERIFY(contentOf(spy.at(1).at(1).toString()).startsWith("%PDF"));
 }
 
 void TestOfficeSuite::printsHeadless() {

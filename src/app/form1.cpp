@@ -100,10 +100,11 @@ void Form1::createControls() {
     RichTextBox2 = make(new QTextEdit, "RichTextBox2");
     RichTextBox2->setReadOnly(true);
     // Office documents become PDF in a cache of the program's own.
+    const QString soffice = findSoffice();
     documentConverter_ =
         new DocumentConverter(QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation))
                                   .filePath(QStringLiteral("dokumente")),
-                              findSoffice(), this);
+                              soffice, bridgePython(soffice), this);
     documentView_ = new DocumentView(*documentConverter_);
     webView_ = new WebView;
     OLE1 = make(documentView_, "OLE1");

@@ -11,9 +11,13 @@ void runInOwnGroup(QProcess& process) {
 }
 
 void killGroup(QProcess& process) {
-    if (const qint64 pid = process.processId(); pid > 0)
-        ::kill(-static_cast<pid_t>(pid), SIGKILL);
+    killGroup(process.processId());
     process.kill();
+}
+
+void killGroup(qint64 group) {
+    if (group > 0)
+        ::kill(-static_cast<pid_t>(group), SIGKILL);
 }
 
 } // namespace findolin

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 class QProcess;
 
 namespace findolin {
@@ -9,5 +11,8 @@ namespace findolin {
 // behind holding its profile.
 void runInOwnGroup(QProcess& process);
 void killGroup(QProcess& process);
+// The group of a process started by runInOwnGroup, by the id the process had: what it started may
+// outlive it.
+void killGroup(qint64 group);
 
 } // namespace findolin

@@ -18,13 +18,22 @@ namespace findolin {
 // folder under a name made of the document's path, size and modification time, so a document is
 // converted again only after it changed.
 //
+// Most of a `soffice --convert-to` is the office starting. So, given a Python with LibreOffice's
+// UNO bridge (Debian's python3-uno), one office is started at the first conversion and kept for
+// all others while the converter lives, driven by office_bridge.py; the bridge and its office run
+// in a process group of their own, which is killed when the converter goes, so no office outlives
+// the window. A bridge that dies is replaced at the next conversion. Where the bridge cannot work
+// at all, each conversion runs `soffice --convert-to` of its own.
+//
 // One conversion runs at a time. Asking for another while one runs lets the running one finish
 // (into the cache) and then converts only the newest request: a user arrowing through a folder of
 // documents gets the one they stop at, not a queue of all they passed.
 class DocumentConverter : public QObject {
     Q_OBJECT
 public:
-    DocumentConverter(QString cacheFolder, QString soffice, QObject* parent = nullptr);
+    // `python` runs the bridge; empty for one office process per document.
+    DocumentConverter(QString cacheFolder, QString soffice, QString python = {},
+                      QObject* parent = nullptr);
     ~DocumentConverter() override;
 
     // Whether an office suite is there to convert at all.
@@ -35,8 +44,8 @@ public:
     // `converted`.
     std::optional<QString> pdfFor(const QString& document);
 
-    // A conversion running longer than this is taken as hung: soffice is killed and the
-    // conversion reported failed. A minute by default.
+    // A conversion running longer than this is taken as hung: the office is killed and the
+    // conversion reported failed; the next one starts a new office. A minute by default.
     void setTimeLimit(std::chrono::milliseconds limit);
 
 Q_SIGNALS:
@@ -45,19 +54,39 @@ Q_SIGNALS:
 
 private:
     void start(const QString& document);
+    void convertAlone();
+    void convertInBridge();
+    void startBridge();
+    void readBridge();
+    void bridgeEnded();
+    void endBridge();
     void finished(bool ok);
     QString cachedPdfName(const QString& document) const;
+    QString profileUrl() const;
 
     QString cacheFolder_;
     QString soffice_;
-    QProcess* process_ = nullptr;
+    QString python_;              // cleared once the bridge proved not to work here
+    QProcess* process_ = nullptr; // the soffice of one conversion, without the bridge
+    QProcess* bridge_ = nullptr;
+    qint64 bridgeGroup_ = 0; // its process group, which holds its office
+    bool bridgeReady_ = false;
     QTimer* timeLimit_ = nullptr;
     // Where soffice writes; inside the cache folder, so its result moves into the cache by a
     // rename.
     std::unique_ptr<QTemporaryDir> outputFolder_;
-    QString running_;    // the document being converted
-    QString runningPdf_; // its cache name, taken when the conversion started
-    QString waiting_;    // the newest request while one runs
+    bool converting_ = false;
+    bool retried_ = false; // in a new office, after the bridge ended during the conversion
+    QString running_;      // the document being converted
+    QString runningPdf_;   // its cache name, taken when the conversion started
+    QString written_;      // where the office writes its PDF
+    QString waiting_;      // the newest request while one runs
 };
+
+// The Python that can run the bridge for this soffice: the system's own, for which python3-uno is
+// built (the python3 first on PATH may be a virtual environment's without it), provided soffice is
+// the starter in a LibreOffice program folder (a sandboxed package's wrapper, say, does not take a
+// pipe it can be reached by). Empty otherwise.
+QString bridgePython(const QString& soffice);
 
 } // namespace findolin
