@@ -1,9 +1,23 @@
 #include "office_fixtures.h"
+#include "preview/bounded_xml_feed.h"
 #include "preview/office_text.h"
 #include "testdir.h"
 
 #include <QBuffer>
+#include <QXmlStreamReader>
 #include <QtTest>
+#include <algorithm>
+#include <fcntl.h>
+#include <unistd.h>
+
+// Under a sanitizer the peak resident size is mostly the sanitizer's own.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define FINDOLIN_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define FINDOLIN_SANITIZED 1
+#endif
+#endif
 
 using namespace findolin;
 
@@ -29,6 +43,62 @@ Extracted extract(const QByteArray& bytes, int stopAfter = -1) {
     return result;
 }
 
+// What a reader is handed through a BoundedXmlFeed, fed in pieces of an odd size so that every
+// kind of token straddles them: its text, with the length of each attribute value in braces and of
+// each comment (but the cuts' empty ones) or processing instruction in angle brackets.
+struct Fed {
+    QString text;
+    qsizetype longestPiece = 0;
+};
+
+constexpr qsizetype kFeedPiece = 4099;
+
+Fed feedThrough(const QByteArray& document) {
+    QXmlStreamReader xml;
+    BoundedXmlFeed feed(xml);
+    Fed fed;
+    bool more = true;
+    for (qsizetype at = 0; more && at < document.size(); at += kFeedPiece) {
+        more = feed.add(document.mid(at, kFeedPiece));
+        while (!xml.atEnd()) {
+            const auto token = xml.readNext();
+            if (token == QXmlStreamReader::Characters) {
+                fed.text += xml.text();
+                fed.longestPiece = std::max(fed.longestPiece, xml.text().size());
+            } else if (token == QXmlStreamReader::StartElement) {
+                for (const QXmlStreamAttribute& attribute : xml.attributes())
+                    fed.text += QStringLiteral("{%1}").arg(attribute.value().size());
+            } else if (token == QXmlStreamReader::Comment && !xml.text().isEmpty()) {
+                fed.text += QStringLiteral("<%1>").arg(xml.text().size());
+            } else if (token == QXmlStreamReader::ProcessingInstruction) {
+                fed.text += QStringLiteral("<%1>").arg(xml.processingInstructionData().size());
+            }
+        }
+    }
+    return fed;
+}
+
+qint64 statusKiB(const char* field) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (QByteArray line; !(line = status.readLine()).isEmpty();)
+        if (line.startsWith(field) && line.at(qstrlen(field)) == ':')
+            return line.mid(qstrlen(field) + 1).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+
+// Sets the peak resident size back to the current one and returns that; -1 where it cannot.
+qint64 resetPeakKiB() {
+    const int refs = ::open("/proc/self/clear_refs", O_WRONLY);
+    if (refs < 0)
+        return -1;
+    const bool reset = ::write(refs, "5", 1) == 1;
+    ::close(refs);
+    const qint64 resident = statusKiB("VmRSS");
+    return reset && statusKiB("VmHWM") <= resident + 1024 ? resident : -1;
+}
+
 } // namespace
 
 class TestOfficeText : public QObject {
@@ -52,6 +122,11 @@ private Q_SLOTS:
     void notOfficeDocuments();
     void damagedDocuments_data();
     void damagedDocuments();
+
+    void feedCutsLongTokens_data();
+    void feedCutsLongTokens();
+    void hostileMembersStayBounded_data();
+    void hostileMembersStayBounded();
 };
 
 void TestOfficeText::looksLikeZip_data() {
@@ -304,6 +379,145 @@ void TestOfficeText::damagedDocuments() {
         QCOMPARE(result.pieces, 0);
     QCOMPARE(result.text.left(textStart.size()), textStart);
     QVERIFY(!result.text.contains("Nachher"));
+}
+
+void TestOfficeText::feedCutsLongTokens_data() {
+    QTest::addColumn<QByteArray>("document");
+    QTest::addColumn<QString>("expected");
+    constexpr qsizetype kPiece = BoundedXmlFeed::kTextPieceBytes;
+    const QByteArray held(BoundedXmlFeed::kHeldBytes, 'v');
+
+    // The unit's size divides kPiece - 1: each cut is due one byte further into it than the one
+    // before fell, so over the run's 30-odd cuts one is due at every byte.
+    const QByteArray run = QByteArray("ä😀\r\n&lt;&#65;").repeated(2 * kPiece);
+    static_assert((kPiece - 1) % 17 == 0);
+    const QString runText = QString::fromUtf8("ä😀\n<A").repeated(2 * kPiece);
+    QTest::newRow("text run") << "<r>" + run + "</r>" << runText;
+    const QString utf16 =
+        QChar(0xfeff) +
+        QString::fromUtf8(R"(<?xml version="1.0" encoding="UTF-16"?><r>)" + run + "</r>");
+    QTest::newRow("text run in UTF-16")
+        << QByteArray(reinterpret_cast<const char*>(utf16.utf16()), utf16.size() * 2) << runText;
+    // The longest reference kept whole, with the cut due at its ";".
+    QTest::newRow("reference at the cut")
+        << "<r>" + QByteArray(kPiece - 31, 'a') + "&#x" + QByteArray(26, '0') + "41;</r>"
+        << QString(kPiece - 31, u'a') + "A";
+    QTest::newRow("ISO 8859-1") << QByteArray(R"(<?xml version="1.0" encoding="ISO-8859-1"?><r>)"
+                                              "\xe4</r>")
+                                << "ä";
+    // Sections whose brackets and closing "]]>" come where a cut is due; then sections whose
+    // "]]>" two pieces share, each followed by text that a feed still in CDATA would cut wrongly.
+    QByteArray sections;
+    QString sectionsText;
+    for (qsizetype k = -8; k <= 2; ++k) {
+        const QByteArray content = "]><&>" + QByteArray(kPiece + k, 'c') + "]]";
+        sections += "<![CDATA[" + content + "]]>";
+        sectionsText += QString::fromLatin1(content);
+    }
+    QTest::newRow("CDATA") << "<r>" + sections + "</r>" << sectionsText;
+    QByteArray shared = "<r><![CDATA[";
+    QString sharedText;
+    const auto closeSplit = [&](qsizetype split) { // "]]>" after `split` bytes, then long text
+        const qsizetype pieceEnd = ((shared.size() + split) / kFeedPiece + 1) * kFeedPiece;
+        const QByteArray content(pieceEnd - split - shared.size(), 'c');
+        shared += content + "]]>" + QByteArray(kPiece, 'x') + "<x/>";
+        sharedText += QString::fromLatin1(content) + QString(kPiece, u'x');
+    };
+    closeSplit(2);
+    shared += "<![CDATA[";
+    closeSplit(1);
+    QTest::newRow("CDATA ends across pieces") << shared + "</r>" << sharedText;
+    QTest::newRow("no place for a cut ends the document")
+        << "<r>vor<![CDATA[" + QByteArray(3 * kPiece, ']') + "]]>nach</r>"
+        << "vor";
+
+    QTest::newRow("attribute values up to the limit")
+        << "<r><e a=\"" + held + "\" b='" + held + "v'>x</e></r>"
+        << QStringLiteral("{%1}{0}x").arg(held.size());
+    QTest::newRow("comments and processing instructions")
+        << "<r>a<!-- - -->b<!--" + QByteArray("->c").repeated(held.size()) + "-->c<?pi x?>d<?pi " +
+               QByteArray("?p>").repeated(held.size()) + "?>e</r>"
+        << "a<3>bc<1>de";
+
+    QTest::newRow("nesting ends the document")
+        << "<r>vor" + QByteArray("<e>").repeated(BoundedXmlFeed::kMaxDepth) + "nach</e>"
+        << "vor";
+    QTest::newRow("long tag ends the document")
+        << "<r>vor<e a='" + held + "' b='" + held + "'>nach</e></r>"
+        << "vor";
+    // The reader keeps the namespaces that open elements declare.
+    QTest::newRow("open tags end the document")
+        << "<r>vor" + ("<e xmlns:a='" + held + "'>").repeated(4) + "nach" +
+               QByteArray("</e>").repeated(4) + "</r>"
+        << "vor";
+    QByteArray attributes;
+    for (int i = 0; i <= BoundedXmlFeed::kMaxAttributes; ++i)
+        attributes += " a" + QByteArray::number(i) + "=''";
+    QTest::newRow("many attributes end the document") << "<r>vor<e" + attributes + ">nach</e></r>"
+                                                      << "vor";
+    QTest::newRow("DOCTYPE ends the document")
+        << QByteArray("<!DOCTYPE r [<!ENTITY e 'eee'>]><r>&e;</r>") << "";
+}
+
+void TestOfficeText::feedCutsLongTokens() {
+    QFETCH(QByteArray, document);
+    QFETCH(QString, expected);
+    const Fed fed = feedThrough(document);
+    QCOMPARE(fed.text, expected);
+    QVERIFY(fed.longestPiece < 2 * BoundedXmlFeed::kTextPieceBytes);
+}
+
+void TestOfficeText::hostileMembersStayBounded_data() {
+    QTest::addColumn<QByteArray>("head");
+    QTest::addColumn<QByteArray>("tail");
+    QTest::addColumn<bool>("textRun");
+    QTest::addColumn<QString>("rest"); // the text after the run
+    QTest::newRow("text run") << QByteArray("<w:p><w:r><w:t>")
+                              << ("</w:t></w:r></w:p>" + para("Ende")).toUtf8() << true
+                              << "\nEnde\n";
+    QTest::newRow("attribute value")
+        << QByteArray("<w:p w:rsidR=\"") << QByteArray("\"><w:r><w:t>Text</w:t></w:r></w:p>")
+        << false << "Text\n";
+}
+
+// A member of a few hundred kilobytes inflates to 300 MB of one token; the reading may raise the
+// process's peak by 64 MB at most.
+void TestOfficeText::hostileMembersStayBounded() {
+#ifdef FINDOLIN_SANITIZED
+    QSKIP("the peak resident size is the sanitizer's");
+#endif
+    QFETCH(QByteArray, head);
+    QFETCH(QByteArray, tail);
+    QFETCH(bool, textRun);
+    QFETCH(QString, rest);
+    constexpr qint64 kTokenBytes = 300 << 20;
+    const QByteArray document = wordBody("@");
+    const qsizetype at = document.indexOf('@');
+    QByteArray bytes = docx(document.first(at) + head + QByteArray(kTokenBytes, 'a') + tail +
+                            document.sliced(at + 1));
+    QBuffer buffer(&bytes);
+    QVERIFY(buffer.open(QIODevice::ReadOnly));
+
+    const qint64 base = resetPeakKiB();
+    if (base < 0)
+        QSKIP("the peak resident size cannot be reset here");
+    qint64 as = 0; // of the text run, which comes first
+    QString after;
+    QVERIFY(readOfficeText(buffer, [&](QStringView piece) {
+        if (after.isEmpty()) {
+            const qsizetype n =
+                std::find_if(piece.begin(), piece.end(), [](QChar c) { return c != u'a'; }) -
+                piece.begin();
+            as += n;
+            piece = piece.sliced(n);
+        }
+        after += piece;
+        return true;
+    }));
+    const qint64 peakKiB = statusKiB("VmHWM") - base;
+    QCOMPARE(as, textRun ? kTokenBytes : 0);
+    QCOMPARE(after, rest);
+    QVERIFY2(peakKiB <= 64 << 10, qPrintable(QStringLiteral("%1 MiB").arg(peakKiB >> 10)));
 }
 
 QTEST_GUILESS_MAIN(TestOfficeText)

@@ -1,5 +1,7 @@
 #include "preview/office_text.h"
 
+#include "preview/bounded_xml_feed.h"
+
 #include <QIODevice>
 #include <QList>
 #include <QStringList>
@@ -453,15 +455,14 @@ void readPart(QuaZip& zip, const Part& part, TextOut& out) {
     if (!file.open(QIODevice::ReadOnly))
         return;
     QXmlStreamReader xml;
+    BoundedXmlFeed feed(xml);
     PartParser parser(part.format, out);
-    for (;;) {
-        parser.parse(xml);
+    for (bool more = true; more;) {
+        const QByteArray chunk = file.read(kChunkBytes);
+        more = !chunk.isEmpty() && feed.add(chunk);
+        parser.parse(xml); // also what was handed on before the feed ended the member
         if (out.stopped() || xml.error() != QXmlStreamReader::PrematureEndOfDocumentError)
             break;
-        const QByteArray chunk = file.read(kChunkBytes);
-        if (chunk.isEmpty())
-            break;
-        xml.addData(chunk);
     }
 }
 

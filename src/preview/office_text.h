@@ -23,6 +23,9 @@ bool looksLikeZip(QByteArrayView head);
 // word); paragraphs, line breaks, rows and shared strings end with "\n", tabs and cells with "\t".
 // In a table a cell's last paragraph ends with the cell's "\t", and a row's last cell with the
 // row's "\n" ("A\tB\n").
+// Members are read in pieces through a BoundedXmlFeed (see there what a hostile member loses):
+// whatever a member holds, the reading holds a few megabytes, and a long text run reaches the sink
+// whole, in pieces.
 // `device` must be open for reading and seekable. Returns false when it is not such a document
 // (not a zip, or a zip without any of those parts); the sink has then received nothing.
 bool readOfficeText(QIODevice& device, const TextSink& sink);
