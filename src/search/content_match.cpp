@@ -23,7 +23,8 @@ struct Latin1Folding {
 
 // Appends the text case-folded as QString::toCaseFolded() would, in one pass and without a
 // temporary string: the text search folds every character it reads. A character outside the
-// basic plane is folded as the pair of units that stands for it.
+// basic plane is folded as the pair of units that stands for it; a lone half of a pair stays as
+// it is (QString::toCaseFolded() makes it U+FFFD), so terms are folded here too.
 void appendFolded(QString& out, QStringView text) {
     static const Latin1Folding latin1;
     const qsizetype start = out.size();
@@ -55,11 +56,17 @@ void appendFolded(QString& out, QStringView text) {
     out.resize(start + (to - begin));
 }
 
+QString caseFolded(QStringView text) {
+    QString folded;
+    appendFolded(folded, text);
+    return folded;
+}
+
 } // namespace
 
 TermScanner::TermScanner(const QStringList& terms) : positions_(terms.size(), -1) {
     for (const QString& term : terms) {
-        terms_.append(term.toCaseFolded());
+        terms_.append(caseFolded(term));
         overlap_ = std::max(overlap_, term.size() - 1);
     }
     // An empty term is in every text, even an empty one.
@@ -118,11 +125,11 @@ ContentQuery::ContentQuery(const ParsedQuery& query) {
         return terms_.size() - 1;
     };
     for (const QString& term : query.List3Nicht)
-        notTerms_.push_back(indexOf(term.toCaseFolded()));
+        notTerms_.push_back(indexOf(caseFolded(term)));
     for (const QStringList& group : query.List3) {
         std::vector<qsizetype> indexes;
         for (const QString& term : group)
-            indexes.push_back(indexOf(term.toCaseFolded()));
+            indexes.push_back(indexOf(caseFolded(term)));
         groups_.push_back(std::move(indexes));
     }
     for (const QString& term : std::as_const(terms_)) {

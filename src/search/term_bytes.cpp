@@ -106,8 +106,10 @@ QByteArray spelling(char32_t c, Encoding encoding) {
 TermBytes::TermBytes(QStringView foldedTerm) {
     const QList<uint> characters = foldedTerm.toUcs4();
     usable_ = !characters.isEmpty();
-    for (const uint c : characters)
-        usable_ = usable_ && c != QChar::ReplacementCharacter && !QChar::isSurrogate(c);
+    for (const uint c : characters) {
+        usable_ = usable_ && c != QChar::ReplacementCharacter && !QChar::isSurrogate(c) &&
+                  c != u'\n'; // a binary file's runs are joined by line ends of their own
+    }
     if (!usable_)
         return;
     for (const Encoding encoding : {Encoding::Ascii, Encoding::Utf8, Encoding::Windows1252,

@@ -25,7 +25,8 @@ public:
     explicit TermBytes(QStringView foldedTerm);
 
     // Whether the test can rule the term out at all: not for an empty term (in every text), nor
-    // for one holding U+FFFD or a lone surrogate (which a decoder makes of broken bytes).
+    // for one holding U+FFFD or a lone surrogate (which a decoder makes of broken bytes) or a
+    // line end (which joins the runs of a binary file).
     bool usable() const { return usable_; }
     // The best spelling of the term in `bytes`.
     Found find(QByteArrayView bytes) const;
