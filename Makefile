@@ -3,8 +3,9 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 TSAN_BUILD_DIR ?= build-tsan
 FUZZ_BUILD_DIR ?= build-fuzz
-# How long `make fuzz` runs each target.
+# How long `make fuzz` runs each target, and what else libFuzzer is told (`-seed=N` repeats a run).
 FUZZ_SECONDS ?= 20
+FUZZ_ARGS ?=
 # Any report ends the test program with a failure. Qt and the system libraries are not built with
 # the sanitizer; tests/tsan.supp says, library by library, why what they do is not checked.
 TSAN_OPTIONS_TEST = halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan.supp
@@ -63,7 +64,7 @@ fuzz: deps
 	@for target in $$(ls tests/fuzz/seeds); do \
 		corpus=$(FUZZ_BUILD_DIR)/corpus/$$target; mkdir -p $$corpus; \
 		echo "fuzzing $$target for $(FUZZ_SECONDS) s"; \
-		ASAN_OPTIONS=detect_leaks=0 $(FUZZ_BUILD_DIR)/tests/fuzz/$$target -max_total_time=$(FUZZ_SECONDS) \
+		ASAN_OPTIONS=detect_leaks=0 $(FUZZ_BUILD_DIR)/tests/fuzz/$$target -max_total_time=$(FUZZ_SECONDS) $(FUZZ_ARGS) \
 			-print_final_stats=0 -artifact_prefix=$(FUZZ_BUILD_DIR)/$$target- \
 			$$corpus tests/fuzz/seeds/$$target 2>$(FUZZ_BUILD_DIR)/$$target.log \
 			|| { tail -40 $(FUZZ_BUILD_DIR)/$$target.log; exit 1; }; \
