@@ -138,7 +138,12 @@ TermBytes::TermBytes(QStringView foldedTerm) {
             length += longest;
             pattern.characters.push_back(std::move(spellings));
         }
-        if (pattern.characters.empty())
+        // An ASCII term is spelt alike in ASCII, UTF-8 and Windows-1252: one look is enough.
+        const auto sameSpellings = [&](const Pattern& known) {
+            return known.characters == pattern.characters;
+        };
+        if (pattern.characters.empty() ||
+            std::any_of(patterns_.begin(), patterns_.end(), sameSpellings))
             continue;
         chooseAnchor(pattern, encoding == Encoding::Utf16BE ? 1 : 0);
         hasAscii_ = hasAscii_ || encoding == Encoding::Ascii;
