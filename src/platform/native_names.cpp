@@ -1,5 +1,7 @@
 #include "platform/native_names.h"
 
+#include "preview/text_decoding.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -12,43 +14,6 @@ namespace findolin {
 namespace {
 
 constexpr char16_t kFirstRawByte = 0xdc80; // stands for the byte 0x80, up to 0xdcff for 0xff
-
-bool isContinuation(uchar byte) {
-    return (byte & 0xc0) == 0x80;
-}
-
-// The length of the valid UTF-8 sequence at the start of `p`, or 0 when there is none (a stray
-// byte, an overlong form, a surrogate or a code point beyond U+10FFFF).
-int validSequenceLength(const uchar* p, qsizetype available) {
-    const uchar lead = p[0];
-    if (lead < 0x80)
-        return 1;
-    int length = 0;
-    uchar secondLow = 0x80, secondHigh = 0xbf;
-    if (lead >= 0xc2 && lead <= 0xdf) {
-        length = 2;
-    } else if (lead >= 0xe0 && lead <= 0xef) {
-        length = 3;
-        if (lead == 0xe0)
-            secondLow = 0xa0;
-        else if (lead == 0xed)
-            secondHigh = 0x9f;
-    } else if (lead >= 0xf0 && lead <= 0xf4) {
-        length = 4;
-        if (lead == 0xf0)
-            secondLow = 0x90;
-        else if (lead == 0xf4)
-            secondHigh = 0x8f;
-    } else {
-        return 0;
-    }
-    if (available < length || p[1] < secondLow || p[1] > secondHigh)
-        return 0;
-    for (int i = 2; i < length; ++i)
-        if (!isContinuation(p[i]))
-            return 0;
-    return length;
-}
 
 // Calls `visit` for each UTF-16 unit or surrogate pair of `name`, telling it which of them stand
 // for a raw byte; stops when it answers false.
@@ -75,8 +40,8 @@ QString nameFromBytes(QByteArrayView bytes) {
     name.clear();
     const auto* p = reinterpret_cast<const uchar*>(bytes.data());
     for (qsizetype i = 0; i < bytes.size();) {
-        const int length = validSequenceLength(p + i, bytes.size() - i);
-        if (length == 0) {
+        const int length = validUtf8Sequence(p + i, bytes.size() - i);
+        if (length <= 0) {
             name += QChar(char16_t(0xdc00 + p[i]));
             ++i;
         } else {

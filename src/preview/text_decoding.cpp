@@ -96,6 +96,43 @@ qsizetype incompleteUtf8Tail(const uchar* bytes, qsizetype size) {
     return 0;
 }
 
+} // namespace
+
+int validUtf8Sequence(const uchar* p, qsizetype available) {
+    const uchar lead = p[0];
+    if (lead < 0x80)
+        return 1;
+    int length;
+    uchar low = 0x80, high = 0xBF; // the range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0)
+            low = 0xA0;
+        else if (lead == 0xED)
+            high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0)
+            low = 0x90;
+        else if (lead == 0xF4)
+            high = 0x8F;
+    } else {
+        return 0;
+    }
+    for (int k = 1; k < length; ++k) {
+        if (k == available)
+            return -1;
+        const uchar next = p[k];
+        if (k == 1 ? (next < low || next > high) : (next & 0xC0) != 0x80)
+            return 0;
+    }
+    return length;
+}
+
+namespace {
+
 // Whether the bytes are valid UTF-8 (no overlong forms, surrogates or code points beyond
 // U+10FFFF), allowing the last sequence to be cut off.
 bool isUtf8(const uchar* p, qsizetype n) {
@@ -110,37 +147,11 @@ bool isUtf8(const uchar* p, qsizetype n) {
         }
         if (i == n)
             break;
-        const uchar lead = p[i];
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        int length;
-        uchar low = 0x80, high = 0xBF; // the range of the second byte
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            if (lead == 0xE0)
-                low = 0xA0;
-            else if (lead == 0xED)
-                high = 0x9F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            if (lead == 0xF0)
-                low = 0x90;
-            else if (lead == 0xF4)
-                high = 0x8F;
-        } else {
+        const int length = validUtf8Sequence(p + i, n - i);
+        if (length == 0)
             return false;
-        }
-        for (int k = 1; k < length; ++k) {
-            if (i + k == n)
-                return true;
-            const uchar next = p[i + k];
-            if (k == 1 ? (next < low || next > high) : (next & 0xC0) != 0x80)
-                return false;
-        }
+        if (length < 0)
+            return true;
         i += length;
     }
     return true;

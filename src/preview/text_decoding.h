@@ -7,6 +7,10 @@
 
 namespace findolin {
 
+// The length of the valid UTF-8 sequence at `p` (no overlong form, surrogate or code point beyond
+// U+10FFFF); 0 when there is none; -1 when the bytes are valid so far but end before it does.
+int validUtf8Sequence(const uchar* p, qsizetype available);
+
 // Windows-1252, the code page of the office's old files: Latin-1 with printable characters
 // (€, „, “, –, …) in 0x80-0x9F. The five codes it leaves undefined map to U+FFFD.
 QString decodeWindows1252(QByteArrayView bytes);
