@@ -39,6 +39,8 @@ private Q_SLOTS:
     void textInEveryEncoding();
     void richTextLosesItsMarkup();
     void binaryFilesGiveTheirRuns();
+    void pdfLibraryOnlyWhereItCanRead_data();
+    void pdfLibraryOnlyWhereItCanRead();
     void officeDocumentsGiveTheirText();
     void queryAgainstContent_data();
     void queryAgainstContent();
@@ -109,6 +111,38 @@ void TestContent::binaryFilesGiveTheirRuns() {
     QCOMPARE(verdict(path, "600 mhz"), ContentVerdict::Hit);
     QCOMPARE(verdict(path, "rechnung"), ContentVerdict::Hit);
     QCOMPARE(verdict(path, "MHzRechnung"), ContentVerdict::Miss); // runs never run together
+}
+
+void TestContent::pdfLibraryOnlyWhereItCanRead_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("libraryAsked");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("objects") << QByteArray("%PDF-1.4\n1 0 obj\n<<>>\nendobj\n") << true
+                             << "aus der Bibliothek";
+    QTest::newRow("broken, no object")
+        << QByteArray("%PDF-1.3\n%\xe2\xe3\xcf\xd3\nRechnung Kaiser") << false
+        << QStringLiteral("%PDF-1.3\n%âãÏÓ\nRechnung Kaiser\n");
+    // What lies beyond the first piece is not looked at: the library is asked.
+    QTest::newRow("large, no object in the first piece")
+        << "%PDF-1.3\n" + QByteArray(ContentLoader::kPieceBytes + 10, 'x') << true
+        << "aus der Bibliothek";
+}
+
+// Asking the PDF library costs far more than reading a small file: a file named PDF that cannot be
+// one is read as the bytes it holds.
+void TestContent::pdfLibraryOnlyWhereItCanRead() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, libraryAsked);
+    QFETCH(QString, text);
+    TestDir dir;
+    bool asked = false;
+    const ContentLoader loader([&](const QString&, const TextSink& sink) {
+        asked = true;
+        sink(u"aus der Bibliothek");
+        return true;
+    });
+    QCOMPARE(textOf(loader, dir.file("x.pdf", bytes)), text);
+    QCOMPARE(asked, libraryAsked);
 }
 
 void TestContent::officeDocumentsGiveTheirText() {

@@ -75,6 +75,16 @@ Result<void> readRunsFromStart(const QString& path, const FormattedSink& sink) {
     return readPrintableRuns(*file, std::move(head.value()), sink);
 }
 
+// Every page of a PDF document is an object ("3 0 obj"). A file that holds none has nothing the
+// PDF library could show, and asking it costs far more than reading the file's runs: an office's
+// folders hold many broken files named .pdf. Only a file read whole is judged so.
+bool holdsNoPdfObject(ReadOnlyFile& file, QByteArrayView head) {
+    if (head.contains("obj"))
+        return false;
+    const auto more = file.read(ContentLoader::kPieceBytes);
+    return more && more->isEmpty();
+}
+
 bool readZipContainer(ReadOnlyFile& file, const FormattedSink& sink) {
     QFile device;
     if (!device.open(file.descriptor(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle) ||
@@ -113,6 +123,8 @@ Result<void> ContentLoader::readFormatted(ReadOnlyFile& file, const QString& pat
     case ContentKind::RichText:
         return readRichText(file, std::move(head.value()), sink);
     case ContentKind::Pdf:
+        if (holdsNoPdfObject(file, head.value()))
+            break;
         if (pdf_ && pdf_(path, [&](QStringView piece) { return sink(piece, kPlain); }))
             return {};
         return readRunsFromStart(path, sink);
