@@ -77,12 +77,9 @@ Result<void> readRunsFromStart(const QString& path, const FormattedSink& sink) {
 
 // Every page of a PDF document is an object ("3 0 obj"). A file that holds none has nothing the
 // PDF library could show, and asking it costs far more than reading the file's runs: an office's
-// folders hold many broken files named .pdf. Only a file read whole is judged so.
-bool holdsNoPdfObject(ReadOnlyFile& file, QByteArrayView head) {
-    if (head.contains("obj"))
-        return false;
-    const auto more = file.read(ContentLoader::kPieceBytes);
-    return more && more->isEmpty();
+// folders hold many broken files that begin like a PDF. Only a file read whole is judged so.
+bool mayHoldPdfPages(QByteArrayView head) {
+    return head.size() >= ContentLoader::kPieceBytes || head.contains("obj");
 }
 
 bool readZipContainer(ReadOnlyFile& file, const FormattedSink& sink) {
@@ -98,7 +95,7 @@ bool readZipContainer(ReadOnlyFile& file, const FormattedSink& sink) {
 ContentKind contentKindOf(QByteArrayView head) {
     if (looksLikeRtf(head))
         return ContentKind::RichText;
-    if (head.startsWith("%PDF-"))
+    if (head.startsWith("%PDF-") && mayHoldPdfPages(head))
         return ContentKind::Pdf;
     if (looksLikeZip(head))
         return ContentKind::ZipContainer;
@@ -123,8 +120,6 @@ Result<void> ContentLoader::readFormatted(ReadOnlyFile& file, const QString& pat
     case ContentKind::RichText:
         return readRichText(file, std::move(head.value()), sink);
     case ContentKind::Pdf:
-        if (holdsNoPdfObject(file, head.value()))
-            break;
         if (pdf_ && pdf_(path, [&](QStringView piece) { return sink(piece, kPlain); }))
             return {};
         return readRunsFromStart(path, sink);

@@ -19,7 +19,8 @@ using FormattedSink = std::function<bool(QStringView piece, const RtfFormat& for
 // core has no PDF library, so the window hands in a reader.
 using PdfTextReader = std::function<bool(const QString& path, const TextSink& sink)>;
 
-// What a file holds, told by its first bytes, not by its name.
+// What a file holds, told by its first bytes, not by its name: `head` is the file's first piece
+// of ContentLoader::kPieceBytes, so a shorter one is the whole file.
 enum class ContentKind { PlainText, RichText, Pdf, ZipContainer, Binary };
 ContentKind contentKindOf(QByteArrayView head);
 
