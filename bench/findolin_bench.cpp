@@ -2,7 +2,7 @@
 // same work, alternating them, and checks that they find the same files; and how long the
 // document preview waits for the office suite.
 //
-//   findolin_bench [--corpus DIR] [--runs N] [--only listing|walk|text|copy|escape|preview]
+//   findolin_bench [--corpus DIR] [--runs N] [--only listing|walk|text|whole|copy|escape|preview]
 //
 // The corpus comes from the benchmark's corpus generator (default folder /tmp/corpus); the
 // preview needs none. `fdfind` and `rg`, when installed, join the walk and the text rows.
@@ -346,9 +346,15 @@ void benchTextSearch(const QString& corpus, int runs) {
         std::printf("    hits in .txt files: findolin %lld, grep %lld%s\n", (long long)windowTexts,
                     (long long)grepTexts, windowTexts == grepTexts ? "" : "  DIFFER");
     }
+}
 
-    // As the user starts them: the walk, then the text search over its lines (headers and
-    // pictures passed over), through the window.
+// The whole tree searched by text, as the user starts it: the walk, then the text search over its
+// lines (headers and pictures passed over), through the window.
+void benchWholeTree(const QString& corpus, int runs) {
+    Form1 window;
+    window.show();
+    window.Text2->setText(corpus);
+    waitUntilIdle(window);
     const auto walkAndSearch = [&window](const QString& names, const QString& text) {
         return [&window, names, text]() -> qsizetype {
             const QSignalBlocker quietNames(window.Text1);
@@ -689,7 +695,7 @@ int main(int argc, char* argv[]) {
     const QStringList args = app.arguments();
     const char* const usage =
         "usage: findolin_bench [--corpus DIR] [--runs N] [--only "
-        "listing|walk|text|copy|escape|preview]\n"
+        "listing|walk|text|whole|copy|escape|preview]\n"
         "  --corpus DIR  the corpus of shared/bench/make-corpus (default /tmp/corpus)\n"
         "  --runs N      rounds per row, after one to warm up (default 9)\n"
         "  --only PART   one part of the benchmark\n"
@@ -734,6 +740,8 @@ int main(int argc, char* argv[]) {
         benchWalk(corpus, runs);
     if (wanted("text"))
         benchTextSearch(corpus, runs);
+    if (wanted("whole"))
+        benchWholeTree(corpus, runs);
     if (wanted("copy"))
         benchCopy(corpus, runs);
     if (wanted("escape"))
