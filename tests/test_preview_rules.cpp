@@ -48,6 +48,8 @@ void TestPreviewRules::classByName_data() {
     row("text", "notiz.txt", PreviewClass::Other, false);
     row("png without its dot", "png-Liste.txt", PreviewClass::Other, false);
     row("no extension", "LIESMICH", PreviewClass::Other, false);
+    row("type after other dots", "v1.2.Jpg", PreviewClass::Picture, true);
+    row("dot at the end", "Brief.", PreviewClass::Other, false);
 }
 
 void TestPreviewRules::classByName() {

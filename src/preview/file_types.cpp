@@ -30,9 +30,17 @@ constexpr std::array<TypeStrings, 3> kTable{{
     {PreviewClass::Web, kWeb},
 }};
 
+// Whether the name holds one of the types anywhere. Every type begins with a dot, so only the
+// name's dots are looked at: a text search asks this of every name of a whole tree.
 bool holdsAny(QStringView name, std::span<const QStringView> strings) {
-    return std::any_of(strings.begin(), strings.end(),
-                       [&](QStringView type) { return name.contains(type, Qt::CaseInsensitive); });
+    for (qsizetype dot = name.indexOf(u'.'); dot >= 0; dot = name.indexOf(u'.', dot + 1)) {
+        const QStringView rest = name.sliced(dot);
+        if (std::any_of(strings.begin(), strings.end(), [&](QStringView type) {
+                return rest.startsWith(type, Qt::CaseInsensitive);
+            }))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
