@@ -6,7 +6,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSet>
