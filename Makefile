@@ -17,7 +17,7 @@ ASAN_OPTIONS_TEST = halt_on_error=1:detect_leaks=1:detect_stack_use_after_return
 LSAN_OPTIONS_TEST = suppressions=$(CURDIR)/tests/lsan.supp
 UBSAN_OPTIONS_TEST = halt_on_error=1:print_stacktrace=1
 
-.PHONY: all deps configure build run test test-tsan test-asan fuzz bench format clean
+.PHONY: all deps configure build run test package test-tsan test-asan fuzz bench format clean
 
 all: build
 
@@ -35,6 +35,11 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300
+
+# The Debian package of the build, $(BUILD_DIR)/findolin_<version>_<arch>.deb: install it with
+# `apt-get install ./$(BUILD_DIR)/findolin_*.deb`.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 # The whole test suite built with ThreadSanitizer, in a build folder of its own.
 test-tsan: deps
