@@ -19,6 +19,7 @@ public:
         folder("home");
         qputenv("HOME", QFile::encodeName(path("home")));
         qunsetenv("XDG_CONFIG_HOME");
+        qunsetenv("XDG_DATA_HOME"); // a deleted file goes to the Trash in this home
     }
     ~TestHome() { qputenv("HOME", oldHome_); }
 

@@ -23,6 +23,10 @@ private Q_SLOTS:
     void copyFailingHalfWayLeavesTheOldTarget();
     void namesThatAreNotUtf8_data();
     void namesThatAreNotUtf8();
+    void deleteToTheTrash_data();
+    void deleteToTheTrash();
+    void trashRefusals();
+    void trashOfAnotherVolume();
     void userVolumes_data();
     void userVolumes();
 };
@@ -63,6 +67,69 @@ private:
     void (*oldHandler_)(int);
     rlimit old_{};
 };
+
+// Sets environment variables for a test and puts the old values back afterwards.
+class Environment {
+public:
+    ~Environment() {
+        for (auto it = old_.cbegin(); it != old_.cend(); ++it) {
+            if (it.value())
+                qputenv(it.key(), *it.value());
+            else
+                qunsetenv(it.key());
+        }
+    }
+    void set(const char* name, const QByteArray& value) {
+        remember(name);
+        qputenv(name, value);
+    }
+    void unset(const char* name) {
+        remember(name);
+        qunsetenv(name);
+    }
+
+private:
+    void remember(const char* name) {
+        if (!old_.contains(name))
+            old_.insert(name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name))
+                                                              : std::nullopt);
+    }
+    QMap<QByteArray, std::optional<QByteArray>> old_;
+};
+
+// Files named by their bytes, which Qt's file classes cannot always name.
+void writeNamed(const QByteArray& path, const QByteArray& content) {
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::write(fd, content.constData(), content.size()), ssize_t(content.size()));
+    ::close(fd);
+}
+
+QByteArray readNamed(const QByteArray& path) {
+    auto file = ReadOnlyFile::open(nameFromBytes(path));
+    return file ? file->read(1 << 20).value() : QByteArray("<gone>");
+}
+
+// What a Trash's note says of a trashed file: the original path as written, and whether it gives
+// a deletion date of the form the desktops read.
+struct TrashNote {
+    QByteArray path;
+    bool dated = false;
+};
+
+TrashNote noteIn(const QByteArray& trash, const QByteArray& trashedName) {
+    const QList<QByteArray> lines =
+        readNamed(trash + "/info/" + trashedName + ".trashinfo").split('\n');
+    TrashNote note;
+    if (lines.size() < 3 || lines[0] != "[Trash Info]" || !lines[1].startsWith("Path="))
+        return note;
+    note.path = lines[1].mid(5);
+    note.dated =
+        lines[2].startsWith("DeletionDate=") &&
+        QDateTime::fromString(QString::fromLatin1(lines[2].mid(13)), u"yyyy-MM-ddThh:mm:ss")
+            .isValid();
+    return note;
+}
 
 } // namespace
 
@@ -276,6 +343,143 @@ void TestFileChanges::namesThatAreNotUtf8() {
     QCOMPARE(bytesOfName(after->files.first()), name + "-kopie");
     // Qt's own removal of the test folder could not name it.
     QVERIFY(deleteFile(joinPath(scan->folder, after->files.first())).ok());
+}
+
+void TestFileChanges::deleteToTheTrash_data() {
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QString>("dataHome"); // XDG_DATA_HOME in the test's folder; empty: unset
+    QTest::addColumn<QString>("trash");    // where the Trash is then, in the test's folder
+    QTest::addColumn<QByteArray>("first"); // the names the file gets there, deleted twice
+    QTest::addColumn<QByteArray>("second");
+    const QString usual = QStringLiteral("home/.local/share/Trash");
+    QTest::newRow("the usual data folder") << QByteArray("Brief.txt") << QString() << usual
+                                           << QByteArray("Brief.txt") << QByteArray("Brief.txt.2");
+    QTest::newRow("a data folder of its own")
+        << QByteArray("Brief.txt") << "daten"
+        << "daten/Trash" << QByteArray("Brief.txt") << QByteArray("Brief.txt.2");
+    QTest::newRow("a relative data folder counts as none")
+        << QByteArray("Brief.txt") << "=relativ" << usual << QByteArray("Brief.txt")
+        << QByteArray("Brief.txt.2");
+    QTest::newRow("blanks, percent, hash")
+        << QByteArray("Re: 100% #1.txt") << QString() << usual << QByteArray("Re: 100% #1.txt")
+        << QByteArray("Re: 100% #1.txt.2");
+    QTest::newRow("not UTF-8") << QByteArray("Gr\xfc\xdf.txt") << QString() << usual
+                               << QByteArray("Gr\xfc\xdf.txt") << QByteArray("Gr\xfc\xdf.txt.2");
+    // The note's name adds ".trashinfo": the name is cut, between characters.
+    const QByteArray long250 = QString(125, u'ä').toUtf8();
+    QTest::newRow("a name too long for its note")
+        << long250 << QString() << usual << long250.left(244) << long250.left(242) + ".2";
+}
+
+// A deleted file lies in the Trash whole, with a note of where it was, so that a file manager can
+// put it back; deleting another file of the same name keeps the first.
+void TestFileChanges::deleteToTheTrash() {
+    QFETCH(QByteArray, name);
+    QFETCH(QString, dataHome);
+    QFETCH(QString, trash);
+    QFETCH(QByteArray, first);
+    QFETCH(QByteArray, second);
+    TestDir dir;
+    Environment environment;
+    environment.set("HOME", QFile::encodeName(dir.folder("home")));
+    if (dataHome.isEmpty())
+        environment.unset("XDG_DATA_HOME");
+    else if (dataHome.startsWith(u'='))
+        environment.set("XDG_DATA_HOME", dataHome.mid(1).toUtf8());
+    else
+        environment.set("XDG_DATA_HOME", QFile::encodeName(dir.path(dataHome)));
+    const QByteArray folder = QFile::encodeName(dir.folder("akten"));
+    const QByteArray trashFolder = QFile::encodeName(dir.path(trash));
+    const QByteArray original = folder + '/' + name;
+    for (const QByteArray& trashed : {first, second}) {
+        writeNamed(original, "Inhalt " + trashed);
+        const QString path = nameFromBytes(original);
+        QVERIFY(trashAvailableFor(path));
+        QCOMPARE(failureOf(moveToTrash(path)), std::nullopt);
+        QVERIFY(!nameIsTaken(path));
+        QCOMPARE(readNamed(trashFolder + "/files/" + trashed), "Inhalt " + trashed);
+        const TrashNote note = noteIn(trashFolder, trashed);
+        QCOMPARE(QByteArray::fromPercentEncoding(note.path), original);
+        QVERIFY(!note.path.contains(' ')); // encoded as in a URL
+        QVERIFY(note.dated);
+    }
+    QCOMPARE(readNamed(trashFolder + "/files/" + first), "Inhalt " + first);
+    for (const char* part : {"/files", "/info"}) {
+        const auto scan = scanFolder(nameFromBytes(trashFolder + part));
+        QVERIFY(scan);
+        QCOMPARE(scan->files.size(), 2);
+    }
+    // The user's Trash is the user's alone.
+    QCOMPARE(QFileInfo(nameFromBytes(trashFolder)).permissions() & 0x0077, 0);
+    // Qt's own removal of the test folder could not name them.
+    for (const QByteArray& trashed : {first, second}) {
+        QVERIFY(deleteFile(nameFromBytes(trashFolder + "/files/" + trashed)).ok());
+        QVERIFY(deleteFile(nameFromBytes(trashFolder + "/info/" + trashed + ".trashinfo")).ok());
+    }
+}
+
+void TestFileChanges::trashRefusals() {
+    TestDir dir;
+    Environment environment;
+    environment.set("HOME", QFile::encodeName(dir.folder("home")));
+    environment.unset("XDG_DATA_HOME");
+    const QString folder = dir.folder("akten/ordner");
+    QCOMPARE(failureOf(moveToTrash(folder)), std::optional(OsError::NotAFile));
+    QVERIFY(QFileInfo(folder).isDir());
+    const QString kept = dir.file("akten/schreibgeschützt.txt", "bleibt");
+    QFile::setPermissions(kept, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+    QCOMPARE(failureOf(moveToTrash(kept)), std::optional(OsError::AccessDenied));
+    QCOMPARE(contentOf(kept), QByteArray("bleibt"));
+    QCOMPARE(failureOf(moveToTrash(dir.path("akten/fehlt.txt"))), std::optional(OsError::NotFound));
+    QVERIFY(entriesOf(dir.path("home/.local/share/Trash/info")).isEmpty());
+
+    // A home whose data folder is a file can hold no Trash: the file stays where it is.
+    environment.set("XDG_DATA_HOME", QFile::encodeName(dir.file("daten", "kein Ordner")));
+    const QString file = dir.file("akten/brief.txt", "Brief");
+    QVERIFY(!trashAvailableFor(file));
+    QCOMPARE(failureOf(moveToTrash(file)), std::optional(OsError::Failed));
+    QCOMPARE(contentOf(file), QByteArray("Brief"));
+}
+
+// A file on another volume than the home Trash goes to that volume's own Trash in its top folder,
+// its note naming it from there. Memory (/dev/shm) is such a volume where it is mounted apart.
+void TestFileChanges::trashOfAnotherVolume() {
+    TestDir home;
+    Environment environment;
+    environment.set("HOME", QFile::encodeName(home.path()));
+    environment.unset("XDG_DATA_HOME");
+    struct stat shm {
+    }, homeStat{}, shared{};
+    if (::stat("/dev/shm", &shm) != 0 || ::stat(QFile::encodeName(home.path()), &homeStat) != 0 ||
+        shm.st_dev == homeStat.st_dev || ::access("/dev/shm", W_OK) != 0)
+        QSKIP("/dev/shm is no volume of its own that this user may write");
+    if (::lstat("/dev/shm/.Trash", &shared) == 0)
+        QSKIP("/dev/shm has a shared Trash, which the test leaves alone");
+    const QString trash = QStringLiteral("/dev/shm/.Trash-") + QString::number(::getuid());
+    const bool trashWasThere = QFileInfo::exists(trash);
+    QTemporaryDir volume(QStringLiteral("/dev/shm/findolin-XXXXXX"));
+    QVERIFY(volume.isValid());
+    const QString file = volume.filePath(QStringLiteral("Notiz 1.txt"));
+    {
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write("Notiz") == 5);
+    }
+    QVERIFY(trashAvailableFor(file));
+    const auto moved = moveToTrash(file);
+    const QString trashed = trash + QStringLiteral("/files/Notiz 1.txt");
+    const TrashNote note = noteIn(QFile::encodeName(trash), "Notiz 1.txt");
+    const QByteArray contentInTrash = contentOf(trashed);
+    // Whatever happened, this test's traces go.
+    QFile::remove(trashed);
+    QFile::remove(trash + QStringLiteral("/info/Notiz 1.txt.trashinfo"));
+    if (!trashWasThere)
+        QDir(trash).removeRecursively();
+    QCOMPARE(failureOf(moved), std::nullopt);
+    QVERIFY(!QFileInfo::exists(file));
+    QCOMPARE(contentInTrash, QByteArray("Notiz"));
+    QCOMPARE(QByteArray::fromPercentEncoding(note.path),
+             QFile::encodeName(QFileInfo(volume.path()).fileName()) + "/Notiz 1.txt");
+    QVERIFY(!QFileInfo::exists(home.path(".local/share/Trash")));
 }
 
 void TestFileChanges::userVolumes_data() {

@@ -1,3 +1,4 @@
+#include "fake_office.h"
 #include "form1_fixture.h"
 #include "platform/list_box.h"
 #include "scripted_dialogs.h"
@@ -25,36 +26,12 @@ private Q_SLOTS:
     void deleteAnsweredNoChangesNothing();
     void deleteFromTheWalkResultKeepsTheHeader();
     void deleteRefusesHeadersAndFolders();
+    void deleteMovesToTheTrash_data();
+    void deleteMovesToTheTrash();
     void failedDeleteLeavesTheLists();
     void openByTypeAndWithTheQuestion();
     void printThroughTheOfficeSuite();
 };
-
-namespace {
-
-// An office suite on the PATH that logs what it is asked and ends with the given code.
-class FakeOffice {
-public:
-    FakeOffice(const TestDir& dir, int exitCode)
-        : oldPath_(qgetenv("PATH")), log_(dir.path("soffice.log")) {
-        const QString script =
-            dir.file("bin/soffice", QStringLiteral("#!/bin/sh\necho \"$@\" >> '%1'\nexit %2\n")
-                                        .arg(log_)
-                                        .arg(exitCode)
-                                        .toUtf8());
-        QFile::setPermissions(script, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                          QFileDevice::ExeOwner);
-        qputenv("PATH", QFile::encodeName(dir.path("bin")) + ":" + oldPath_);
-    }
-    ~FakeOffice() { qputenv("PATH", oldPath_); }
-    QString log() const { return QString::fromUtf8(contentOf(log_)); }
-
-private:
-    QByteArray oldPath_;
-    QString log_;
-};
-
-} // namespace
 
 void TestForm1FileOps::initTestCase() {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
@@ -258,6 +235,38 @@ void TestForm1FileOps::deleteRefusesHeadersAndFolders() {
     settle(*form);
     QCOMPARE(dialogs.messages.last(), QStringLiteral("Datei zum löschen auswählen!"));
     QVERIFY(QFileInfo(home.path("akten/x")).isDir());
+}
+
+void TestForm1FileOps::deleteMovesToTheTrash_data() {
+    QTest::addColumn<bool>("trashPossible");
+    QTest::newRow("a Trash") << true;
+    QTest::newRow("no Trash") << false;
+}
+
+// Yes puts the file in the Trash, from where a file manager brings it back; where no Trash can
+// be had, the question says that the file goes for good, and Yes deletes it.
+void TestForm1FileOps::deleteMovesToTheTrash() {
+    QFETCH(bool, trashPossible);
+    TestHome home;
+    const QString file = home.file("home/Documents/a.txt", "A");
+    if (!trashPossible)
+        qputenv("XDG_DATA_HOME", QFile::encodeName(home.file("daten", "kein Ordner")));
+    ScriptedDialogs dialogs;
+    const auto form = startForm1(&dialogs);
+    form->File1->setCurrentRow(0);
+    dialogs.answers << Answer::Yes;
+    form->mnuDateiLöschen->trigger();
+    settle(*form);
+    qunsetenv("XDG_DATA_HOME");
+    QCOMPARE(dialogs.messages.size(), 1);
+    QCOMPARE(dialogs.messages.first() == "Soll " + file + " gelöscht werden?", trashPossible);
+    QCOMPARE(dialogs.messages.first().contains(u"endgültig"), !trashPossible);
+    QVERIFY(!QFileInfo::exists(file));
+    QCOMPARE(form->File1->count(), 0);
+    const QString trash = home.home(".local/share/Trash");
+    QCOMPARE(contentOf(trash + "/files/a.txt"), trashPossible ? QByteArray("A") : "<gone>");
+    QCOMPARE(contentOf(trash + "/info/a.txt.trashinfo").contains("Path=" + QFile::encodeName(file)),
+             trashPossible);
 }
 
 void TestForm1FileOps::failedDeleteLeavesTheLists() {

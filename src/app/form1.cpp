@@ -6,6 +6,7 @@
 #include "app/text_fitting.h"
 #include "fileops/file_operations.h"
 #include "fileops/form2.h"
+#include "fileops/list_gestures.h"
 #include "navigation/folder_shortcuts.h"
 #include "platform/dialogs.h"
 #include "platform/native_names.h"
@@ -58,7 +59,8 @@ Form1::Form1(Surroundings surroundings, QWidget* parent)
       fileOps_(std::make_unique<FileOperations>(*this)),
       dateFilter_(std::make_unique<DateFilterHandlers>(*this)),
       shortcuts_(std::make_unique<FolderShortcuts>(*this)),
-      keyPreview_(std::make_unique<KeyPreview>(*this)), engine_(std::make_unique<SearchEngine>()) {
+      keyPreview_(std::make_unique<KeyPreview>(*this)),
+      gestures_(std::make_unique<ListGestures>(*this)), engine_(std::make_unique<SearchEngine>()) {
     setWindowTitle(QStringLiteral("Findolin"));
     if (!surroundings_.openWithShell)
         surroundings_.openWithShell = [](const QString& path) {
@@ -194,6 +196,20 @@ void Form1::describeControls() {
     for (QWidget* widget :
          std::initializer_list<QWidget*>{Label3, Command1, Command2, Command3, CommandSort})
         widget->setAccessibleDescription(widget->objectName());
+    // What a field without a label of its own is for, and what the search buttons find.
+    const std::pair<QWidget*, const char*> tips[] = {
+        {Text2, "Ordner, in dem gesucht wird"},
+        {Text1, "Dateiname oder Teil davon: + für UND, # für ODER, - für NICHT"},
+        {Text4, "Text, den die Dateien enthalten: + für UND, # für ODER, - für NICHT"},
+        {Command1, "Findet Dateien, deren Name den Suchtext enthält"},
+        {Command2, "Findet Dateien, deren Name mit dem Suchtext beginnt"},
+        {Command3, "Findet Dateien, deren Name den Suchtext enthält, im ganzen Firmenordner"},
+        {TextStd, "Nur Dateien, die in den letzten so vielen Stunden geändert wurden"},
+        {TextTag, "Nur Dateien, die in den letzten so vielen Tagen geändert wurden"},
+        {TextMon, "Nur Dateien, die in den letzten so vielen Monaten geändert wurden"},
+    };
+    for (const auto& [widget, tip] : tips)
+        widget->setToolTip(QString::fromUtf8(tip));
 }
 
 void Form1::connectHandlers() {
@@ -217,6 +233,7 @@ void Form1::connectHandlers() {
     connect(mnuDateiKopieren, &QAction::triggered, this,
             [this] { fileOps_->mnuDateiKopieren_Click(); });
     preview_->connectLists();
+    gestures_->connectLists();
     shortcuts_->connectMenu();
     dateFilter_->connectControls();
 }
@@ -391,6 +408,9 @@ void Form1::showEvent(QShowEvent* event) {
     if (!loaded_) {
         loaded_ = true;
         Form_Load();
+        // Start-up has given Command3 its role: without the company folder it stops the search.
+        if (!offersDateSort)
+            Command3->setToolTip(QStringLiteral("Hält die laufende Suche an, wie Esc"));
     }
 }
 

@@ -32,6 +32,7 @@ class FolderShortcuts;
 class Form2;
 class KeyPreview;
 class ListBox;
+class ListGestures;
 class NameSearch;
 class PictureViewer;
 class PreviewDispatch;
@@ -64,6 +65,8 @@ struct Surroundings {
 
     Dialogs* dialogs;                                       // else real message boxes
     std::function<void(const QString& path)> openWithShell; // else the desktop's application
+    // Else the desktop's file manager, with the file selected (see platform/file_manager.h).
+    std::function<void(const QString& path)> showInFileManager;
     std::function<bool()> printerAvailable; // else whether the print system knows one
     FolderScanner scanFolder;               // else the file system's
 };
@@ -254,6 +257,7 @@ private:
     std::unique_ptr<DateFilterHandlers> dateFilter_;
     std::unique_ptr<FolderShortcuts> shortcuts_;
     std::unique_ptr<KeyPreview> keyPreview_;
+    std::unique_ptr<ListGestures> gestures_;
     DocumentConverter* documentConverter_ = nullptr;
     DocumentView* documentView_ = nullptr;
     WebView* webView_ = nullptr;

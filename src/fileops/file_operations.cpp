@@ -164,11 +164,19 @@ bool FileOperations::copyInto(const QString& folder) {
 void FileOperations::mnuDateiLöschen_Click() {
     f.DateiAuswählen();
     const QString path = f.AuswahlPfad;
-    if (f.dialogs().message(QStringLiteral("Soll ") + path + QStringLiteral(" gelöscht werden?"),
-                            MessageStyle::YesNoInformation) != Answer::Yes)
+    // A deleted file goes to the Trash, from where the file manager puts it back. Where its volume
+    // has none, the question says that nothing will.
+    const bool forGood = nameIsTaken(path) && !trashAvailableFor(path);
+    const QString question =
+        forGood ? QStringLiteral("Soll ") + path +
+                      QStringLiteral(" endgültig gelöscht werden?\n"
+                                     "Auf diesem Laufwerk gibt es keinen Papierkorb.")
+                : QStringLiteral("Soll ") + path + QStringLiteral(" gelöscht werden?");
+    if (f.dialogs().message(question, MessageStyle::YesNoInformation) != Answer::Yes)
         return;
     const auto selection = selectedFile();
-    if (!selection || selection->folder + selection->name != path || !deleteFile(path).ok()) {
+    if (!selection || selection->folder + selection->name != path ||
+        !(forGood ? deleteFile(path) : moveToTrash(path)).ok()) {
         f.dialogs().message(QStringLiteral("Datei zum löschen auswählen!"));
         return;
     }

@@ -10,8 +10,9 @@ class ListBox;
 
 // Open, print, rename, copy and delete of the file selected in the shown list. None ever loses a
 // file: a rename never replaces another file, a copy replaces one only when the user says so and
-// only once the new one is complete, a delete asks first and never takes a folder, and a failure
-// leaves the lists as they were.
+// only once the new one is complete, a delete asks first, moves the file to the Trash (deletes it
+// for good only where there is none, and says so in its question) and never takes a folder, and a
+// failure leaves the lists as they were.
 class FileOperations {
 public:
     explicit FileOperations(Form1& form) : f(form) {}

@@ -4,9 +4,12 @@
 #include "platform/os_error.h"
 #include "platform/read_only_file.h"
 
+#include <QDateTime>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -104,6 +107,19 @@ private:
     bool placed_ = false;
 };
 
+Result<void> writeAll(int fd, const QByteArray& bytes) {
+    for (qsizetype written = 0; written < bytes.size();) {
+        const ssize_t put =
+            ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            return put < 0 ? osErrorFromErrno(errno) : OsError::Failed;
+        written += put;
+    }
+    return {};
+}
+
 // Copies everything from `in`'s current position to `out`; in the kernel where it can.
 Result<void> copyContent(int in, int out, off_t size) {
     for (off_t total = 0;;) {
@@ -135,15 +151,128 @@ Result<void> copyContent(int in, int out, off_t size) {
                 continue;
             return osErrorFromErrno(errno);
         }
-        for (ssize_t written = 0; written < got;) {
-            const ssize_t put = ::write(out, buffer + written, size_t(got - written));
-            if (put < 0 && errno == EINTR)
-                continue;
-            if (put <= 0)
-                return put < 0 ? osErrorFromErrno(errno) : OsError::Failed;
-            written += put;
-        }
+        if (const auto written = writeAll(out, QByteArray::fromRawData(buffer, got)); !written.ok())
+            return written;
     }
+}
+
+// ---- The Trash (freedesktop.org) ---------------------------------------------------------------
+
+QByteArray absolute(const QByteArray& path) {
+    if (path.startsWith('/'))
+        return path;
+    char* cwd = ::getcwd(nullptr, 0);
+    const QByteArray folder = cwd ? QByteArray(cwd) : QByteArray("/");
+    std::free(cwd);
+    return folder + '/' + path;
+}
+
+QByteArray parentOf(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash <= 0 ? QByteArray("/") : path.left(slash);
+}
+
+// A folder of the Trash, made when missing; only its user may enter it. A link to a folder is
+// taken as the folder (a data folder kept elsewhere).
+bool makeFolder(const QByteArray& path) {
+    struct stat st;
+    return ::mkdir(path.constData(), 0700) == 0 ||
+           (errno == EEXIST && ::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode));
+}
+
+bool makeFolders(const QByteArray& path) {
+    for (qsizetype slash = path.indexOf('/', 1); slash > 0; slash = path.indexOf('/', slash + 1)) {
+        if (!makeFolder(path.left(slash)))
+            return false;
+    }
+    return makeFolder(path);
+}
+
+// The device of the path, or of its nearest folder that exists: where a Trash made there lies.
+dev_t deviceOfNearest(QByteArray path) {
+    for (struct stat st{};; path = parentOf(path)) {
+        if (::stat(path.constData(), &st) == 0 || path == "/")
+            return st.st_dev;
+    }
+}
+
+// The user's own Trash: $XDG_DATA_HOME/Trash, where a relative or empty XDG_DATA_HOME counts as
+// unset and ~/.local/share stands in.
+QByteArray homeTrash() {
+    QByteArray data = qgetenv("XDG_DATA_HOME");
+    if (!data.startsWith('/')) {
+        const QByteArray home = qgetenv("HOME");
+        if (!home.startsWith('/'))
+            return {};
+        data = home + "/.local/share";
+    }
+    return data + "/Trash";
+}
+
+struct TrashPlace {
+    QByteArray folder; // holds files/ and info/
+    QByteArray top;    // the volume's top folder, which its notes name files from; empty in the
+                       // home Trash, whose notes hold full paths
+};
+
+// The top folder of the volume the folder lies on, found by climbing while the device stays.
+QByteArray topFolderOf(QByteArray folder, dev_t device) {
+    for (struct stat st; folder != "/"; folder = parentOf(folder)) {
+        if (::stat(parentOf(folder).constData(), &st) != 0 || st.st_dev != device)
+            break;
+    }
+    return folder;
+}
+
+// A Trash in a volume's top folder is used only when it is this user's own folder there, so that
+// no one else can read or replace what goes in.
+std::optional<TrashPlace> volumeTrash(const QByteArray& folder, const QByteArray& top,
+                                      dev_t device) {
+    ::mkdir(folder.constData(), 0700);
+    struct stat st;
+    if (::lstat(folder.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
+        st.st_dev != device || !makeFolder(folder + "/files") || !makeFolder(folder + "/info"))
+        return std::nullopt;
+    return TrashPlace{folder, top};
+}
+
+// Where a file at the absolute path goes when it is deleted. A file on the home Trash's volume
+// goes there or nowhere: moving it elsewhere would copy it across volumes.
+std::optional<TrashPlace> trashFor(const QByteArray& path) {
+    const QByteArray folder = parentOf(path);
+    struct stat st;
+    if (::stat(folder.constData(), &st) != 0)
+        return std::nullopt;
+    if (const QByteArray home = homeTrash();
+        !home.isEmpty() && deviceOfNearest(home) == st.st_dev) {
+        if (!makeFolders(home + "/files") || !makeFolder(home + "/info"))
+            return std::nullopt;
+        return TrashPlace{home, {}};
+    }
+    const QByteArray top = topFolderOf(folder, st.st_dev);
+    const QByteArray prefix = top == "/" ? QByteArray() : top;
+    const QByteArray uid = QByteArray::number(::getuid());
+    // An administrator's shared $topdir/.Trash counts only as a real folder with the sticky bit,
+    // where users cannot remove each other's folders.
+    struct stat shared;
+    if (::lstat((prefix + "/.Trash").constData(), &shared) == 0 && S_ISDIR(shared.st_mode) &&
+        (shared.st_mode & S_ISVTX)) {
+        if (auto place = volumeTrash(prefix + "/.Trash/" + uid, top, st.st_dev))
+            return place;
+    }
+    return volumeTrash(prefix + "/.Trash-" + uid, top, st.st_dev);
+}
+
+// The name a file gets in the Trash: its own, or with ".2", ".3", ... when that is taken; short
+// enough that its note's name (".trashinfo" added) is a valid name too, cut between characters.
+QByteArray trashedName(const QByteArray& name, int attempt) {
+    const QByteArray suffix = attempt == 1 ? QByteArray() : '.' + QByteArray::number(attempt);
+    constexpr qsizetype kNameMax = 255;
+    qsizetype cut =
+        std::min(name.size(), kNameMax - qsizetype(strlen(".trashinfo")) - suffix.size());
+    while (cut > 0 && cut < name.size() && (uchar(name[cut]) & 0xc0) == 0x80)
+        --cut;
+    return name.left(cut) + suffix;
 }
 
 } // namespace
@@ -208,6 +337,58 @@ Result<void> deleteFile(const QString& path) {
     if (::unlink(name.constData()) != 0)
         return osErrorFromErrno(errno);
     return {};
+}
+
+bool trashAvailableFor(const QString& path) {
+    return trashFor(absolute(bytesOfName(path))).has_value();
+}
+
+Result<void> moveToTrash(const QString& path) {
+    const QByteArray name = absolute(bytesOfName(path));
+    struct stat st;
+    if (::lstat(name.constData(), &st) != 0)
+        return osErrorFromErrno(errno);
+    if (S_ISDIR(st.st_mode))
+        return OsError::NotAFile;
+    if (S_ISREG(st.st_mode) && isWriteProtected(name, st))
+        return OsError::AccessDenied;
+    const auto trash = trashFor(name);
+    if (!trash)
+        return OsError::Failed;
+    // A volume's Trash names its files from the volume's top, so that they can go back when the
+    // volume is mounted elsewhere.
+    QByteArray original = name;
+    if (!trash->top.isEmpty()) {
+        const QByteArray top = trash->top == "/" ? trash->top : trash->top + '/';
+        if (name.startsWith(top))
+            original = name.mid(top.size());
+    }
+    const QByteArray note =
+        "[Trash Info]\nPath=" + original.toPercentEncoding("/") + "\nDeletionDate=" +
+        QDateTime::currentDateTime().toString(u"yyyy-MM-ddThh:mm:ss").toLatin1() + '\n';
+    const QByteArray ownName = name.mid(name.lastIndexOf('/') + 1);
+    // The note is made first and exclusively: it reserves the name in the Trash.
+    for (int attempt = 1; attempt <= 10000; ++attempt) {
+        const QByteArray trashed = trashedName(ownName, attempt);
+        const QByteArray info = trash->folder + "/info/" + trashed + ".trashinfo";
+        const int fd = ::open(info.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0)
+            return osErrorFromErrno(errno);
+        const auto written = writeAll(fd, note);
+        if (::close(fd) != 0 || !written.ok()) {
+            ::unlink(info.constData());
+            return written.ok() ? OsError::Failed : written;
+        }
+        const auto moved = renameWithoutReplacing(name, trash->folder + "/files/" + trashed);
+        if (moved.ok())
+            return {};
+        ::unlink(info.constData());
+        if (moved.error() != OsError::AlreadyExists)
+            return moved;
+    }
+    return OsError::Failed;
 }
 
 } // namespace findolin

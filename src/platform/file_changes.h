@@ -31,4 +31,14 @@ bool isOrdinaryFile(const QString& path);
 // one, or not this user, may write): protecting it said that it is to stay.
 Result<void> deleteFile(const QString& path);
 
+// Whether a file in this place would go to a Trash of the desktop (freedesktop.org Trash): the
+// user's own Trash ($XDG_DATA_HOME/Trash) for files on the volume that holds it, else the volume's
+// ($topdir/.Trash/$uid, or $topdir/.Trash-$uid). The Trash and its folders are made when missing;
+// false when that cannot be done, or when the file's folder cannot be read.
+bool trashAvailableFor(const QString& path);
+
+// Moves a file to its Trash, with the note that lets a file manager put it back. Refuses what
+// deleteFile refuses; fails, leaving the file where it is, when there is no Trash for it.
+Result<void> moveToTrash(const QString& path);
+
 } // namespace findolin

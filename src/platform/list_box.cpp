@@ -3,8 +3,10 @@
 #include "platform/native_names.h"
 
 #include <QApplication>
+#include <QDrag>
 #include <QHash>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QStyledItemDelegate>
 #include <array>
 #include <vector>
@@ -33,6 +35,13 @@ QVariant LinesModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole || role == Qt::ToolTipRole)
         return visibleText(lines_[index.row()]);
     return {};
+}
+
+Qt::ItemFlags LinesModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags flags = QAbstractListModel::flags(index);
+    if (index.isValid() && kinds_.value(index.row()) == LineKind::File)
+        flags |= Qt::ItemIsDragEnabled;
+    return flags;
 }
 
 void LinesModel::setLines(QStringList lines, QStringList paths, QList<LineKind> kinds) {
@@ -137,7 +146,24 @@ void ListBox::keyPressEvent(QKeyEvent* event) {
 
 void ListBox::mousePressEvent(QMouseEvent* event) {
     rowBeforePress_ = currentRow();
+    // Only the file already chosen is dragged out: a press elsewhere chooses first, and moving on
+    // drags the selection to another line.
+    const int pressed = indexAt(event->position().toPoint()).row();
+    setDragEnabled(dragData_ && event->button() == Qt::LeftButton && pressed >= 0 &&
+                   pressed == rowBeforePress_ && isFile(pressed));
     QListView::mousePressEvent(event);
+}
+
+void ListBox::startDrag(Qt::DropActions) {
+    const int row = currentRow();
+    QMimeData* data = dragData(row);
+    if (!data)
+        return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data);
+    drag->setPixmap(viewport()->grab(visualRect(model_->index(row))));
+    // A copy, whatever the target would rather do: the file stays where it is.
+    drag->exec(Qt::CopyAction, Qt::CopyAction);
 }
 
 // A drag that ends on another line than it began on is no click, but it chose that line all the

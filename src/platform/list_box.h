@@ -5,6 +5,9 @@
 #include <QAbstractListModel>
 #include <QListView>
 #include <QStringList>
+#include <functional>
+
+class QMimeData;
 
 namespace findolin {
 
@@ -18,6 +21,8 @@ public:
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    // Files can be dragged; header lines and folder entries cannot.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     const QStringList& lines() const { return lines_; }
     // Line for line with lines(), or empty when the lines are names in the file list's folder.
@@ -84,6 +89,13 @@ public:
     // The height of one row, in pixels.
     int rowHeight() const;
 
+    // Lets files be dragged out of the list: `data` gives what the line carries (nothing when it
+    // carries nothing). A drag begins when the button goes down on the selected file line and the
+    // mouse moves; from any other line the move still drags the selection, as before.
+    void setDragData(std::function<QMimeData*(int row)> data) { dragData_ = std::move(data); }
+    // What dragging the line hands over; nothing when the list lets no files out.
+    QMimeData* dragData(int row) const { return dragData_ ? dragData_(row) : nullptr; }
+
 Q_SIGNALS:
     // The user chose a line: by a click (also on the line already selected), by dragging the
     // selection to it, by a key that moved the selection, or through setCurrentRow. The view's own
@@ -94,6 +106,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
 
 private:
     int widestRow() const;
@@ -102,6 +115,7 @@ private:
     UniformRowDelegate* delegate_;
     int rowBeforePress_ = -1; // the selected row when the mouse button went down
     bool clickChose_ = false; // the release was a click, which has told its line already
+    std::function<QMimeData*(int row)> dragData_;
 };
 
 } // namespace findolin

@@ -1,6 +1,7 @@
 #include "preview/preview_dispatch.h"
 
 #include "app/form1.h"
+#include "fileops/line_actions.h"
 #include "platform/native_names.h"
 #include "preview/file_types.h"
 #include "preview/picture_viewer.h"
@@ -79,7 +80,7 @@ void PreviewDispatch::preview(ListBox* list, Focus focus) {
 
     if (list->kind(row) == LineKind::FolderEntry) {
         // A folder entry: step into the folder; its listing empties the text preview.
-        f.Text2->setText(name.mid(2, name.size() - 3));
+        f.Text2->setText(folderNamedBy(LineKind::FolderEntry, name));
         f.mnuName->setText({});
         showOnly(f.RichTextBox2);
     } else if (kind == PreviewClass::Document) {
