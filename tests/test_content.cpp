@@ -215,6 +215,10 @@ void TestContent::bytesDecideAsTheText_data() {
         << QByteArray("\x01\0\x02M\0H\0z\0\0\0", 12) << "mhz" << true;
     QTest::newRow("binary, term across two runs")
         << QByteArray("\x01\0MH\x01z\0\x02", 8) << "mhz" << false;
+    QTest::newRow("binary, term inside a run")
+        << QByteArray("\x01\0Angebot 600 MHz\0", 19) << "600+mhz" << true;
+    QTest::newRow("binary, run too short to be text")
+        << QByteArray("\x01\0Hz\x01\0", 6) << "hz" << false;
     QTest::newRow("binary, NOT term in a run")
         << QByteArray("\x01\0Angebot\0Entwurf\0", 18) << "angebot-entwurf" << false;
     QTest::newRow("rich text, term split by markup")

@@ -1,5 +1,6 @@
 #include "preview/text_decoding.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -298,6 +299,12 @@ bool looksBinary(QByteArrayView head) {
 }
 
 PrintableRuns::PrintableRuns(int minimumRun) : minimumRun_(qMax(1, minimumRun)) {}
+
+bool PrintableRuns::keepsWhole(QStringView text) {
+    return text.size() >= kMinimumRun && std::all_of(text.begin(), text.end(), [](QChar c) {
+               return c.unicode() < 0x80 && (kByteKind[c.unicode()] & kPrintable8);
+           });
+}
 
 QString PrintableRuns::feed(QByteArrayView piece) {
     QString out;

@@ -57,7 +57,12 @@ bool looksBinary(QByteArrayView head);
 // are dropped as noise. A run split between two pieces comes out whole.
 class PrintableRuns {
 public:
-    explicit PrintableRuns(int minimumRun = 3);
+    static constexpr int kMinimumRun = 3;
+    explicit PrintableRuns(int minimumRun = kMinimumRun);
+
+    // Whether the text, when a file holds it in ASCII, always comes out whole within one run
+    // (with the least run length of the default): printable ASCII only, and no shorter than a run.
+    static bool keepsWhole(QStringView text);
 
     QString feed(QByteArrayView piece);
     QString finish();

@@ -1,6 +1,7 @@
 #include "search/content_match.h"
 
 #include "preview/content_loader.h"
+#include "preview/text_decoding.h"
 #include "search/query_rule.h"
 
 #include <algorithm>
@@ -139,6 +140,7 @@ ContentQuery::ContentQuery(const ParsedQuery& query) {
             break;
         }
         longestSpelling_ = std::max(longestSpelling_, termBytes_.back().longestSpelling());
+        wholeInRuns_.push_back(PrintableRuns::keepsWhole(term));
     }
 }
 
@@ -179,11 +181,14 @@ std::optional<ContentVerdict> ContentQuery::testBytes(ReadOnlyFile& file,
         return std::nullopt;
     using Found = TermBytes::Found;
     std::vector<Found> found(terms_.size(), Found::Nothing);
-    // ASCII proves a term only where the decoder reads ASCII bytes as themselves.
+    // ASCII proves a term only where the decoder reads ASCII bytes as themselves: in plain text
+    // read as UTF-8 or Windows-1252, and in a binary file's runs when the term's bytes cannot
+    // fall between two of them.
     bool asciiProves = false;
+    bool binary = false;
     const auto presence = [&](Presence notFound) {
         return [&, notFound](qsizetype t) {
-            if (found[t] == Found::AsciiSpelling && asciiProves)
+            if (found[t] == Found::AsciiSpelling && (asciiProves || (binary && wholeInRuns_[t])))
                 return Presence::Present;
             return found[t] == Found::Nothing ? notFound : Presence::Unknown;
         };
@@ -200,6 +205,7 @@ std::optional<ContentVerdict> ContentQuery::testBytes(ReadOnlyFile& file,
                 return std::nullopt;
             asciiProves = kind == ContentKind::PlainText && !piece->startsWith("\xff\xfe") &&
                           !piece->startsWith("\xfe\xff");
+            binary = kind == ContentKind::Binary;
         }
         if (piece->isEmpty())
             break;

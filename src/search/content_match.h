@@ -67,6 +67,7 @@ private:
     std::vector<std::vector<qsizetype>> groups_;
     std::vector<TermBytes> termBytes_; // empty when one of the terms cannot be ruled out by bytes
     qsizetype longestSpelling_ = 0;
+    std::vector<bool> wholeInRuns_; // for each term: its ASCII bytes always stay within one run
 };
 
 } // namespace findolin
