@@ -1,7 +1,7 @@
 // The term scanner finds the same terms at the same places whether the text comes whole or in two
 // pieces, and what it finds agrees with a plain case-insensitive search. The test on raw bytes
 // never rules out a term that a decoding of the bytes holds, and an ASCII spelling it reports is
-// in the decoded plain text.
+// in the decoded plain text, and in a binary file's runs when the term always stays whole in one.
 #include "fuzz_input.h"
 #include "preview/text_decoding.h"
 #include "search/content_match.h"
@@ -53,6 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             FUZZ_EXPECT(!plain.contains(folded) && !binary.contains(folded));
         if (found == findolin::TermBytes::Found::AsciiSpelling && readAsItself)
             FUZZ_EXPECT(plain.contains(folded));
+        if (found == findolin::TermBytes::Found::AsciiSpelling &&
+            findolin::PrintableRuns::keepsWhole(folded))
+            FUZZ_EXPECT(binary.contains(folded));
     }
     return 0;
 }
