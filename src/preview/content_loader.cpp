@@ -82,6 +82,12 @@ bool mayHoldPdfPages(QByteArrayView head) {
     return head.size() >= ContentLoader::kPieceBytes || head.contains("obj");
 }
 
+// The same for a zip container: one that can be opened ends with the record of its folder
+// ("PK\5\6"), and one without it is read as its bytes whatever the reader tries first.
+bool mayBeOpenableZip(QByteArrayView head) {
+    return head.size() >= ContentLoader::kPieceBytes || head.contains("PK\x05\x06");
+}
+
 bool readZipContainer(ReadOnlyFile& file, const FormattedSink& sink) {
     QFile device;
     if (!device.open(file.descriptor(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle) ||
@@ -97,7 +103,7 @@ ContentKind contentKindOf(QByteArrayView head) {
         return ContentKind::RichText;
     if (head.startsWith("%PDF-") && mayHoldPdfPages(head))
         return ContentKind::Pdf;
-    if (looksLikeZip(head))
+    if (looksLikeZip(head) && mayBeOpenableZip(head))
         return ContentKind::ZipContainer;
     return looksBinary(head) ? ContentKind::Binary : ContentKind::PlainText;
 }
