@@ -10,6 +10,7 @@ FUZZ_ARGS ?=
 # the sanitizer; tests/tsan.supp says, library by library, why what they do is not checked.
 TSAN_OPTIONS_TEST = halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan.supp
 ASAN_BUILD_DIR ?= build-asan
+COVERAGE_BUILD_DIR ?= build-coverage
 # Any finding ends the test program with a failure, leaks at its end included. Allocations are
 # unwound fully, not by frame pointers alone (Qt has none), so that tests/lsan.supp can name the Qt
 # frame behind each leak of Qt's own instead of a whole library.
@@ -59,6 +60,19 @@ test-asan: deps
 		LSAN_OPTIONS="$(LSAN_OPTIONS_TEST)" UBSAN_OPTIONS="$(UBSAN_OPTIONS_TEST)" \
 		ctest --output-on-failure --timeout 300
 
+# The whole test suite on a build that counts what it runs, in a build folder of its own; prints the
+# line and branch coverage of src/ (branches the compiler adds for exceptions left out) and keeps
+# the counts per file in $(COVERAGE_BUILD_DIR)/coverage.txt.
+coverage: deps
+	@cmake -S . -B $(COVERAGE_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFINDOLIN_BENCH=OFF \
+		-DFINDOLIN_COVERAGE=ON >/dev/null
+	@cmake --build $(COVERAGE_BUILD_DIR)
+	@find $(COVERAGE_BUILD_DIR) -name '*.gcda' -delete
+	cd $(COVERAGE_BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300
+	@gcovr --root $(CURDIR) --object-directory $(COVERAGE_BUILD_DIR) --filter '$(CURDIR)/src/' \
+		--exclude-throw-branches --exclude-unreachable-branches -j 2 \
+		--output $(COVERAGE_BUILD_DIR)/coverage.txt --print-summary
+
 # Every fuzz target for FUZZ_SECONDS, from its seeds in tests/fuzz/seeds; what it finds new is
 # kept in the build folder's corpus, a failing input as crash-* there.
 fuzz: deps
@@ -83,4 +97,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR) $(TSAN_BUILD_DIR) $(ASAN_BUILD_DIR) $(FUZZ_BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(TSAN_BUILD_DIR) $(ASAN_BUILD_DIR) $(COVERAGE_BUILD_DIR) $(FUZZ_BUILD_DIR)
