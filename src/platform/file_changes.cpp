@@ -156,6 +156,18 @@ Result<void> copyContent(int in, int out, off_t size) {
     }
 }
 
+// Whether a delete may take the entry: never a folder, nor a file the user protected from writing.
+Result<void> mayRemove(const QByteArray& name) {
+    struct stat st;
+    if (::lstat(name.constData(), &st) != 0)
+        return osErrorFromErrno(errno);
+    if (S_ISDIR(st.st_mode))
+        return OsError::NotAFile;
+    if (S_ISREG(st.st_mode) && isWriteProtected(name, st))
+        return OsError::AccessDenied;
+    return {};
+}
+
 // ---- The Trash (freedesktop.org) ---------------------------------------------------------------
 
 QByteArray absolute(const QByteArray& path) {
@@ -327,13 +339,8 @@ bool isOrdinaryFile(const QString& path) {
 
 Result<void> deleteFile(const QString& path) {
     const QByteArray name = bytesOfName(path);
-    struct stat st;
-    if (::lstat(name.constData(), &st) != 0)
-        return osErrorFromErrno(errno);
-    if (S_ISDIR(st.st_mode))
-        return OsError::NotAFile;
-    if (S_ISREG(st.st_mode) && isWriteProtected(name, st))
-        return OsError::AccessDenied;
+    if (const auto removable = mayRemove(name); !removable.ok())
+        return removable;
     if (::unlink(name.constData()) != 0)
         return osErrorFromErrno(errno);
     return {};
@@ -345,13 +352,8 @@ bool trashAvailableFor(const QString& path) {
 
 Result<void> moveToTrash(const QString& path) {
     const QByteArray name = absolute(bytesOfName(path));
-    struct stat st;
-    if (::lstat(name.constData(), &st) != 0)
-        return osErrorFromErrno(errno);
-    if (S_ISDIR(st.st_mode))
-        return OsError::NotAFile;
-    if (S_ISREG(st.st_mode) && isWriteProtected(name, st))
-        return OsError::AccessDenied;
+    if (const auto removable = mayRemove(name); !removable.ok())
+        return removable;
     const auto trash = trashFor(name);
     if (!trash)
         return OsError::Failed;
