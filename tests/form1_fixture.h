@@ -15,7 +15,7 @@
 // site folder of the window (documents, company and invoice folders) lies inside it.
 class TestHome : public TestDir {
 public:
-    TestHome() : oldHome_(qgetenv("HOME")) {
+    explicit TestHome(const Tree& tree = {}) : TestDir(tree), oldHome_(qgetenv("HOME")) {
         folder("home");
         qputenv("HOME", QFile::encodeName(path("home")));
         qunsetenv("XDG_CONFIG_HOME");

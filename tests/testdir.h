@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QList>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <dirent.h>
@@ -16,10 +17,22 @@ inline QByteArray contentOf(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<gone>");
 }
 
+// The files of a tree: each one's path below the tree's root, and what it holds. A path that
+// ends in "/" is an empty folder.
+using Tree = QList<std::pair<QString, QByteArray>>;
+
 // A folder tree for one test, removed afterwards.
 class TestDir {
 public:
-    TestDir() { QVERIFY2(dir_.isValid(), "cannot create a temporary folder"); }
+    explicit TestDir(const Tree& tree = {}) {
+        QVERIFY2(dir_.isValid(), "cannot create a temporary folder");
+        add(tree);
+    }
+
+    void add(const Tree& tree) const {
+        for (const auto& [relative, content] : tree)
+            relative.endsWith(u'/') ? folder(relative) : file(relative, content);
+    }
 
     QString path() const { return dir_.path(); }
     QString path(const QString& relative) const { return dir_.filePath(relative); }
