@@ -1,405 +1,666 @@
 #include "fake_office.h"
+#include "fileops/form2.h"
+#include "fileops/line_actions.h"
 #include "form1_fixture.h"
+#include "platform/file_manager.h"
 #include "platform/list_box.h"
+#include "platform/native_names.h"
+#include "platform/volumes.h"
 #include "scripted_dialogs.h"
 #include "search/file_list_box.h"
-#include "search/query_line_edit.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
-#include <QGuiApplication>
-#include <QLineEdit>
-#include <QPushButton>
+#include <QComboBox>
+#include <QDBusConnection>
+#include <QDBusPendingCallWatcher>
+#include <QDrag>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProcess>
 #include <QTextEdit>
-#include <unistd.h>
+#include <QTreeView>
 
 using namespace findolin;
 
+// What the window adds to the file operations: what it asks and says, which lines, paths and
+// folders it keeps in step, and the gestures and the target-folder dialog that lead to them.
 class TestForm1FileOps : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase();
-    void renameInTheFolderList();
-    void renameInTheWalkResultKeepsPathsInStep();
-    void renameInTheTextResultAndTheRefinedList();
-    void renameRefusals();
-    void deleteAnsweredNoChangesNothing();
-    void deleteFromTheWalkResultKeepsTheHeader();
-    void deleteRefusesHeadersAndFolders();
-    void deleteMovesToTheTrash_data();
-    void deleteMovesToTheTrash();
-    void failedDeleteLeavesTheLists();
-    void openByTypeAndWithTheQuestion();
-    void printThroughTheOfficeSuite();
+    void renameKeepsTheListsInStep();
+    void deleteAsksAndKeepsTheListsInStep();
+    void openAndPrint();
+    void copyIntoAFolderAndPickAFolder();
+    void copyRefusalsAndReplacing();
+    void enterInTheRealQuestionsChangesNothing();
+    void fileLineMenuAndKeys();
+    void folderLinesAndDoubleClicks();
+    void dragStartsOnTheChosenFileOnly();
+    void fileManagerShowsTheFileOrItsFolderOpens();
+    void cleanupTestCase();
+
+private:
+    QTemporaryDir busFolder_;
+    QProcess bus_; // a session bus of the test's own
 };
+
+namespace {
+
+// A window on a home of its own holding the tree, with its desktop replaced: its questions are
+// answered from a script, what it opens or shows in the file manager is recorded, and it has a
+// printer unless told otherwise.
+struct Window {
+    explicit Window(const Tree& tree) : home(tree) {
+        home.folder("home/Documents");
+        Surroundings surroundings(&dialogs);
+        surroundings.openWithShell = [this](const QString& path) { events << "open " + path; };
+        surroundings.showInFileManager = [this](const QString& path) { events << "show " + path; };
+        surroundings.printerAvailable = [this] { return printer; };
+        QGuiApplication::clipboard()->setText(QStringLiteral("vorher"));
+        form = startForm1(surroundings);
+    }
+    void trigger(QAction* action) {
+        action->trigger();
+        settle(*form);
+    }
+    // What the window did since the last look, which it then forgets: its messages, the names it
+    // proposed, what it opened or showed, what it put on the clipboard, the file it is copying.
+    QStringList done() {
+        QStringList seen = dialogs.messages;
+        for (const QString& name : std::as_const(dialogs.proposals))
+            seen << "rename " + name;
+        seen << events;
+        if (QGuiApplication::clipboard()->text() != u"vorher")
+            seen << "clipboard " + QGuiApplication::clipboard()->text();
+        if (form->Kopiermodus) {
+            seen << "copy " + form->Quelldatei;
+            form->form2().close();
+        }
+        dialogs.messages.clear();
+        dialogs.proposals.clear();
+        events.clear();
+        QGuiApplication::clipboard()->setText(QStringLiteral("vorher"));
+        return seen;
+    }
+
+    TestHome home;
+    ScriptedDialogs dialogs;
+    QStringList events;
+    bool printer = true;
+    std::unique_ptr<Form1> form;
+};
+
+// Opens the context menu on the line as a right click does (or the menu key, on the chosen line)
+// and takes the item for `wanted` (none: closes the menu). Returns what the menu offered.
+QList<LineAction> useContextMenu(ListBox* list, int row, std::optional<LineAction> wanted,
+                                 QContextMenuEvent::Reason reason = QContextMenuEvent::Mouse) {
+    QList<LineAction> offered;
+    QTimer inMenu;
+    inMenu.setSingleShot(true);
+    QObject::connect(&inMenu, &QTimer::timeout, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QAction* taken = nullptr;
+        for (QAction* action : menu ? menu->actions() : QList<QAction*>()) {
+            offered << LineAction(action->data().toInt());
+            if (offered.last() == wanted)
+                taken = action;
+        }
+        if (menu && taken)
+            menu->setActiveAction(taken);
+        if (menu)
+            QTest::keyClick(menu, taken ? Qt::Key_Return : Qt::Key_Escape);
+    });
+    inMenu.start(0);
+    // Below the last line when the row is past it.
+    const int last = std::min(row, list->count() - 1);
+    const QPoint at = list->visualRect(list->model()->index(last, 0)).center() +
+                      QPoint(0, (row - last) * 2 * list->rowHeight());
+    QContextMenuEvent request(reason, at, list->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(reason == QContextMenuEvent::Mouse ? list->viewport() : list, &request);
+    return offered;
+}
+
+// Gives the window the keyboard, as a user's click into it does, and presses the key there.
+void press(Form1& form, QWidget* focus, const QKeySequence& key) {
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    focus->setFocus();
+    QTRY_VERIFY(focus->hasFocus());
+    if (auto* field = qobject_cast<QLineEdit*>(focus))
+        field->selectAll();
+    QTest::keySequence(focus, key);
+    settle(form);
+}
+
+// What a click on the folder in the dialog's tree does.
+void choose(Form2& dialog, const QString& path) {
+    const QModelIndex index = qobject_cast<QFileSystemModel*>(dialog.Dir1->model())->index(path);
+    QVERIFY2(index.isValid(), qPrintable(path));
+    dialog.Dir1->setCurrentIndex(index);
+}
+
+} // namespace
 
 void TestForm1FileOps::initTestCase() {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    // The bus reads its settings from a file: no services to start, anyone may own any name.
+    QFile config(busFolder_.filePath(QStringLiteral("bus.conf")));
+    QVERIFY(config.open(QIODevice::WriteOnly));
+    config.write(
+        "<busconfig><type>session</type><listen>unix:dir=" + QFile::encodeName(busFolder_.path()) +
+        "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
+        "<allow send_destination=\"*\"/><allow receive_sender=\"*\"/><allow own=\"*\"/>"
+        "</policy></busconfig>");
+    config.close();
+    bus_.start(QStringLiteral("dbus-daemon"),
+               {"--config-file=" + config.fileName(), "--nofork", "--print-address=1"});
+    if (bus_.waitForStarted() && bus_.waitForReadyRead(10000))
+        qputenv("DBUS_SESSION_BUS_ADDRESS", bus_.readLine().trimmed());
 }
 
-void TestForm1FileOps::renameInTheFolderList() {
-    TestHome home;
-    home.file("home/Documents/alt.txt", "Inhalt");
-    home.file("home/Documents/b.txt");
-    ScriptedDialogs dialogs;
-    const auto form = startForm1(&dialogs);
-    form->File1->setCurrentRow(0);
-    dialogs.inputs << QStringLiteral("neu.txt");
-    form->mnuDateiUmbenennen->trigger();
-    settle(*form);
-    QCOMPARE(dialogs.prompts, QStringList{"Umbenennen"});
-    QCOMPARE(dialogs.proposals, QStringList{"alt.txt"});
-    QCOMPARE(contentOf(home.home("Documents/neu.txt")), QByteArray("Inhalt"));
-    QVERIFY(!QFileInfo::exists(home.home("Documents/alt.txt")));
-    QCOMPARE(form->File1->lines(), (QStringList{"b.txt", "neu.txt"}));
-    QCOMPARE(form->mnuName->text(), home.home("Documents/neu.txt"));
-    QVERIFY(dialogs.messages.isEmpty());
+void TestForm1FileOps::cleanupTestCase() {
+    bus_.terminate();
+    bus_.waitForFinished();
 }
 
-void TestForm1FileOps::renameInTheWalkResultKeepsPathsInStep() {
-    TestHome home;
-    home.file("akten/x/brief 1.txt", "eins");
-    home.file("akten/x/brief 2.txt", "zwei");
-    home.file("akten/x/brief 3.txt", "drei");
-    ScriptedDialogs dialogs;
-    const auto form = startForm1(&dialogs);
-    searchFor(*form, home.path("akten"), "brief");
-    form->List1->setCurrentRow(2); // "brief 2.txt"
-    dialogs.inputs << QStringLiteral("Zeugnis.txt");
-    form->mnuDateiUmbenennen->trigger();
-    settle(*form);
-    // The line keeps its place between its neighbours.
-    QCOMPARE(form->List1->lines(), (QStringList{">>>[" + home.path("akten/x") + "]", "brief 1.txt",
-                                                "Zeugnis.txt", "brief 3.txt"}));
-    QCOMPARE(form->List1->paths()[2], home.path("akten/x/Zeugnis.txt"));
-    form->List1->setCurrentRow(2);
-    QCOMPARE(form->RichTextBox2->toPlainText(), QStringLiteral("zwei"));
-}
-
-void TestForm1FileOps::renameInTheTextResultAndTheRefinedList() {
-    TestHome home;
-    home.file("akten/x/brief 1.txt", "Angebot eins");
-    home.file("akten/x/brief 2.txt", "Angebot zwei");
-    home.file("flach/Brief 2003.txt", "Angebot 2003");
-    home.file("flach/Brief 2003 alt.txt", "alt");
-    ScriptedDialogs dialogs;
-    const auto form = startForm1(&dialogs);
-    const auto renameSelected = [&](ListBox* list, int row, const QString& newName) {
+// A rename proposes the old name and keeps the line in its place, with its path, in the folder
+// list, in a walk's result and in a result without paths of its own; a name that is taken or
+// names no file in the folder is refused, and the file stays as it was.
+void TestForm1FileOps::renameKeepsTheListsInStep() {
+    Window w({{"home/Documents/alt.txt", "Inhalt"},
+              {"home/Documents/b.txt", "B"},
+              {"akten/x/brief 1.txt", "eins"},
+              {"akten/x/brief 2.txt", "zwei"},
+              {"flach/Brief 2003.txt", "Angebot 2003"},
+              {"flach/Brief 2003 alt.txt", "alt"}});
+    Form1& form = *w.form;
+    const auto rename = [&](ListBox* list, int row, const std::optional<QString>& newName) {
         list->setCurrentRow(row);
-        dialogs.inputs << newName;
-        form->mnuDateiUmbenennen->trigger();
-        settle(*form);
-        list->setCurrentRow(row); // and look at it again
+        w.dialogs.inputs << newName;
+        w.trigger(form.mnuDateiUmbenennen);
+        return w.done();
     };
+    form.File1->setCurrentRow(-1);
+    w.trigger(form.mnuDateiUmbenennen);
+    QCOMPARE(w.done(), QStringList{"Datei zum umbenennen auswählen!"});
+    const std::pair<std::optional<QString>, QString> refused[] = {
+        {"b.txt", "Die Datei  -- b.txt --  ist bereits vorhanden! "},
+        {"../../akten/alt.txt", "Ungültiger Dateiname!"},
+        {".", "Ungültiger Dateiname!"},
+        {"..", "Ungültiger Dateiname!"},
+        {"", {}},           // nothing happens
+        {std::nullopt, {}}, // cancelled
+    };
+    for (const auto& [newName, message] : refused) {
+        QCOMPARE(rename(form.File1, 0, newName),
+                 QStringList(message.isEmpty() ? 0 : 1, message) + QStringList{"rename alt.txt"});
+    }
+    QCOMPARE(contentOf(w.home.home("Documents/b.txt")), QByteArray("B"));
+    QCOMPARE(rename(form.File1, 0, "neu.txt"), QStringList{"rename alt.txt"});
+    QCOMPARE(contentOf(w.home.home("Documents/neu.txt")), QByteArray("Inhalt"));
+    QCOMPARE(form.File1->lines(), (QStringList{"b.txt", "neu.txt"}));
+    QCOMPARE(form.mnuName->text(), w.home.home("Documents/neu.txt"));
 
-    // The text search's result over a walk: its path list keeps in step.
-    searchFor(*form, home.path("akten"), "brief", "Angebot");
-    QVERIFY(form->List2->isVisible());
-    renameSelected(form->List2, 2, "Angebot 2.txt");
-    QCOMPARE(form->List2->lines(),
-             (QStringList{">>>[" + home.path("akten/x") + "]", "brief 1.txt", "Angebot 2.txt"}));
-    QCOMPARE(form->List2->paths()[2], home.path("akten/x/Angebot 2.txt"));
-    QCOMPARE(form->RichTextBox2->toPlainText(), QStringLiteral("Angebot zwei"));
+    searchFor(form, w.home.path("akten"), "brief");
+    rename(form.List1, 1, "Zeugnis.txt");
+    QCOMPARE(form.List1->lines(),
+             (QStringList{">>>[" + w.home.path("akten/x") + "]", "Zeugnis.txt", "brief 2.txt"}));
+    QCOMPARE(form.List1->paths()[1], w.home.path("akten/x/Zeugnis.txt"));
+    QCOMPARE(contentOf(w.home.path("akten/x/Zeugnis.txt")), QByteArray("eins"));
 
-    // The text search's result in a folder without sub-folders: names in that folder.
-    form->Text2->setText(home.path("flach"));
-    settle(*form);
-    form->Command1->click();
-    settle(*form);
-    QVERIFY(form->List2->isVisible());
-    QVERIFY(form->List2->paths().isEmpty());
-    renameSelected(form->List2, 0, "Brief 2003 neu.txt");
-    QCOMPARE(form->List2->lines(), QStringList{"Brief 2003 neu.txt"});
-    QCOMPARE(form->RichTextBox2->toPlainText(), QStringLiteral("Angebot 2003"));
-
-    // The refined name search of that folder.
-    form->Text4->clear();
-    form->Text1->setText("Brief+2003");
-    settle(*form);
-    form->Command1->click();
-    settle(*form);
-    QVERIFY(form->FileList1->isVisible());
-    QCOMPARE(form->FileList1->lines(), (QStringList{"Brief 2003 alt.txt", "Brief 2003 neu.txt"}));
-    renameSelected(form->FileList1, 0, "Brief 2003 Entwurf.txt");
-    QCOMPARE(form->FileList1->lines(),
-             (QStringList{"Brief 2003 Entwurf.txt", "Brief 2003 neu.txt"}));
-    QCOMPARE(form->RichTextBox2->toPlainText(), QStringLiteral("alt"));
-    QCOMPARE(QDir(home.path("flach")).entryList(QDir::Files),
-             (QStringList{"Brief 2003 Entwurf.txt", "Brief 2003 neu.txt"}));
-    QVERIFY(dialogs.messages.isEmpty());
+    searchFor(form, w.home.path("flach"), "Brief", "Angebot");
+    QVERIFY(form.List2->isVisible() && form.List2->paths().isEmpty());
+    rename(form.List2, 0, "Brief 2003 neu.txt");
+    QCOMPARE(form.List2->lines(), QStringList{"Brief 2003 neu.txt"});
+    QCOMPARE(QDir(w.home.path("flach")).entryList(QDir::Files),
+             (QStringList{"Brief 2003 alt.txt", "Brief 2003 neu.txt"}));
 }
 
-void TestForm1FileOps::renameRefusals() {
-    TestHome home;
-    home.file("home/Documents/a.txt", "A");
-    home.file("home/Documents/b.txt", "B");
-    home.folder("unter");
-    ScriptedDialogs dialogs;
-    const auto form = startForm1(&dialogs);
+// A delete asks first, saying whether the file goes to the Trash or for good; it takes the line
+// and its path, keeps the header and leaves no line chosen. A header, a file gone meanwhile or a
+// write-protected one is refused, and the lists stay as they were.
+void TestForm1FileOps::deleteAsksAndKeepsTheListsInStep() {
+    for (const bool trash : {true, false}) {
+        Window w({{"home/Documents/a.txt", "A"}, {"daten", "kein Ordner"}});
+        if (!trash) // a home whose data folder is a file can hold no Trash
+            qputenv("XDG_DATA_HOME", QFile::encodeName(w.home.path("daten")));
+        const QString file = w.home.home("Documents/a.txt");
+        const QString question =
+            trash
+                ? "Soll " + file + " gelöscht werden?"
+                : "Soll " + file +
+                      " endgültig gelöscht werden?\nAuf diesem Laufwerk gibt es keinen Papierkorb.";
+        w.form->File1->setCurrentRow(0);
+        w.trigger(w.form->mnuDateiLöschen); // No
+        QCOMPARE(w.form->RichTextBox2->toPlainText(), QStringLiteral("A"));
+        w.dialogs.answers << Answer::Yes;
+        w.trigger(w.form->mnuDateiLöschen);
+        qunsetenv("XDG_DATA_HOME");
+        QCOMPARE(w.done(), QStringList(2, question));
+        QCOMPARE(w.form->File1->count(), 0);
+        QVERIFY(!QFileInfo::exists(file));
+        const QString trashed = w.home.home(".local/share/Trash/files/a.txt");
+        QCOMPARE(contentOf(trashed), trash ? QByteArray("A") : "<gone>");
+    }
 
-    form->File1->setCurrentRow(-1); // nothing selected
-    form->mnuDateiUmbenennen->trigger();
-    settle(*form);
-    QCOMPARE(dialogs.messages, QStringList{"Datei zum umbenennen auswählen!"});
-    dialogs.messages.clear();
-
-    form->File1->setCurrentRow(0); // a.txt
-    dialogs.inputs << QStringLiteral("b.txt");
-    form->mnuDateiUmbenennen->trigger();
-    settle(*form);
-    QCOMPARE(dialogs.messages, QStringList{"Die Datei  -- b.txt --  ist bereits vorhanden! "});
-    dialogs.messages.clear();
-    QCOMPARE(contentOf(home.home("Documents/b.txt")), QByteArray("B"));
-
-    dialogs.inputs << QStringLiteral("../../unter/a.txt");
-    form->mnuDateiUmbenennen->trigger();
-    settle(*form);
-    QCOMPARE(dialogs.messages, QStringList{"Ungültiger Dateiname!"});
-    dialogs.messages.clear();
-    QVERIFY(!QFileInfo::exists(home.path("unter/a.txt")));
-
-    form->mnuDateiUmbenennen->trigger(); // cancelled: nothing, no message
-    settle(*form);
-    QVERIFY(dialogs.messages.isEmpty());
-    QCOMPARE(contentOf(home.home("Documents/a.txt")), QByteArray("A"));
-}
-
-void TestForm1FileOps::deleteAnsweredNoChangesNothing() {
-    TestHome home;
-    home.file("home/Documents/a.txt", "A");
-    ScriptedDialogs dialogs;
-    const auto form = startForm1(&dialogs);
-    form->File1->setCurrentRow(0);
-    dialogs.answers << Answer::No;
-    form->mnuDateiLöschen->trigger();
-    settle(*form);
-    QCOMPARE(dialogs.messages,
-             QStringList{"Soll " + home.home("Documents/a.txt") + " gelöscht werden?"});
-    QVERIFY(QFileInfo::exists(home.home("Documents/a.txt")));
-    QCOMPARE(form->File1->count(), 1);
-    QCOMPARE(form->RichTextBox2->toPlainText(), QStringLiteral("A"));
-}
-
-void TestForm1FileOps::deleteFromTheWalkResultKeepsTheHeader() {
-    TestHome home;
-    home.file("akten/x/brief.txt", "x");
-    home.file("akten/y/brief.txt", "y1");
-    home.file("akten/y/brief 2.txt", "y2");
-    ScriptedDialogs dialogs;
-    const auto form = startForm1(&dialogs);
-    searchFor(*form, home.path("akten"), "brief");
-    form->List1->setCurrentRow(1); // x/brief.txt
-    dialogs.answers << Answer::Yes;
-    form->mnuDateiLöschen->trigger();
-    settle(*form);
-    QVERIFY(!QFileInfo::exists(home.path("akten/x/brief.txt")));
-    QCOMPARE(form->List1->lines(),
-             (QStringList{">>>[" + home.path("akten/x") + "]", ">>>[" + home.path("akten/y") + "]",
-                          "brief 2.txt", "brief.txt"}));
-    QCOMPARE(form->List1->paths().size(), 4);
-    QCOMPARE(form->RichTextBox2->toPlainText(), QString());
-    QCOMPARE(form->mnuName->text(), QString());
+    Window w({{"akten/x/brief.txt", "x"},
+              {"akten/y/brief.txt", "y1"},
+              {"akten/y/brief 2.txt", "y2"},
+              {"akten/y/brief 3.txt", "y3"}});
+    Form1& form = *w.form;
+    searchFor(form, w.home.path("akten"), "brief");
+    QStringList lines = form.List1->lines(), paths = form.List1->paths();
+    QCOMPARE(lines.size(), 6);
+    QVERIFY(QFile::remove(w.home.path("akten/y/brief 2.txt")));
+    QFile::setPermissions(w.home.path("akten/y/brief 3.txt"), QFileDevice::ReadOwner);
+    for (const int row : {0, 3, 4, 1}) { // the header, the file gone, the protected one, x/brief
+        form.List1->setCurrentRow(row);
+        w.dialogs.answers << Answer::Yes;
+        w.trigger(form.mnuDateiLöschen);
+        QCOMPARE(w.done().mid(1),
+                 row == 1 ? QStringList() : QStringList{"Datei zum löschen auswählen!"});
+    }
+    QCOMPARE(contentOf(w.home.path("akten/y/brief 3.txt")), QByteArray("y3"));
+    QVERIFY(!QFileInfo::exists(w.home.path("akten/x/brief.txt")));
+    lines.removeAt(1);
+    paths.removeAt(1);
+    QCOMPARE(form.List1->lines(), lines);
+    QCOMPARE(form.List1->paths(), paths);
+    QCOMPARE(form.RichTextBox2->toPlainText(), QString());
+    QCOMPARE(form.mnuName->text(), QString());
     // Nothing looks chosen that is not: a copy now has no file to take.
-    QCOMPARE(form->List1->currentRow(), -1);
-    QVERIFY(form->List1->selectionModel()->selectedIndexes().isEmpty());
-    form->mnuDateiKopieren->trigger();
-    settle(*form);
-    QCOMPARE(dialogs.messages.last(), QStringLiteral("Datei zum kopieren auswählen!"));
+    QVERIFY(form.List1->selectionModel()->selectedIndexes().isEmpty());
+    w.trigger(form.mnuDateiKopieren);
+    QCOMPARE(w.done(), QStringList{"Datei zum kopieren auswählen!"});
     // The lines below still reach their own files.
-    form->List1->setCurrentRow(3);
-    QCOMPARE(form->RichTextBox2->toPlainText(), QStringLiteral("y1"));
+    form.List1->setCurrentRow(4);
+    QCOMPARE(form.RichTextBox2->toPlainText(), QStringLiteral("y1"));
 }
 
-void TestForm1FileOps::deleteRefusesHeadersAndFolders() {
-    TestHome home;
-    home.file("akten/x/brief.txt", "x");
-    ScriptedDialogs dialogs;
-    const auto form = startForm1(&dialogs);
-    searchFor(*form, home.path("akten"), "brief");
-    form->List1->setCurrentRow(0); // the header
-    dialogs.answers << Answer::Yes;
-    form->mnuDateiLöschen->trigger();
-    settle(*form);
-    QCOMPARE(dialogs.messages.last(), QStringLiteral("Datei zum löschen auswählen!"));
-    QCOMPARE(form->List1->count(), 2);
-    QVERIFY(QFileInfo::exists(home.path("akten/x/brief.txt")));
-
-    // Choosing a folder entry steps into the folder; nothing is selected there, and the folder
-    // itself is never deleted.
-    form->Text1->clear();
-    form->Text2->setText(home.path("akten"));
-    settle(*form);
-    form->FileList1->setCurrentRow(0);
-    dialogs.answers << Answer::Yes;
-    form->mnuDateiLöschen->trigger();
-    settle(*form);
-    QCOMPARE(dialogs.messages.last(), QStringLiteral("Datei zum löschen auswählen!"));
-    QVERIFY(QFileInfo(home.path("akten/x")).isDir());
-}
-
-void TestForm1FileOps::deleteMovesToTheTrash_data() {
-    QTest::addColumn<bool>("trashPossible");
-    QTest::newRow("a Trash") << true;
-    QTest::newRow("no Trash") << false;
-}
-
-// Yes puts the file in the Trash, from where a file manager brings it back; where no Trash can
-// be had, the question says that the file goes for good, and Yes deletes it.
-void TestForm1FileOps::deleteMovesToTheTrash() {
-    QFETCH(bool, trashPossible);
-    TestHome home;
-    const QString file = home.file("home/Documents/a.txt", "A");
-    if (!trashPossible)
-        qputenv("XDG_DATA_HOME", QFile::encodeName(home.file("daten", "kein Ordner")));
-    ScriptedDialogs dialogs;
-    const auto form = startForm1(&dialogs);
-    form->File1->setCurrentRow(0);
-    dialogs.answers << Answer::Yes;
-    form->mnuDateiLöschen->trigger();
-    settle(*form);
-    qunsetenv("XDG_DATA_HOME");
-    QCOMPARE(dialogs.messages.size(), 1);
-    QCOMPARE(dialogs.messages.first() == "Soll " + file + " gelöscht werden?", trashPossible);
-    QCOMPARE(dialogs.messages.first().contains(u"endgültig"), !trashPossible);
-    QVERIFY(!QFileInfo::exists(file));
-    QCOMPARE(form->File1->count(), 0);
-    const QString trash = home.home(".local/share/Trash");
-    QCOMPARE(contentOf(trash + "/files/a.txt"), trashPossible ? QByteArray("A") : "<gone>");
-    QCOMPARE(contentOf(trash + "/info/a.txt.trashinfo").contains("Path=" + QFile::encodeName(file)),
-             trashPossible);
-}
-
-void TestForm1FileOps::failedDeleteLeavesTheLists() {
-    TestHome home;
-    home.file("akten/x/brief 1.txt", "eins");
-    home.file("akten/x/brief 2.txt", "zwei");
-    ScriptedDialogs dialogs;
-    const auto form = startForm1(&dialogs);
-    searchFor(*form, home.path("akten"), "brief");
-    const QStringList lines = form->List1->lines();
-    const QStringList paths = form->List1->paths();
-
-    // Gone before the delete: the lists keep the line, and say so.
-    form->List1->setCurrentRow(1);
-    QVERIFY(QFile::remove(home.path("akten/x/brief 1.txt")));
-    dialogs.answers << Answer::Yes;
-    form->mnuDateiLöschen->trigger();
-    settle(*form);
-    QCOMPARE(dialogs.messages.last(), QStringLiteral("Datei zum löschen auswählen!"));
-    QCOMPARE(form->List1->lines(), lines);
-    QCOMPARE(form->List1->paths(), paths);
-
-    // A write-protected file stays, for everyone.
-    const QString protectedFile = home.path("akten/x/brief 2.txt");
-    QFile::setPermissions(protectedFile, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
-    form->List1->setCurrentRow(2);
-    dialogs.answers << Answer::Yes;
-    form->mnuDateiLöschen->trigger();
-    settle(*form);
-    QCOMPARE(dialogs.messages.last(), QStringLiteral("Datei zum löschen auswählen!"));
-    QCOMPARE(contentOf(protectedFile), QByteArray("zwei"));
-    QCOMPARE(form->List1->lines(), lines);
-    QFile::setPermissions(protectedFile, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-
-    // In a folder the user may not change (the superuser may change any).
-    if (::geteuid() != 0) {
-        QFile::setPermissions(home.path("akten/x"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        form->List1->setCurrentRow(2);
-        dialogs.answers << Answer::Yes;
-        form->mnuDateiLöschen->trigger();
-        settle(*form);
-        QFile::setPermissions(home.path("akten/x"), QFileDevice::ReadOwner |
-                                                        QFileDevice::WriteOwner |
-                                                        QFileDevice::ExeOwner);
-        QCOMPARE(contentOf(home.path("akten/x/brief 2.txt")), QByteArray("zwei"));
-        QCOMPARE(form->List1->lines(), lines);
-        QCOMPARE(dialogs.messages.size(), 6);
-    }
-}
-
-void TestForm1FileOps::openByTypeAndWithTheQuestion() {
-    TestHome home;
-    const FakeOffice office(home, 0);
-    home.file("home/Documents/Brief.DOC", "x");
-    home.file("home/Documents/Foto.jpg", "x");
-    ScriptedDialogs dialogs;
-    QStringList shell;
-    Surroundings surroundings(&dialogs);
-    surroundings.openWithShell = [&](const QString& path) { shell << path; };
-    const auto form = startForm1(surroundings);
-
-    form->File1->setCurrentRow(0); // Brief.DOC: the word processor
-    form->mnuName->trigger();
-    settle(*form);
-    QTRY_VERIFY(office.log().contains(home.home("Documents/Brief.DOC")));
-    QVERIFY(shell.isEmpty());
-
-    form->File1->setCurrentRow(1); // Foto.jpg: the desktop's application
-    dialogs.answers << Answer::No;
-    form->mnuItemÖffnen->trigger();
-    settle(*form);
-    QCOMPARE(dialogs.messages.last(), QStringLiteral("Findolin beenden?"));
-    QCOMPARE(shell, QStringList{home.home("Documents/Foto.jpg")});
-    QVERIFY(form->isVisible());
-    dialogs.answers << Answer::Yes;
-    form->mnuItemÖffnen->trigger();
-    settle(*form);
-    QCOMPARE(shell.size(), 2);
-    QVERIFY(!form->isVisible()); // and the program ends
-
-    // A folder header is no file to open.
-    form->show();
-    const QString header = ">>>[" + home.home("Documents") + "]";
-    form->showList(form->List1);
-    form->List1->setLines({header}, {header}, {LineKind::Header});
-    form->List1->setCurrentRow(0);
-    form->mnuName->trigger();
-    settle(*form);
-    QCOMPARE(dialogs.messages.last(), QStringLiteral("Datei zum öffnen auswählen!"));
-    QCOMPARE(shell.size(), 2);
-}
-
-void TestForm1FileOps::printThroughTheOfficeSuite() {
-    TestHome home;
-    home.file("home/Documents/a.txt", "x");
-    ScriptedDialogs dialogs;
-    bool printerKnown = false;
-    Surroundings surroundings(&dialogs);
-    surroundings.printerAvailable = [&] { return printerKnown; };
-    const auto form = startForm1(surroundings);
-    form->File1->setCurrentRow(0);
+// "Öffnen" opens a document in the word processor, anything else with the desktop's application,
+// and ends the program unless the user says No; a header is no file. Printing goes through the
+// office suite, and counts only where a printer is known.
+void TestForm1FileOps::openAndPrint() {
+    Window w({{"home/Documents/Brief.DOC", "x"}, {"home/Documents/Foto.jpg", "x"}});
+    Form1& form = *w.form;
+    const QString letter = w.home.home("Documents/Brief.DOC");
+    const QString photo = w.home.home("Documents/Foto.jpg");
+    form.File1->setCurrentRow(1);
     {
-        // The office suite says it printed, but no printer is known: that is no success.
-        const FakeOffice office(home, 0);
-        form->mnuItemDrucken->trigger();
-        settle(*form);
-        QCOMPARE(dialogs.messages, QStringList{"Datei zum drucken auswählen!"});
+        const FakeOffice office(w.home, 0);
+        w.printer = false;
+        w.trigger(form.mnuItemDrucken);
         QVERIFY(!office.log().contains("-p"));
-        dialogs.messages.clear();
-    }
-    printerKnown = true;
-    {
-        const FakeOffice office(home, 0);
-        QGuiApplication::clipboard()->setText(QStringLiteral("kopiert"));
-        form->mnuItemDrucken->trigger();
-        settle(*form);
-        QVERIFY(office.log().contains("-p " + home.home("Documents/a.txt")));
-        QVERIFY(dialogs.messages.isEmpty());
-        QCOMPARE(QGuiApplication::clipboard()->text(), QString());
+        w.printer = true;
+        w.trigger(form.mnuItemDrucken);
+        QVERIFY(office.log().contains("-p " + photo));
+        QCOMPARE(w.done(), (QStringList{"Datei zum drucken auswählen!", "clipboard "}));
+        form.File1->setCurrentRow(0);
+        w.trigger(form.mnuName);
+        QTRY_VERIFY(office.log().contains(letter));
     }
     {
-        TestDir other;
-        const FakeOffice failing(other, 1);
-        form->mnuItemDrucken->trigger();
-        settle(*form);
-        QCOMPARE(dialogs.messages, QStringList{"Datei zum drucken auswählen!"});
+        const FakeOffice failing(w.home, 1);
+        w.trigger(form.mnuItemDrucken);
     }
-    const QByteArray oldPath = qgetenv("PATH");
-    qputenv("PATH", QFile::encodeName(home.folder("leer")));
-    form->mnuItemDrucken->trigger(); // no office suite at all
-    settle(*form);
-    qputenv("PATH", oldPath);
-    QCOMPARE(dialogs.messages.size(), 2);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(w.home.folder("leer"))); // no office suite at all
+    w.trigger(form.mnuItemDrucken);
+    qputenv("PATH", path);
+    QCOMPARE(w.done(), QStringList(2, "Datei zum drucken auswählen!"));
+
+    form.File1->setCurrentRow(1);
+    w.trigger(form.mnuItemÖffnen); // No
+    QVERIFY(form.isVisible());
+    w.dialogs.answers << Answer::Yes;
+    w.trigger(form.mnuItemÖffnen);
+    QVERIFY(!form.isVisible());
+    QCOMPARE(w.done(), (QStringList{"Findolin beenden?", "Findolin beenden?", "open " + photo,
+                                    "open " + photo}));
+    form.show();
+    const QString header = ">>>[" + w.home.home("Documents") + "]";
+    form.showList(form.List1);
+    form.List1->setLines({header}, {header}, {LineKind::Header});
+    form.List1->setCurrentRow(0);
+    w.trigger(form.mnuName);
+    QCOMPARE(w.done(), QStringList{"Datei zum öffnen auswählen!"});
+}
+
+// "Kopieren" takes the chosen file and opens the target-folder dialog on the desktop; OK copies
+// into the folder chosen there, and the window lists it. However the dialog closes, the copy
+// ends. As the folder picker the dialog starts on the folder the window shows; a drive that is
+// gone leaves it there.
+void TestForm1FileOps::copyIntoAFolderAndPickAFolder() {
+    Window w({{"home/Documents/Brief.doc", "Brief"},
+              {"home/Documents/Zweiter.txt", "zwei"},
+              {"akten/Archiv/", {}}});
+    Form1& form = *w.form;
+    const QString archive = w.home.path("akten/Archiv");
+    form.File1->setCurrentRow(0);
+    w.trigger(form.mnuDateiKopieren);
+    Form2& dialog = form.form2();
+    QVERIFY(dialog.isVisible() && !dialog.isModal());
+    // The desktop falls back to the home folder here.
+    QCOMPARE(dialog.Label1->text(), "kopieren nach: " + w.home.home());
+    QCOMPARE(dialog.Drive1->currentData().toString(), volumeRootOf(w.home.home()));
+    choose(dialog, archive);
+    QCOMPARE(dialog.Label1->text(), "kopieren nach: " + archive);
+    form.File1->setCurrentRow(1); // changes nothing of the copy
+    QTest::keyClick(dialog.Dir1, Qt::Key_Return);
+    settle(form);
+    QVERIFY(!dialog.isVisible() && !form.Kopiermodus);
+    QCOMPARE(contentOf(archive + "/Brief.doc"), QByteArray("Brief"));
+    QCOMPARE(form.Zieldatei, archive + "/Brief.doc");
+    QCOMPARE(form.Text2->text(), archive);
+    QCOMPARE(form.File1->lines(), QStringList{"Brief.doc"});
+
+    form.File1->setCurrentRow(0);
+    w.trigger(form.mnuDateiKopieren);
+    dialog.close();
+    QVERIFY(!form.Kopiermodus);
+    w.trigger(form.mnuDateiKopieren);
+    QTest::keyClick(dialog.Dir1, Qt::Key_Escape);
+    QVERIFY(!dialog.isVisible() && !form.Kopiermodus);
+
+    w.trigger(form.mnuOrdnerSuchen);
+    QVERIFY(dialog.isVisible() && !form.Kopiermodus);
+    QCOMPARE(dialog.folder(), archive);
+    QCOMPARE(dialog.Label1->text(), archive);
+    dialog.Drive1->addItem(QStringLiteral("/media/weg"), QStringLiteral("/media/weg"));
+    dialog.Drive1_Change(dialog.Drive1->count() - 1);
+    QCOMPARE(w.done(), QStringList{"Gerät nicht verfügbar!"});
+    QCOMPARE(dialog.folder(), archive);
+    QCOMPARE(dialog.Drive1->currentData().toString(), volumeRootOf(archive));
+    QCOMPARE(dialog.Label1->text(), archive);
+    dialog.Drive1_Change(dialog.Drive1->findData(QStringLiteral("/")));
+    QCOMPARE(form.Zielordner, QStringLiteral("/"));
+    choose(dialog, w.home.home("Documents"));
+    QTest::keyClick(dialog.Dir1, Qt::Key_Return);
+    settle(form);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(form.File1->lines(), (QStringList{"Brief.doc", "Zweiter.txt"}));
+    QVERIFY(w.done().isEmpty());
+}
+
+// A copy never replaces a file unasked. A copy that fails leaves the dialog open, with its own
+// file, to choose another folder, unless the file itself has gone; a header is no file to copy.
+void TestForm1FileOps::copyRefusalsAndReplacing() {
+    Window w({{"akten/x/Rechnung.txt", "neu"},
+              {"alt/Rechnung.txt", "alt"},
+              {"voll/Rechnung.txt/", {}},
+              {"frei/", {}}});
+    Form1& form = *w.form;
+    const auto copy = [&](ListBox* list, int row, const char* folder) {
+        list->setCurrentRow(row);
+        w.trigger(form.mnuDateiKopieren);
+        choose(form.form2(), w.home.path(folder));
+        form.form2().Command1->click();
+        settle(form);
+    };
+    const QString question = QStringLiteral(
+        "Die Datei  -- %1 --  ist bereits vorhanden! \nSoll sie überschrieben werden?");
+    searchFor(form, w.home.path("akten"), "Rechnung");
+    form.List1->setCurrentRow(0);
+    w.trigger(form.mnuDateiKopieren);
+    QVERIFY(!form.findChild<Form2*>());
+    copy(form.List1, 1, "voll");
+    QVERIFY(form.form2().isVisible());
+    QVERIFY(QFileInfo(w.home.path("voll/Rechnung.txt")).isDir());
+    form.List1->setCurrentRow(0);
+    w.trigger(form.mnuDateiKopieren);
+    QVERIFY(form.form2().isVisible());
+    QCOMPARE(w.done(), (QStringList{"Datei zum kopieren auswählen!", "Ungültiger Zielpfad!",
+                                    "Datei zum kopieren auswählen!",
+                                    "copy " + w.home.path("akten/x/Rechnung.txt")}));
+
+    copy(form.List1, 1, "alt"); // Cancel: nothing copied, but the folder was chosen
+    QCOMPARE(w.done(), QStringList{question.arg(w.home.path("alt/Rechnung.txt"))});
+    QCOMPARE(contentOf(w.home.path("alt/Rechnung.txt")), QByteArray("alt"));
+    QCOMPARE(form.Text2->text(), w.home.path("alt"));
+    w.dialogs.answers << Answer::Ok;
+    copy(form.File1, 0, "akten/x");
+    QCOMPARE(w.done(), QStringList{question.arg(w.home.path("akten/x/Rechnung.txt"))});
+    QCOMPARE(contentOf(w.home.path("akten/x/Rechnung.txt")), QByteArray("alt"));
+    w.dialogs.answers << Answer::Ok;
+    copy(form.File1, 0, "akten/x"); // onto itself: asked too, and the file stays whole
+    QCOMPARE(w.done().size(), 1);
+    QCOMPARE(QDir(w.home.path("akten/x")).entryList(QDir::Files | QDir::Hidden),
+             QStringList{"Rechnung.txt"});
+    QCOMPARE(contentOf(w.home.path("akten/x/Rechnung.txt")), QByteArray("alt"));
+
+    form.File1->setCurrentRow(0);
+    w.trigger(form.mnuDateiKopieren);
+    QVERIFY(QFile::remove(w.home.path("akten/x/Rechnung.txt")));
+    choose(form.form2(), w.home.path("frei"));
+    form.form2().Command1->click();
+    settle(form);
+    QCOMPARE(w.done(), QStringList{"Datei zum kopieren auswählen!"});
+    QVERIFY(!form.form2().isVisible());
+    QVERIFY(
+        QDir(w.home.path("frei")).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+}
+
+// Enter in the real message boxes takes the answer that changes nothing.
+void TestForm1FileOps::enterInTheRealQuestionsChangesNothing() {
+    WidgetDialogs real(nullptr);
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    const auto pressEnter = [&icon] {
+        QTimer::singleShot(0, [&icon] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            icon = box->icon();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+    };
+    pressEnter();
+    QCOMPARE(real.message("ersetzen?", MessageStyle::OkCancelQuestion, "Datei kopieren"),
+             Answer::Cancel);
+    QCOMPARE(icon, QMessageBox::Question);
+    pressEnter();
+    QCOMPARE(real.message("löschen?", MessageStyle::YesNoInformation, "Findolin"), Answer::No);
+    QCOMPARE(icon, QMessageBox::Information);
+}
+
+// The menu on a file's line acts on that line, also when another one was chosen before, through
+// the Datei menu's own handlers; from the keyboard it is about the chosen line. F2, Delete and
+// Ctrl+C act on the chosen line while a list has the keyboard, and keep their meaning in a text
+// field. F1 shows the help and Ctrl+Q ends the program, wherever the keyboard is.
+void TestForm1FileOps::fileLineMenuAndKeys() {
+    Window w({{"home/Documents/a.txt", "A"}, {"home/Documents/b.txt", "B"}});
+    const FakeOffice office(w.home, 0);
+    Form1& form = *w.form;
+    const QString a = w.home.home("Documents/a.txt"), b = w.home.home("Documents/b.txt");
+    const QString c = w.home.home("Documents/c.txt");
+    const auto take = [&](LineAction action, QContextMenuEvent::Reason reason) {
+        form.File1->setCurrentRow(0);
+        useContextMenu(form.File1, 1, action, reason);
+        settle(form);
+        return w.done();
+    };
+    const auto mouse = QContextMenuEvent::Mouse;
+    QCOMPARE(take(LineAction::CopyPath, mouse), QStringList{"clipboard " + b});
+    QCOMPARE(take(LineAction::CopyPath, QContextMenuEvent::Keyboard),
+             QStringList{"clipboard " + a});
+    QCOMPARE(take(LineAction::ShowInFolder, mouse), QStringList{"show " + b});
+    QCOMPARE(take(LineAction::Open, mouse), (QStringList{"Findolin beenden?", "open " + b}));
+    QCOMPARE(take(LineAction::Print, mouse), QStringList{"clipboard "});
+    QVERIFY(office.log().contains("-p " + b));
+    QCOMPARE(take(LineAction::Copy, mouse), QStringList{"copy " + b});
+    w.dialogs.inputs << QStringLiteral("c.txt");
+    QCOMPARE(take(LineAction::Rename, mouse), QStringList{"rename b.txt"});
+    w.dialogs.answers << Answer::Yes;
+    QCOMPARE(take(LineAction::Delete, mouse), QStringList{"Soll " + c + " gelöscht werden?"});
+    QCOMPARE(form.File1->lines(), QStringList{"a.txt"});
+
+    form.File1->setCurrentRow(0);
+    press(form, form.File1, QKeySequence::Copy);
+    QCOMPARE(w.done(), QStringList{"clipboard " + a});
+    form.Text1->setText(QStringLiteral("xy"));
+    press(form, form.Text1, Qt::Key_Delete);
+    QCOMPARE(form.Text1->text(), QString());
+    QCOMPARE(form.File1->lines(), QStringList{"a.txt"});
+    form.File1->setCurrentRow(0);
+    w.dialogs.inputs << QStringLiteral("d.txt");
+    press(form, form.File1, Qt::Key_F2);
+    form.File1->setCurrentRow(0);
+    w.dialogs.answers << Answer::Yes;
+    press(form, form.File1, Qt::Key_Delete);
+    QCOMPARE(w.done(), (QStringList{"Soll " + w.home.home("Documents/d.txt") + " gelöscht werden?",
+                                    "rename a.txt"}));
+    QCOMPARE(contentOf(w.home.home(".local/share/Trash/files/d.txt")), QByteArray("A"));
+    QCOMPARE(contentOf(w.home.home(".local/share/Trash/files/c.txt")), QByteArray("B"));
+
+    for (QWidget* focus : std::initializer_list<QWidget*>{form.File1, form.Text4}) {
+        form.TextHilfe->hide();
+        press(form, focus, Qt::Key_F1);
+        press(form, focus, Qt::Key_F1); // shows it, does not hide it
+        QVERIFY(form.TextHilfe->isVisible());
+    }
+    // Without the company folder Command3 stops a search, and its tip says so.
+    QVERIFY(!form.Command3->toolTip().contains(u"Firmenordner"));
+    QTest::keyClick(form.Text4, Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(!form.isVisible() && form.Abbruch);
+}
+
+// A header line or a folder entry names a folder: its menu offers the folder's path and the folder
+// itself, opening the menu does not step into the folder, and the line cannot be dragged out. A
+// double click opens a file as "Öffnen" does, but asks nothing; on a folder entry it is the click
+// that steps into the folder.
+void TestForm1FileOps::folderLinesAndDoubleClicks() {
+    Window w({{"akten/brief.txt", "Brief"}, {"akten/x/brief.txt", "innen"}});
+    Form1& form = *w.form;
+    const QString folder = w.home.path("akten/x");
+    const auto folderLine = [&](const QString& line) {
+        ListBox* shown = form.shownList();
+        const QStringList lines = shown->lines();
+        const int row = int(lines.indexOf(line));
+        QVERIFY2(row >= 0, qPrintable(lines.join(u'|')));
+        const QList<LineAction> offered{LineAction::CopyPath, LineAction::OpenFolder};
+        QCOMPARE(useContextMenu(shown, row, LineAction::CopyPath), offered);
+        QCOMPARE(useContextMenu(shown, row, LineAction::OpenFolder), offered);
+        settle(form);
+        QCOMPARE(w.done(), (QStringList{"open " + folder, "clipboard " + folder}));
+        QCOMPARE(form.shownList(), shown);
+        QCOMPARE(shown->lines(), lines);
+        QVERIFY(!std::unique_ptr<QMimeData>(shown->dragData(row)));
+        // Below the lines there is nothing to act on.
+        QVERIFY(useContextMenu(shown, shown->count(), std::nullopt).isEmpty());
+    };
+    form.Text2->setText(w.home.path("akten"));
+    settle(form);
+    // The test's folder holds the home folder, so it is the profiles' folder: "~" stands for it.
+    folderLine(QStringLiteral(" [~akten/x]"));
+    ListBox* list = form.FileList1;
+    for (const char* line : {"brief.txt", " [~akten/x]"}) {
+        const QPoint at =
+            list->visualRect(list->model()->index(int(list->lines().indexOf(line)), 0)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, at);
+        settle(form);
+    }
+    QCOMPARE(w.done(), QStringList{"open " + w.home.path("akten/brief.txt")});
+    QCOMPARE(form.Text2->text(), folder);
+    searchFor(form, w.home.path("akten"), "brief");
+    folderLine(">>>[" + folder + "]");
+}
+
+// Pressing on the chosen file's line and moving drags the file, as a copy only, named by its
+// URL; pressing on another line and moving chooses the line where the mouse ends.
+void TestForm1FileOps::dragStartsOnTheChosenFileOnly() {
+    Window w({{"home/Documents/a.txt", "A"},
+              {"home/Documents/b.txt", "B"},
+              {"home/Documents/c.txt", "C"}});
+    ListBox* list = w.form->File1;
+    const auto at = [&](int row) {
+        return list->visualRect(list->model()->index(row, 0)).center();
+    };
+    QList<QUrl> dragged;
+    QTimer inDrag;
+    QObject::connect(&inDrag, &QTimer::timeout, [&] {
+        if (auto* drag = list->findChild<QDrag*>()) {
+            if (drag->supportedActions() == Qt::CopyAction &&
+                drag->defaultAction() == Qt::CopyAction)
+                dragged = drag->mimeData()->urls();
+            inDrag.stop();
+            QTest::keyClick(list, Qt::Key_Escape); // the user gives up the drag
+        }
+    });
+    const auto dragFrom = [&](int row) {
+        inDrag.start(0);
+        QTest::mousePress(list->viewport(), Qt::LeftButton, {}, at(row));
+        QTest::mouseMove(list->viewport(), at(row) + QPoint(2, 0));
+        QTest::mouseMove(list->viewport(), at(2));
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, at(2));
+    };
+    list->setCurrentRow(1);
+    dragFrom(1);
+    QTRY_COMPARE(dragged, QList<QUrl>{QUrl::fromLocalFile(w.home.home("Documents/b.txt"))});
+    dragged.clear();
+    QSignalSpy chosen(list, &ListBox::chosen);
+    dragFrom(0);
+    inDrag.stop();
+    QVERIFY(dragged.isEmpty());
+    QCOMPARE(list->currentRow(), 2);
+    QCOMPARE(chosen.count(), 1);
+    QCOMPARE(list->lines(), (QStringList{"a.txt", "b.txt", "c.txt"}));
+    // The URL names exactly the file's bytes, also where they are not UTF-8.
+    const std::unique_ptr<QMimeData> data(fileDragData(nameFromBytes("/a/Re: 100% #1?.txt")));
+    QCOMPARE(data->data(QStringLiteral("text/uri-list")),
+             QByteArray("file:///a/Re%3A%20100%25%20%231%3F.txt\r\n"));
+    QCOMPARE(fileUri(nameFromBytes("/a/Gr\xc3\xbc\xfc.txt")),
+             QByteArray("file:///a/Gr%C3%BC%FC.txt"));
+}
+
+namespace {
+
+// A file manager on the bus, as a desktop's offers it.
+class FakeFileManager : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+public:
+    QStringList shown;
+public Q_SLOTS:
+    void ShowItems(const QStringList& uris, const QString&) { shown += uris; }
+};
+
+} // namespace
+
+// "Enthaltenden Ordner öffnen" asks the desktop's file manager to show the file, named by its
+// exact bytes; where none answers, the file's folder opens the usual way.
+void TestForm1FileOps::fileManagerShowsTheFileOrItsFolderOpens() {
+    if (bus_.state() != QProcess::Running)
+        QSKIP("no session bus of the test's own (dbus-daemon)");
+    QDBusConnection session = QDBusConnection::sessionBus();
+    QVERIFY(session.isConnected());
+    const QString path = nameFromBytes("/tmp/akten/Gr\xfc\xdf 1.txt");
+    QStringList opened;
+    QObject context;
+    const auto show = [&] {
+        showInFileManager(
+            path, [&](const QString& folder) { opened << folder; }, &context);
+        QTRY_VERIFY(context.findChildren<QDBusPendingCallWatcher*>().isEmpty()); // answered
+    };
+    show();
+    QCOMPARE(opened, QStringList{"/tmp/akten"});
+
+    FakeFileManager fileManager;
+    QVERIFY(session.registerObject(QStringLiteral("/org/freedesktop/FileManager1"), &fileManager,
+                                   QDBusConnection::ExportAllSlots));
+    QVERIFY(session.registerService(QStringLiteral("org.freedesktop.FileManager1")));
+    opened.clear();
+    show();
+    QCOMPARE(fileManager.shown, QStringList{"file:///tmp/akten/Gr%FC%DF%201.txt"});
+    QVERIFY(opened.isEmpty());
+    session.unregisterService(QStringLiteral("org.freedesktop.FileManager1"));
+    session.unregisterObject(QStringLiteral("/org/freedesktop/FileManager1"));
 }
 
 QTEST_MAIN(TestForm1FileOps)
