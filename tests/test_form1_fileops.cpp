@@ -9,22 +9,8 @@
 #include "scripted_dialogs.h"
 #include "search/file_list_box.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QClipboard>
-#include <QComboBox>
-#include <QDBusConnection>
-#include <QDBusPendingCallWatcher>
-#include <QDrag>
-#include <QFileSystemModel>
-#include <QLabel>
-#include <QMenu>
-#include <QMessageBox>
-#include <QMimeData>
-#include <QPlainTextEdit>
-#include <QProcess>
-#include <QTextEdit>
-#include <QTreeView>
+#include <QtDBus>
+#include <QtWidgets>
 
 using namespace findolin;
 
@@ -37,8 +23,7 @@ private Q_SLOTS:
     void renameKeepsTheListsInStep();
     void deleteAsksAndKeepsTheListsInStep();
     void openAndPrint();
-    void copyIntoAFolderAndPickAFolder();
-    void copyRefusalsAndReplacing();
+    void copyAndPickAFolder();
     void enterInTheRealQuestionsChangesNothing();
     void fileLineMenuAndKeys();
     void folderLinesAndDoubleClicks();
@@ -170,9 +155,9 @@ void TestForm1FileOps::cleanupTestCase() {
     bus_.waitForFinished();
 }
 
-// A rename proposes the old name and keeps the line in its place, with its path, in the folder
-// list, in a walk's result and in a result without paths of its own; a name that is taken or
-// names no file in the folder is refused, and the file stays as it was.
+// A rename proposes the old name and keeps the line in its place, with its path, in a walk's result
+// and in a result without paths of its own; a name that is taken or names no file in the folder
+// is refused, and the file stays as it was.
 void TestForm1FileOps::renameKeepsTheListsInStep() {
     Window w({{"home/Documents/alt.txt", "Inhalt"},
               {"home/Documents/b.txt", "B"},
@@ -187,9 +172,8 @@ void TestForm1FileOps::renameKeepsTheListsInStep() {
         w.trigger(form.mnuDateiUmbenennen);
         return w.done();
     };
-    form.File1->setCurrentRow(-1);
-    w.trigger(form.mnuDateiUmbenennen);
-    QCOMPARE(w.done(), QStringList{"Datei zum umbenennen auswählen!"});
+    QCOMPARE(rename(form.File1, -1, std::nullopt), QStringList{"Datei zum umbenennen auswählen!"});
+    w.dialogs.inputs.clear();
     const std::pair<std::optional<QString>, QString> refused[] = {
         {"b.txt", "Die Datei  -- b.txt --  ist bereits vorhanden! "},
         {"../../akten/alt.txt", "Ungültiger Dateiname!"},
@@ -202,11 +186,8 @@ void TestForm1FileOps::renameKeepsTheListsInStep() {
         QCOMPARE(rename(form.File1, 0, newName),
                  QStringList(message.isEmpty() ? 0 : 1, message) + QStringList{"rename alt.txt"});
     }
+    QCOMPARE(form.File1->lines(), (QStringList{"alt.txt", "b.txt"}));
     QCOMPARE(contentOf(w.home.home("Documents/b.txt")), QByteArray("B"));
-    QCOMPARE(rename(form.File1, 0, "neu.txt"), QStringList{"rename alt.txt"});
-    QCOMPARE(contentOf(w.home.home("Documents/neu.txt")), QByteArray("Inhalt"));
-    QCOMPARE(form.File1->lines(), (QStringList{"b.txt", "neu.txt"}));
-    QCOMPARE(form.mnuName->text(), w.home.home("Documents/neu.txt"));
 
     searchFor(form, w.home.path("akten"), "brief");
     rename(form.List1, 1, "Zeugnis.txt");
@@ -223,37 +204,16 @@ void TestForm1FileOps::renameKeepsTheListsInStep() {
              (QStringList{"Brief 2003 alt.txt", "Brief 2003 neu.txt"}));
 }
 
-// A delete asks first, saying whether the file goes to the Trash or for good; it takes the line
-// and its path, keeps the header and leaves no line chosen. A header, a file gone meanwhile or a
-// write-protected one is refused, and the lists stay as they were.
+// A delete asks first; Yes puts the file in the Trash and takes its line and path, keeps the
+// header and leaves no line chosen. A header, a file gone meanwhile or a write-protected one is
+// refused, and the lists stay as they were. Where no Trash can be had, the question says that the
+// file goes for good.
 void TestForm1FileOps::deleteAsksAndKeepsTheListsInStep() {
-    for (const bool trash : {true, false}) {
-        Window w({{"home/Documents/a.txt", "A"}, {"daten", "kein Ordner"}});
-        if (!trash) // a home whose data folder is a file can hold no Trash
-            qputenv("XDG_DATA_HOME", QFile::encodeName(w.home.path("daten")));
-        const QString file = w.home.home("Documents/a.txt");
-        const QString question =
-            trash
-                ? "Soll " + file + " gelöscht werden?"
-                : "Soll " + file +
-                      " endgültig gelöscht werden?\nAuf diesem Laufwerk gibt es keinen Papierkorb.";
-        w.form->File1->setCurrentRow(0);
-        w.trigger(w.form->mnuDateiLöschen); // No
-        QCOMPARE(w.form->RichTextBox2->toPlainText(), QStringLiteral("A"));
-        w.dialogs.answers << Answer::Yes;
-        w.trigger(w.form->mnuDateiLöschen);
-        qunsetenv("XDG_DATA_HOME");
-        QCOMPARE(w.done(), QStringList(2, question));
-        QCOMPARE(w.form->File1->count(), 0);
-        QVERIFY(!QFileInfo::exists(file));
-        const QString trashed = w.home.home(".local/share/Trash/files/a.txt");
-        QCOMPARE(contentOf(trashed), trash ? QByteArray("A") : "<gone>");
-    }
-
     Window w({{"akten/x/brief.txt", "x"},
               {"akten/y/brief.txt", "y1"},
               {"akten/y/brief 2.txt", "y2"},
-              {"akten/y/brief 3.txt", "y3"}});
+              {"akten/y/brief 3.txt", "y3"},
+              {"daten", "kein Ordner"}});
     Form1& form = *w.form;
     searchFor(form, w.home.path("akten"), "brief");
     QStringList lines = form.List1->lines(), paths = form.List1->paths();
@@ -264,11 +224,10 @@ void TestForm1FileOps::deleteAsksAndKeepsTheListsInStep() {
         form.List1->setCurrentRow(row);
         w.dialogs.answers << Answer::Yes;
         w.trigger(form.mnuDateiLöschen);
-        QCOMPARE(w.done().mid(1),
-                 row == 1 ? QStringList() : QStringList{"Datei zum löschen auswählen!"});
+        QCOMPARE(w.done(), QStringList{"Soll " + paths[row] + " gelöscht werden?"} +
+                               QStringList(row == 1 ? 0 : 1, "Datei zum löschen auswählen!"));
     }
     QCOMPARE(contentOf(w.home.path("akten/y/brief 3.txt")), QByteArray("y3"));
-    QVERIFY(!QFileInfo::exists(w.home.path("akten/x/brief.txt")));
     lines.removeAt(1);
     paths.removeAt(1);
     QCOMPARE(form.List1->lines(), lines);
@@ -282,15 +241,28 @@ void TestForm1FileOps::deleteAsksAndKeepsTheListsInStep() {
     // The lines below still reach their own files.
     form.List1->setCurrentRow(4);
     QCOMPARE(form.RichTextBox2->toPlainText(), QStringLiteral("y1"));
+
+    qputenv("XDG_DATA_HOME", QFile::encodeName(w.home.path("daten"))); // a file: no Trash
+    w.trigger(form.mnuDateiLöschen);                                   // No
+    w.dialogs.answers << Answer::Yes;
+    w.trigger(form.mnuDateiLöschen);
+    qunsetenv("XDG_DATA_HOME");
+    QCOMPARE(w.done(), QStringList(2, "Soll " + paths[4] +
+                                          " endgültig gelöscht werden?\n"
+                                          "Auf diesem Laufwerk gibt es keinen Papierkorb."));
+    QCOMPARE(form.List1->count(), 4);
+    QVERIFY(!QFileInfo::exists(paths[4]));
+    const QString trash = w.home.home(".local/share/Trash/files");
+    QCOMPARE(QDir(trash).entryList(QDir::Files), QStringList{"brief.txt"});
+    QCOMPARE(contentOf(trash + "/brief.txt"), QByteArray("x"));
 }
 
 // "Öffnen" opens a document in the word processor, anything else with the desktop's application,
-// and ends the program unless the user says No; a header is no file. Printing goes through the
-// office suite, and counts only where a printer is known.
+// and ends the program unless the user says No. Printing goes through the office suite, and
+// counts only where a printer is known.
 void TestForm1FileOps::openAndPrint() {
     Window w({{"home/Documents/Brief.DOC", "x"}, {"home/Documents/Foto.jpg", "x"}});
     Form1& form = *w.form;
-    const QString letter = w.home.home("Documents/Brief.DOC");
     const QString photo = w.home.home("Documents/Foto.jpg");
     form.File1->setCurrentRow(1);
     {
@@ -304,7 +276,7 @@ void TestForm1FileOps::openAndPrint() {
         QCOMPARE(w.done(), (QStringList{"Datei zum drucken auswählen!", "clipboard "}));
         form.File1->setCurrentRow(0);
         w.trigger(form.mnuName);
-        QTRY_VERIFY(office.log().contains(letter));
+        QTRY_VERIFY(office.log().contains(w.home.home("Documents/Brief.DOC")));
     }
     {
         const FakeOffice failing(w.home, 1);
@@ -324,25 +296,21 @@ void TestForm1FileOps::openAndPrint() {
     QVERIFY(!form.isVisible());
     QCOMPARE(w.done(), (QStringList{"Findolin beenden?", "Findolin beenden?", "open " + photo,
                                     "open " + photo}));
-    form.show();
-    const QString header = ">>>[" + w.home.home("Documents") + "]";
-    form.showList(form.List1);
-    form.List1->setLines({header}, {header}, {LineKind::Header});
-    form.List1->setCurrentRow(0);
-    w.trigger(form.mnuName);
-    QCOMPARE(w.done(), QStringList{"Datei zum öffnen auswählen!"});
 }
 
-// "Kopieren" takes the chosen file and opens the target-folder dialog on the desktop; OK copies
-// into the folder chosen there, and the window lists it. However the dialog closes, the copy
-// ends. As the folder picker the dialog starts on the folder the window shows; a drive that is
-// gone leaves it there.
-void TestForm1FileOps::copyIntoAFolderAndPickAFolder() {
+// "Kopieren" takes the chosen file and opens the target-folder dialog on the desktop, beside the
+// window; OK copies into the folder chosen there, and the window lists that folder. However the
+// dialog closes, the copy ends. As the folder picker it starts on the folder the window shows,
+// and a drive that is gone leaves it there.
+void TestForm1FileOps::copyAndPickAFolder() {
     Window w({{"home/Documents/Brief.doc", "Brief"},
               {"home/Documents/Zweiter.txt", "zwei"},
-              {"akten/Archiv/", {}}});
+              {"akten/x/Rechnung.txt", "neu"},
+              {"alt/Rechnung.txt", "alt"},
+              {"voll/Rechnung.txt/", {}},
+              {"frei/", {}}});
     Form1& form = *w.form;
-    const QString archive = w.home.path("akten/Archiv");
+    const QString free = w.home.path("frei");
     form.File1->setCurrentRow(0);
     w.trigger(form.mnuDateiKopieren);
     Form2& dialog = form.form2();
@@ -350,15 +318,14 @@ void TestForm1FileOps::copyIntoAFolderAndPickAFolder() {
     // The desktop falls back to the home folder here.
     QCOMPARE(dialog.Label1->text(), "kopieren nach: " + w.home.home());
     QCOMPARE(dialog.Drive1->currentData().toString(), volumeRootOf(w.home.home()));
-    choose(dialog, archive);
-    QCOMPARE(dialog.Label1->text(), "kopieren nach: " + archive);
+    choose(dialog, free);
+    QCOMPARE(dialog.Label1->text(), "kopieren nach: " + free);
     form.File1->setCurrentRow(1); // changes nothing of the copy
     QTest::keyClick(dialog.Dir1, Qt::Key_Return);
     settle(form);
     QVERIFY(!dialog.isVisible() && !form.Kopiermodus);
-    QCOMPARE(contentOf(archive + "/Brief.doc"), QByteArray("Brief"));
-    QCOMPARE(form.Zieldatei, archive + "/Brief.doc");
-    QCOMPARE(form.Text2->text(), archive);
+    QCOMPARE(contentOf(free + "/Brief.doc"), QByteArray("Brief"));
+    QCOMPARE(form.Text2->text(), free);
     QCOMPARE(form.File1->lines(), QStringList{"Brief.doc"});
 
     form.File1->setCurrentRow(0);
@@ -371,14 +338,14 @@ void TestForm1FileOps::copyIntoAFolderAndPickAFolder() {
 
     w.trigger(form.mnuOrdnerSuchen);
     QVERIFY(dialog.isVisible() && !form.Kopiermodus);
-    QCOMPARE(dialog.folder(), archive);
-    QCOMPARE(dialog.Label1->text(), archive);
+    QCOMPARE(dialog.folder(), free);
+    QCOMPARE(dialog.Label1->text(), free);
     dialog.Drive1->addItem(QStringLiteral("/media/weg"), QStringLiteral("/media/weg"));
     dialog.Drive1_Change(dialog.Drive1->count() - 1);
     QCOMPARE(w.done(), QStringList{"Gerät nicht verfügbar!"});
-    QCOMPARE(dialog.folder(), archive);
-    QCOMPARE(dialog.Drive1->currentData().toString(), volumeRootOf(archive));
-    QCOMPARE(dialog.Label1->text(), archive);
+    QCOMPARE(dialog.folder(), free);
+    QCOMPARE(dialog.Drive1->currentData().toString(), volumeRootOf(free));
+    QCOMPARE(dialog.Label1->text(), free);
     dialog.Drive1_Change(dialog.Drive1->findData(QStringLiteral("/")));
     QCOMPARE(form.Zielordner, QStringLiteral("/"));
     choose(dialog, w.home.home("Documents"));
@@ -387,39 +354,25 @@ void TestForm1FileOps::copyIntoAFolderAndPickAFolder() {
     QVERIFY(!dialog.isVisible());
     QCOMPARE(form.File1->lines(), (QStringList{"Brief.doc", "Zweiter.txt"}));
     QVERIFY(w.done().isEmpty());
-}
 
-// A copy never replaces a file unasked. A copy that fails leaves the dialog open, with its own
-// file, to choose another folder, unless the file itself has gone; a header is no file to copy.
-void TestForm1FileOps::copyRefusalsAndReplacing() {
-    Window w({{"akten/x/Rechnung.txt", "neu"},
-              {"alt/Rechnung.txt", "alt"},
-              {"voll/Rechnung.txt/", {}},
-              {"frei/", {}}});
-    Form1& form = *w.form;
+    // A copy never replaces a file unasked. A copy that fails leaves the dialog open, with its
+    // own file, to choose another folder, unless the file itself has gone.
     const auto copy = [&](ListBox* list, int row, const char* folder) {
         list->setCurrentRow(row);
         w.trigger(form.mnuDateiKopieren);
-        choose(form.form2(), w.home.path(folder));
-        form.form2().Command1->click();
+        choose(dialog, w.home.path(folder));
+        dialog.Command1->click();
         settle(form);
     };
     const QString question = QStringLiteral(
         "Die Datei  -- %1 --  ist bereits vorhanden! \nSoll sie überschrieben werden?");
     searchFor(form, w.home.path("akten"), "Rechnung");
-    form.List1->setCurrentRow(0);
-    w.trigger(form.mnuDateiKopieren);
-    QVERIFY(!form.findChild<Form2*>());
     copy(form.List1, 1, "voll");
-    QVERIFY(form.form2().isVisible());
-    QVERIFY(QFileInfo(w.home.path("voll/Rechnung.txt")).isDir());
-    form.List1->setCurrentRow(0);
+    form.List1->setCurrentRow(0); // the header
     w.trigger(form.mnuDateiKopieren);
-    QVERIFY(form.form2().isVisible());
-    QCOMPARE(w.done(), (QStringList{"Datei zum kopieren auswählen!", "Ungültiger Zielpfad!",
-                                    "Datei zum kopieren auswählen!",
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(w.done(), (QStringList{"Ungültiger Zielpfad!", "Datei zum kopieren auswählen!",
                                     "copy " + w.home.path("akten/x/Rechnung.txt")}));
-
     copy(form.List1, 1, "alt"); // Cancel: nothing copied, but the folder was chosen
     QCOMPARE(w.done(), QStringList{question.arg(w.home.path("alt/Rechnung.txt"))});
     QCOMPARE(contentOf(w.home.path("alt/Rechnung.txt")), QByteArray("alt"));
@@ -428,44 +381,30 @@ void TestForm1FileOps::copyRefusalsAndReplacing() {
     copy(form.File1, 0, "akten/x");
     QCOMPARE(w.done(), QStringList{question.arg(w.home.path("akten/x/Rechnung.txt"))});
     QCOMPARE(contentOf(w.home.path("akten/x/Rechnung.txt")), QByteArray("alt"));
-    w.dialogs.answers << Answer::Ok;
-    copy(form.File1, 0, "akten/x"); // onto itself: asked too, and the file stays whole
-    QCOMPARE(w.done().size(), 1);
-    QCOMPARE(QDir(w.home.path("akten/x")).entryList(QDir::Files | QDir::Hidden),
-             QStringList{"Rechnung.txt"});
-    QCOMPARE(contentOf(w.home.path("akten/x/Rechnung.txt")), QByteArray("alt"));
-
-    form.File1->setCurrentRow(0);
-    w.trigger(form.mnuDateiKopieren);
     QVERIFY(QFile::remove(w.home.path("akten/x/Rechnung.txt")));
-    choose(form.form2(), w.home.path("frei"));
-    form.form2().Command1->click();
-    settle(form);
+    copy(form.File1, 0, "frei");
     QCOMPARE(w.done(), QStringList{"Datei zum kopieren auswählen!"});
-    QVERIFY(!form.form2().isVisible());
-    QVERIFY(
-        QDir(w.home.path("frei")).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(QDir(free).entryList(QDir::Files | QDir::Hidden), QStringList{"Brief.doc"});
 }
 
 // Enter in the real message boxes takes the answer that changes nothing.
 void TestForm1FileOps::enterInTheRealQuestionsChangesNothing() {
     WidgetDialogs real(nullptr);
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    const auto pressEnter = [&icon] {
-        QTimer::singleShot(0, [&icon] {
+    const std::tuple<MessageStyle, Answer, QMessageBox::Icon> styles[] = {
+        {MessageStyle::OkCancelQuestion, Answer::Cancel, QMessageBox::Question},
+        {MessageStyle::YesNoInformation, Answer::No, QMessageBox::Information}};
+    for (const auto& [style, answer, icon] : styles) {
+        QMessageBox::Icon shown = QMessageBox::NoIcon;
+        QTimer::singleShot(0, [&shown] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             QVERIFY(box);
-            icon = box->icon();
+            shown = box->icon();
             QTest::keyClick(box, Qt::Key_Return);
         });
-    };
-    pressEnter();
-    QCOMPARE(real.message("ersetzen?", MessageStyle::OkCancelQuestion, "Datei kopieren"),
-             Answer::Cancel);
-    QCOMPARE(icon, QMessageBox::Question);
-    pressEnter();
-    QCOMPARE(real.message("löschen?", MessageStyle::YesNoInformation, "Findolin"), Answer::No);
-    QCOMPARE(icon, QMessageBox::Information);
+        QCOMPARE(real.message("?", style, "Findolin"), answer);
+        QCOMPARE(shown, icon);
+    }
 }
 
 // The menu on a file's line acts on that line, also when another one was chosen before, through
@@ -509,6 +448,7 @@ void TestForm1FileOps::fileLineMenuAndKeys() {
     form.File1->setCurrentRow(0);
     w.dialogs.inputs << QStringLiteral("d.txt");
     press(form, form.File1, Qt::Key_F2);
+    QCOMPARE(form.mnuName->text(), w.home.home("Documents/d.txt"));
     form.File1->setCurrentRow(0);
     w.dialogs.answers << Answer::Yes;
     press(form, form.File1, Qt::Key_Delete);
@@ -570,6 +510,8 @@ void TestForm1FileOps::folderLinesAndDoubleClicks() {
     QCOMPARE(form.Text2->text(), folder);
     searchFor(form, w.home.path("akten"), "brief");
     folderLine(">>>[" + folder + "]");
+    w.trigger(form.mnuName); // on the header the menu left chosen
+    QCOMPARE(w.done(), QStringList{"Datei zum öffnen auswählen!"});
 }
 
 // Pressing on the chosen file's line and moving drags the file, as a copy only, named by its
@@ -615,8 +557,6 @@ void TestForm1FileOps::dragStartsOnTheChosenFileOnly() {
     const std::unique_ptr<QMimeData> data(fileDragData(nameFromBytes("/a/Re: 100% #1?.txt")));
     QCOMPARE(data->data(QStringLiteral("text/uri-list")),
              QByteArray("file:///a/Re%3A%20100%25%20%231%3F.txt\r\n"));
-    QCOMPARE(fileUri(nameFromBytes("/a/Gr\xc3\xbc\xfc.txt")),
-             QByteArray("file:///a/Gr%C3%BC%FC.txt"));
 }
 
 namespace {
