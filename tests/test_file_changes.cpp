@@ -21,8 +21,7 @@ private Q_SLOTS:
     void deleteAndTrashRefusals();
     void copyWritesAWholeFileInPlace();
     void copyRefusals();
-    void copyAcrossFileSystems();
-    void copyFailingHalfWayLeavesTheOldTarget();
+    void copyAcrossFileSystemsAndFailingHalfWay();
     void namesThatAreNotUtf8();
     void deleteToTheTrash();
     void trashOfAnotherVolume();
@@ -48,19 +47,11 @@ struct stat statOf(const QString& path) {
     return st;
 }
 
-// The user's home and data folder (empty: unset) while a test runs, put back afterwards.
-class TrashHome {
-public:
-    TrashHome(const QByteArray& home, const QByteArray& data) { set(home, data); }
-    ~TrashHome() { set(oldHome_, oldData_); }
-    static void set(const QByteArray& home, const QByteArray& data) {
-        qputenv("HOME", home);
-        data.isEmpty() ? qunsetenv("XDG_DATA_HOME") : qputenv("XDG_DATA_HOME", data);
-    }
-
-private:
-    QByteArray oldHome_ = qgetenv("HOME"), oldData_ = qgetenv("XDG_DATA_HOME");
-};
+// The user's home and data folder (empty: unset); each test that goes by them sets them.
+void useHome(const QByteArray& home, const QByteArray& data) {
+    qputenv("HOME", home);
+    data.isEmpty() ? qunsetenv("XDG_DATA_HOME") : qputenv("XDG_DATA_HOME", data);
+}
 
 // Files named by their bytes, which Qt's file classes cannot always name.
 void writeNamed(const QByteArray& path, const QByteArray& content) {
@@ -104,7 +95,7 @@ void TestFileChanges::deleteAndTrashRefusals() {
         {{"akten/ordner/", {}}, {"akten/geschützt.txt", "bleibt"}, {"daten", "kein Ordner"}});
     QFile::setPermissions(dir.path("akten/geschützt.txt"),
                           QFileDevice::ReadOwner | QFileDevice::ReadGroup);
-    const TrashHome home(QFile::encodeName(dir.folder("home")), {});
+    useHome(QFile::encodeName(dir.folder("home")), {});
     const std::pair<const char*, OsError> refusals[] = {
         {"akten/ordner", OsError::NotAFile},
         {"akten/geschützt.txt", OsError::AccessDenied},
@@ -115,20 +106,26 @@ void TestFileChanges::deleteAndTrashRefusals() {
     }
     QVERIFY(QFileInfo(dir.path("akten/ordner")).isDir());
     QCOMPARE(contentOf(dir.path("akten/geschützt.txt")), QByteArray("bleibt"));
+    const QString file = dir.file("akten/brief.txt", "Brief");
+    // Nor from a folder the user may not change (the superuser may change any); the note that
+    // was to reserve its name in the Trash goes again.
+    if (::geteuid() != 0) {
+        QFile::setPermissions(dir.path("akten"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        QVERIFY(!moveToTrash(file).ok());
+        QFile::setPermissions(dir.path("akten"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                     QFileDevice::ExeOwner);
+    }
     QVERIFY(entriesOf(dir.path("home/.local/share/Trash/info")).isEmpty());
 
     // A home whose data folder is a file can hold no Trash.
-    TrashHome::set(QFile::encodeName(dir.path("home")), QFile::encodeName(dir.path("daten")));
-    const QString file = dir.file("akten/brief.txt", "Brief");
+    useHome(QFile::encodeName(dir.path("home")), QFile::encodeName(dir.path("daten")));
     QVERIFY(!trashAvailableFor(file));
     QCOMPARE(failureOf(moveToTrash(file)), std::optional(OsError::Failed));
     QCOMPARE(contentOf(file), QByteArray("Brief"));
 }
 
 void TestFileChanges::copyWritesAWholeFileInPlace() {
-    QByteArray large(3 * 1024 * 1024 + 17, 'x');
-    for (qsizetype i = 0; i < large.size(); i += 4096)
-        large[i] = char('a' + i / 4096 % 26);
+    const QByteArray large = QByteArray("Rechnung 042, Seite ").repeated(160'001);
     TestDir dir({{"quelle/Rechnung 042.pdf", large},
                  {"ziel/alt.txt", "alter Inhalt, länger als der neue"},
                  {"neu.txt", "neu"},
@@ -188,12 +185,7 @@ void TestFileChanges::copyRefusals() {
     QCOMPARE(::mkfifo(QFile::encodeName(dir.path("ziel/rohr.txt")).constData(), 0600), 0);
     QFile::setPermissions(dir.path("ziel/geschützt.txt"), QFileDevice::ReadOwner);
     const QStringList before = entriesOf(dir.path("ziel"));
-    struct Refusal {
-        const char* from;
-        const char* to;
-        OsError error;
-    };
-    const Refusal refusals[] = {
+    const std::tuple<const char*, const char*, OsError> refusals[] = {
         {"weg.txt", "ziel/geschützt.txt", OsError::NotFound},
         {"ordner", "ziel/geschützt.txt", OsError::NotAFile},
         {"b.txt", "fehlt/b.txt", OsError::NotFound},
@@ -203,10 +195,9 @@ void TestFileChanges::copyRefusals() {
         {"b.txt", "ziel/rohr.txt", OsError::NotAFile},
     };
     for (const WhenTaken whenTaken : {WhenTaken::Refuse, WhenTaken::Replace}) {
-        for (const Refusal& refusal : refusals) {
-            QCOMPARE(failureOf(copyFile(dir.path(refusal.from), dir.path(refusal.to), whenTaken)),
-                     std::optional(refusal.error));
-        }
+        for (const auto& [from, to, error] : refusals)
+            QCOMPARE(failureOf(copyFile(dir.path(from), dir.path(to), whenTaken)),
+                     std::optional(error));
     }
     QCOMPARE(
         failureOf(copyFile(dir.path("b.txt"), dir.path("ziel/geschützt.txt"), WhenTaken::Replace)),
@@ -219,28 +210,10 @@ void TestFileChanges::copyRefusals() {
     QCOMPARE(entriesOf(dir.path("ziel")), before);
 }
 
-void TestFileChanges::copyAcrossFileSystems() {
-    TestDir dir;
-    // A file whose size says nothing of its content: the copy reads to its true end.
-    QCOMPARE(failureOf(copyFile(QStringLiteral("/proc/self/status"), dir.path("status"),
-                                WhenTaken::Refuse)),
-             std::nullopt);
-    QVERIFY(contentOf(dir.path("status")).startsWith("Name:"));
-
-    // Memory and disk are two file systems, between which the kernel may not copy by itself.
-    QTemporaryDir memory(QStringLiteral("/dev/shm/findolin-XXXXXX"));
-    if (!memory.isValid() || statOf(memory.path()).st_dev == statOf(dir.path()).st_dev)
-        QSKIP("no second file system here");
-    const QByteArray content(2 * 1024 * 1024 + 5, 'm');
-    const QString source = memory.filePath("a.pdf");
-    writeNamed(QFile::encodeName(source), content);
-    QCOMPARE(failureOf(copyFile(source, dir.path("a.pdf"), WhenTaken::Refuse)), std::nullopt);
-    QCOMPARE(contentOf(dir.path("a.pdf")), content);
-    QCOMPARE(failureOf(copyFile(dir.path("a.pdf"), source, WhenTaken::Replace)), std::nullopt);
-    QCOMPARE(contentOf(source), content);
-}
-
-void TestFileChanges::copyFailingHalfWayLeavesTheOldTarget() {
+// A copy that fails half-way (the disk full) leaves the old target whole and nothing of its own;
+// a copy reads to the true end of a file whose size says nothing, and copies between two file
+// systems, between which the kernel may not copy by itself.
+void TestFileChanges::copyAcrossFileSystemsAndFailingHalfWay() {
     TestDir dir({{"neu.pdf", QByteArray(1024 * 1024, 'n')}, {"ziel/neu.pdf", "die alte Fassung"}});
     const QString target = dir.path("ziel/neu.pdf");
     // The process may write files of 64 KiB at most: the disk "fills up".
@@ -258,6 +231,23 @@ void TestFileChanges::copyFailingHalfWayLeavesTheOldTarget() {
     // With room again the same copy goes through.
     QCOMPARE(failureOf(copyFile(dir.path("neu.pdf"), target, WhenTaken::Replace)), std::nullopt);
     QCOMPARE(contentOf(target), QByteArray(1024 * 1024, 'n'));
+    // A file whose size says nothing of its content: the copy reads to its true end.
+    QCOMPARE(failureOf(copyFile(QStringLiteral("/proc/self/status"), dir.path("status"),
+                                WhenTaken::Refuse)),
+             std::nullopt);
+    QVERIFY(contentOf(dir.path("status")).startsWith("Name:"));
+
+    // Memory and disk are two file systems, between which the kernel may not copy by itself.
+    QTemporaryDir memory(QStringLiteral("/dev/shm/findolin-XXXXXX"));
+    if (!memory.isValid() || statOf(memory.path()).st_dev == statOf(dir.path()).st_dev)
+        QSKIP("no second file system here");
+    const QByteArray content(2 * 1024 * 1024 + 5, 'm');
+    const QString source = memory.filePath("a.pdf");
+    writeNamed(QFile::encodeName(source), content);
+    QCOMPARE(failureOf(copyFile(source, dir.path("a.pdf"), WhenTaken::Refuse)), std::nullopt);
+    QCOMPARE(contentOf(dir.path("a.pdf")), content);
+    QCOMPARE(failureOf(copyFile(dir.path("a.pdf"), source, WhenTaken::Replace)), std::nullopt);
+    QCOMPARE(contentOf(source), content);
 }
 
 // Whatever bytes a name holds, the file is listed, read, copied, renamed and deleted by exactly
@@ -328,10 +318,10 @@ void TestFileChanges::deleteToTheTrash() {
     for (const Case& c : cases) {
         TestDir dir;
         const QByteArray dataHome(c.dataHome);
-        const TrashHome home(QFile::encodeName(dir.folder("home")),
-                             dataHome.startsWith('=') || dataHome.isEmpty()
-                                 ? dataHome.mid(1)
-                                 : QFile::encodeName(dir.path(c.dataHome)));
+        useHome(QFile::encodeName(dir.folder("home")),
+                dataHome.startsWith('=') || dataHome.isEmpty()
+                    ? dataHome.mid(1)
+                    : QFile::encodeName(dir.path(c.dataHome)));
         const QByteArray original = QFile::encodeName(dir.folder("akten")) + '/' + c.name;
         const QByteArray trash = QFile::encodeName(dir.path(c.trash));
         // The note's name adds ".trashinfo" and must be a valid name too: a name is cut at 245
@@ -363,7 +353,7 @@ void TestFileChanges::deleteToTheTrash() {
 // its note naming it from there. Memory (/dev/shm) is such a volume where it is mounted apart.
 void TestFileChanges::trashOfAnotherVolume() {
     TestDir dir;
-    const TrashHome home(QFile::encodeName(dir.path()), {});
+    useHome(QFile::encodeName(dir.path()), {});
     if (statOf(QStringLiteral("/dev/shm")).st_dev == statOf(dir.path()).st_dev ||
         ::access("/dev/shm", W_OK) != 0)
         QSKIP("/dev/shm is no volume of its own that this user may write");
