@@ -314,7 +314,6 @@ void TestForm1FileOps::copyAndPickAFolder() {
     settle(form);
     QVERIFY(!dialog.isVisible() && !form.Kopiermodus);
     QCOMPARE(contentOf(free + "/Brief.doc"), QByteArray("Brief"));
-    QCOMPARE(form.Text2->text(), free);
     QCOMPARE(form.File1->lines(), QStringList{"Brief.doc"});
 
     form.File1->setCurrentRow(0);
@@ -334,7 +333,6 @@ void TestForm1FileOps::copyAndPickAFolder() {
     QCOMPARE(w.done(), QStringList{"Gerät nicht verfügbar!"});
     QCOMPARE(dialog.folder(), free);
     QCOMPARE(dialog.Drive1->currentData().toString(), volumeRootOf(free));
-    QCOMPARE(dialog.Label1->text(), free);
     dialog.Drive1_Change(dialog.Drive1->findData(QStringLiteral("/")));
     QCOMPARE(form.Zielordner, QStringLiteral("/"));
     choose(dialog, w.home.home("Documents"));
@@ -473,7 +471,6 @@ void TestForm1FileOps::fileLineMenuAndKeys() {
     form.Text1->setText(QStringLiteral("xy"));
     press(form, form.Text1, Qt::Key_Delete);
     QCOMPARE(form.Text1->text(), QString());
-    QCOMPARE(form.File1->lines(), (QStringList{"a.txt", "c.txt"}));
     form.File1->setCurrentRow(0);
     w.dialogs.inputs << QStringLiteral("d.txt");
     press(form, form.File1, Qt::Key_F2);
