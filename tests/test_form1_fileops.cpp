@@ -83,22 +83,17 @@ struct Window {
 QList<LineAction> useContextMenu(ListBox* list, int row, std::optional<LineAction> wanted,
                                  QContextMenuEvent::Reason reason = QContextMenuEvent::Mouse) {
     QList<LineAction> offered;
-    QTimer inMenu;
-    inMenu.setSingleShot(true);
-    QObject::connect(&inMenu, &QTimer::timeout, [&] {
+    QObject inMenu; // ends the wait for the menu when no menu opened
+    QTimer::singleShot(0, &inMenu, [&] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        QAction* taken = nullptr;
         for (QAction* action : menu ? menu->actions() : QList<QAction*>()) {
             offered << LineAction(action->data().toInt());
             if (offered.last() == wanted)
-                taken = action;
+                menu->setActiveAction(action);
         }
-        if (menu && taken)
-            menu->setActiveAction(taken);
         if (menu)
-            QTest::keyClick(menu, taken ? Qt::Key_Return : Qt::Key_Escape);
+            QTest::keyClick(menu, menu->activeAction() ? Qt::Key_Return : Qt::Key_Escape);
     });
-    inMenu.start(0);
     // Below the last line when the row is past it.
     const int last = std::min(row, list->count() - 1);
     const QPoint at = list->visualRect(list->model()->index(last, 0)).center() +
