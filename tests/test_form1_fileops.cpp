@@ -25,7 +25,7 @@ private Q_SLOTS:
     void openAndPrint();
     void copyAndPickAFolder();
     void enterInTheRealQuestionsChangesNothing();
-    void fileLineMenuAndKeys();
+    void fileLineGestures();
     void folderLinesAndDoubleClicks();
     void fileManagerShowsTheFileOrItsFolderOpens();
     void cleanupTestCase();
@@ -348,7 +348,6 @@ void TestForm1FileOps::copyAndPickAFolder() {
     copy(form.List1, 1, "voll");
     form.List1->setCurrentRow(0); // the header
     w.trigger(form.mnuDateiKopieren);
-    QVERIFY(dialog.isVisible());
     QCOMPARE(w.done(), (QStringList{"Ungültiger Zielpfad!", "Datei zum kopieren auswählen!",
                                     "copy " + w.home.path("akten/x/Rechnung.txt")}));
     copy(form.List1, 1, "alt"); // Cancel: nothing copied, but the folder was chosen
@@ -391,7 +390,7 @@ void TestForm1FileOps::enterInTheRealQuestionsChangesNothing() {
 // the Datei menu's own handlers; from the keyboard it is about the chosen line. F2, Delete and
 // Ctrl+C act on the chosen line while a list has the keyboard, and keep their meaning in a text
 // field. F1 shows the help and Ctrl+Q ends the program, wherever the keyboard is.
-void TestForm1FileOps::fileLineMenuAndKeys() {
+void TestForm1FileOps::fileLineGestures() {
     Window w({{"home/Documents/a.txt", "A"},
               {"home/Documents/b.txt", "B"},
               {"home/Documents/c.txt", "C"}});
