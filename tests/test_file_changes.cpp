@@ -288,25 +288,23 @@ void TestFileChanges::namesThatAreNotUtf8() {
 void TestFileChanges::deleteToTheTrash() {
     struct Case {
         QByteArray name;
-        const char* dataHome; // XDG_DATA_HOME, in the test's folder; "=...": as written; "": unset
+        const char* dataHome; // XDG_DATA_HOME ("/...": in the test's folder; "": unset)
         const char* trash;    // where the Trash is then, in the test's folder
     };
     const char* usual = "home/.local/share/Trash";
     const Case cases[] = {
         {"Brief.txt", "", usual},
-        {"Brief.txt", "daten", "daten/Trash"},
-        {"Brief.txt", "=relativ", usual}, // counts as unset
+        {"Brief.txt", "/daten", "daten/Trash"},
+        {"Brief.txt", "relativ", usual}, // counts as unset
         {"Re: 100% #1.txt", "", usual},
         {"Gr\xfc\xdf.txt", "", usual},
         {QString(125, u'ä').toUtf8(), "", usual}, // 250 bytes
     };
     for (const Case& c : cases) {
         TestDir dir;
-        const QByteArray dataHome(c.dataHome);
+        const QByteArray data(c.dataHome);
         useHome(QFile::encodeName(dir.folder("home")),
-                dataHome.startsWith('=') || dataHome.isEmpty()
-                    ? dataHome.mid(1)
-                    : QFile::encodeName(dir.path(c.dataHome)));
+                data.startsWith('/') ? QFile::encodeName(dir.path()) + data : data);
         const QByteArray original = QFile::encodeName(dir.folder("akten")) + '/' + c.name;
         const QByteArray trash = QFile::encodeName(dir.path(c.trash));
         // The note's name adds ".trashinfo" and must be a valid name too: a name is cut at 245
