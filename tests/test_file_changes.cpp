@@ -275,9 +275,7 @@ void TestFileChanges::namesThatAreNotUtf8() {
         QVERIFY(copyFile(path, path + "-kopie", WhenTaken::Refuse).ok());
         QVERIFY(renameWithoutReplacing(path, path + "-neu").ok());
         QVERIFY(deleteFile(path + "-neu").ok());
-        const auto after = scanFolder(dir.path());
-        QVERIFY(after);
-        QCOMPARE(after->files, QStringList{listed + "-kopie"});
+        QCOMPARE(scanFolder(dir.path())->files, QStringList{listed + "-kopie"});
         // Qt's own removal of the test folder could not name it.
         QVERIFY(deleteFile(path + "-kopie").ok());
     }
