@@ -427,6 +427,7 @@ void TestForm1FileOps::fileLineGestures() {
     QCOMPARE(chosen.count(), 1);
     // The URL names exactly the file's bytes, also where they are not UTF-8.
     const std::unique_ptr<QMimeData> data(fileDragData(nameFromBytes("/a/Re: 100% #1?.txt")));
+    QCOMPARE(data->formats(), QStringList{"text/uri-list"});
     QCOMPARE(data->data(QStringLiteral("text/uri-list")),
              QByteArray("file:///a/Re%3A%20100%25%20%231%3F.txt\r\n"));
 
