@@ -364,19 +364,14 @@ void TestForm1FileOps::copyAndPickAFolder() {
 // Enter in the real message boxes takes the answer that changes nothing.
 void TestForm1FileOps::enterInTheRealQuestionsChangesNothing() {
     WidgetDialogs real(nullptr);
-    const std::tuple<MessageStyle, Answer, QMessageBox::Icon> styles[] = {
-        {MessageStyle::OkCancelQuestion, Answer::Cancel, QMessageBox::Question},
-        {MessageStyle::YesNoInformation, Answer::No, QMessageBox::Information}};
-    for (const auto& [style, answer, icon] : styles) {
-        QMessageBox::Icon shown = QMessageBox::NoIcon;
-        QTimer::singleShot(0, [&shown] {
+    for (const auto& [style, answer] : {std::pair(MessageStyle::OkCancelQuestion, Answer::Cancel),
+                                        std::pair(MessageStyle::YesNoInformation, Answer::No)}) {
+        QTimer::singleShot(0, [] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             QVERIFY(box);
-            shown = box->icon();
             QTest::keyClick(box, Qt::Key_Return);
         });
         QCOMPARE(real.message("?", style, "Findolin"), answer);
-        QCOMPARE(shown, icon);
     }
 }
 
