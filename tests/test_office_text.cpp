@@ -98,8 +98,7 @@ class TestOfficeText : public QObject {
 private Q_SLOTS:
     void documents_data();
     void documents();
-    void stopsWhenTheSinkSaysSo();
-    void damagedDocuments();
+    void cutShortOrStopped();
     void feedCutsLongTokens_data();
     void feedCutsLongTokens();
     void hostileMembersStayBounded_data();
@@ -242,15 +241,16 @@ void TestOfficeText::documents() {
     QCOMPARE(looksLikeZip(bytes), bytes.startsWith("PK\x03\x04"));
 }
 
-void TestOfficeText::stopsWhenTheSinkSaysSo() {
+void TestOfficeText::cutShortOrStopped() {
     QString body;
     for (int i = 0; i < 3000; ++i)
-        body += para(QStringLiteral("Absatz Nummer %1 mit etwas Text").arg(i));
+        body += para(QStringLiteral("Absatz %1 mit etwas Text").arg(i * 7919 % 1013));
     const QByteArray bytes = zipped({{"word/document.xml", wordBody(body)},
                                      {"word/header1.xml", wordPart("hdr", para("Kopf"))}});
     const Extracted whole = extract(bytes);
     QVERIFY(whole.ok);
-    QVERIFY(whole.text.endsWith("Absatz Nummer 2999 mit etwas Text\nKopf\n"));
+    QVERIFY(whole.text.endsWith(
+        QStringLiteral("Absatz %1 mit etwas Text\nKopf\n").arg(2999 * 7919 % 1013)));
     // Pieces are batched, not one per run or paragraph.
     QVERIFY2(whole.pieces > 2 && whole.pieces < 100, qPrintable(QString::number(whole.pieces)));
     for (int stopAfter : {1, 2}) {
@@ -260,24 +260,15 @@ void TestOfficeText::stopsWhenTheSinkSaysSo() {
         QVERIFY(whole.text.startsWith(part.text));
         QVERIFY(!part.text.contains("Kopf"));
     }
-}
-
-void TestOfficeText::damagedDocuments() {
-    QString body;
-    for (int i = 0; i < 500; ++i)
-        body += para(QString::number(i * 7919 % 1013) + " Zeile " + QString::number(i));
-    const QByteArray good = docx(wordBody(body));
-    const Extracted whole = extract(good);
-    QVERIFY(whole.ok && whole.text.endsWith("Zeile 499\n"));
     // A zip cut off anywhere gives no text, or none but the document's.
-    for (qsizetype size = 0; size < good.size(); ++size) {
-        const Extracted cut = extract(good.first(size));
+    for (qsizetype size = 0; size < bytes.size(); ++size) {
+        const Extracted cut = extract(bytes.first(size));
         QVERIFY2(cut.ok ? whole.text.startsWith(cut.text) : cut.pieces == 0,
                  qPrintable(QString::number(size)));
-        QCOMPARE(looksLikeZip(good.first(size)), size >= 4);
+        QCOMPARE(looksLikeZip(bytes.first(size)), size >= 4);
     }
-    QByteArray overwritten = good;
-    overwritten.replace(good.size() / 4, good.size() / 4, QByteArray(good.size() / 4, '\xff'));
+    QByteArray overwritten = bytes;
+    overwritten.replace(bytes.size() / 4, bytes.size() / 4, QByteArray(bytes.size() / 4, '\xff'));
     QVERIFY(extract(overwritten).ok);
 }
 
