@@ -1,6 +1,6 @@
+#include "fake_office.h"
 #include "preview/document_converter.h"
 #include "preview/word_processor.h"
-#include "testdir.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -10,62 +10,31 @@ using namespace findolin;
 
 namespace {
 
-// A stand-in for soffice: logs the arguments of each call as one tab-separated line, then does
-// what `behaviour` says. `convert` writes a small PDF for the document into the --outdir folder.
-QString fakeSoffice(const TestDir& dir, const QString& behaviour, const QString& name = "soffice") {
-    const QString script = QStringLiteral(R"(#!/bin/sh
-{ for a in "$@"; do printf '%s\t' "$a"; done; echo; } >> '%1'
-convert() {
-    for a in "$@"; do
-        case "$prev" in --outdir) out=$a ;; esac
-        prev=$a doc=$a
-    done
-    name=$(basename "$doc")
-    printf '%%PDF-1.4 fake\n' > "$out/${name%.*}.pdf"
-}
-%2
-)")
-                               .arg(dir.path("calls.log"), behaviour);
-    const QString path = dir.file("bin/" + name, script.toUtf8());
-    QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
-    return path;
-}
-
-// The logged calls, each as its list of arguments.
-QList<QStringList> calls(const TestDir& dir) {
-    QFile log(dir.path("calls.log"));
-    QList<QStringList> result;
-    if (!log.open(QIODevice::ReadOnly))
-        return result;
-    for (const QByteArray& line : log.readAll().split('\n')) {
-        if (!line.isEmpty())
-            result.append(QString::fromUtf8(line.chopped(1)).split(u'\t'));
-    }
-    return result;
-}
+const QString kConverts = QStringLiteral("convert \"$@\"");
+// Converts once a file "go" appears in the test folder.
+const QString kWaitsForGo =
+    QStringLiteral("while [ ! -e \"${0%/bin/*}/go\" ]; do sleep 0.02; done; convert \"$@\"");
+// Hangs, with a child standing in for soffice.bin; both log their ids, each file written whole
+// before it appears.
+const QString kHangs = QStringLiteral(
+    "d=${0%/bin/*}; echo $$ > $d/p; mv $d/p $d/script.pid; sleep 30 & echo $! > $d/p; "
+    "mv $d/p $d/child.pid; wait");
 
 // Whether the process whose id the file holds still runs (a zombie has ended).
 bool runs(const QString& pidFile) {
-    QFile file(pidFile);
-    const int pid = file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toInt() : 0;
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (pid <= 0 || !stat.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray line = stat.readAll();
-    const char state = line.mid(line.lastIndexOf(')') + 2, 1).at(0);
-    return state != 'Z' && state != 'X';
+    const QByteArray stat =
+        contentOf(QStringLiteral("/proc/%1/stat").arg(contentOf(pidFile).trimmed().toInt()));
+    const qsizetype state = stat.lastIndexOf(')') + 2;
+    return state > 1 && state < stat.size() && stat[state] != 'Z' && stat[state] != 'X';
 }
 
-// The running processes that have the office profile under `cache` in their arguments (a
-// zombie has none): the bridge, the office's starter and the office itself; each id with its
-// program.
-using Processes = QMap<QByteArray, QByteArray>;
-Processes officeProcesses(const QString& cache) {
+// The running processes with the office profile under `cache` in their arguments (the bridge,
+// the office's starter and the office), each id with its program.
+QMap<QByteArray, QByteArray> officeProcesses(const QString& cache) {
     const QByteArray profile = QUrl::fromLocalFile(cache + "/office-profile").toEncoded();
-    Processes result;
+    QMap<QByteArray, QByteArray> result;
     for (const QString& pid : QDir("/proc").entryList({"[0-9]*"}, QDir::Dirs)) {
-        QFile file("/proc/" + pid + "/cmdline");
-        const QByteArray arguments = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        const QByteArray arguments = contentOf("/proc/" + pid + "/cmdline");
         if (arguments.contains(profile))
             result.insert(pid.toLatin1(), arguments.left(arguments.indexOf('\0')));
     }
@@ -82,48 +51,11 @@ std::unique_ptr<DocumentConverter> realConverter(const QString& cache) {
 }
 
 // Office start-up on a busy machine takes seconds; this bounds the wait, not the work.
-constexpr int officeWaitMs = 60000;
+constexpr int kOfficeWaitMs = 60000;
 
-// Hangs, with a child process standing in for soffice.bin; both log their ids, each file written
-// whole before it appears.
-const char* hangs = "echo $$ > \"${0%/bin/*}/pid.new\"; mv \"${0%/bin/*}/pid.new\" "
-                    "\"${0%/bin/*}/script.pid\"; sleep 30 & echo $! > \"${0%/bin/*}/pid.new\"; "
-                    "mv \"${0%/bin/*}/pid.new\" \"${0%/bin/*}/child.pid\"; wait";
-
-// Converts once a file "go" appears next to the log.
-const char* waitsForGo = "while [ ! -e \"${0%/bin/*}/go\" ]; do sleep 0.02; done; convert \"$@\"";
-
-// The documents reported converted, in order.
-QStringList documents(const QSignalSpy& spy) {
-    QStringList result;
-    for (const QList<QVariant>& signal : spy)
-        result.append(signal.at(0).toString());
-    return result;
+QString pdfOf(const QSignalSpy& spy, int i) {
+    return spy.at(i).at(1).toString();
 }
-
-// PATH for the time of one test.
-class PathOverride {
-public:
-    explicit PathOverride(const QString& path) : saved_(qgetenv("PATH")) {
-        qputenv("PATH", QFile::encodeName(path));
-    }
-    ~PathOverride() { qputenv("PATH", saved_); }
-
-private:
-    QByteArray saved_;
-};
-
-// The working folder for the time of one test.
-class WorkingFolder {
-public:
-    explicit WorkingFolder(const QString& path) : saved_(QDir::currentPath()) {
-        QDir::setCurrent(path);
-    }
-    ~WorkingFolder() { QDir::setCurrent(saved_); }
-
-private:
-    QString saved_;
-};
 
 } // namespace
 
@@ -131,269 +63,168 @@ class TestOfficeSuite : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-
-    // Converting into the cache
-    void convertsOnceIntoTheCache();
-    void convertsAgainAfterAChange();
-    void reportsAFailedConversion_data();
-    void reportsAFailedConversion();
-    void reportsAMissingOfficeAndGoesOn();
-    void reportsAnUnusableCache();
-    void doesNothingWithoutAnOffice();
-    void handlesOddNames_data();
-    void handlesOddNames();
-
-    // One conversion at a time
+    void convertsIntoTheCache_data();
+    void convertsIntoTheCache();
+    void failuresAreReportedAndTriedAgain_data();
+    void failuresAreReportedAndTriedAgain();
+    void convertsOnlyTheNewestRequest_data();
     void convertsOnlyTheNewestRequest();
-    void askingForTheRunningOneDropsTheWaitingOne();
-    void killsAHungConversion();
-    void destructionEndsTheConversion();
-
-    // One office for all conversions
-    void fallsBackWithoutTheBridge_data();
-    void fallsBackWithoutTheBridge();
+    void hungConversionsAreKilled();
     void oneOfficeServesEveryConversion();
-    void anOfficeThatDiesOrHangsIsReplaced_data();
-    void anOfficeThatDiesOrHangsIsReplaced();
-
-    // The word processor
-    void printsHeadless();
-    void printFails();
-    void opensTheDocument();
+    void printsAndOpensThroughTheOffice();
     void findsTheOfficeOnThePath();
 };
 
-void TestOfficeSuite::convertsOnceIntoTheCache() {
-    TestDir dir;
-    const QString document = dir.file("Brief.docx", "text");
-    DocumentConverter converter(dir.path("cache"), fakeSoffice(dir, "convert \"$@\""));
-    QSignalSpy spy(&converter, &DocumentConverter::converted);
-
-    QVERIFY(converter.available());
-    QCOMPARE(converter.pdfFor(document), std::nullopt);
-    QCOMPARE(spy.count(), 0); // reported from the event loop, not from within pdfFor
-    QVERIFY(spy.wait());
-    const QString pdf = spy.at(0).at(1).toString();
-    QCOMPARE(spy.at(0).at(0).toString(), document);
-    QCOMPARE(QFileInfo(pdf).path(), dir.path("cache"));
-    QFile file(pdf);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QVERIFY(file.readAll().startsWith("%PDF"));
-
-    QCOMPARE(converter.pdfFor(document), pdf);
-    QCOMPARE(calls(dir).size(), 1);
-    const QStringList arguments = calls(dir).at(0);
-    QCOMPARE(arguments.mid(0, 2), QStringList({"--headless", "--norestore"}));
-    QVERIFY(arguments.at(2).startsWith("-env:UserInstallation=file://"));
-    QCOMPARE(arguments.mid(3, 3), QStringList({"--convert-to", "pdf", "--outdir"}));
-    QCOMPARE(arguments.last(), document);
-    QVERIFY(!QFileInfo::exists(arguments.at(6))); // the output folder is cleared away
-}
-
-void TestOfficeSuite::convertsAgainAfterAChange() {
-    TestDir dir;
-    const QString document = dir.file("Liste.xlsx", "1");
-    const auto touch = [&](int minutes) {
-        QFile file(document);
-        return file.open(QIODevice::ReadWrite) &&
-               file.setFileTime(QDateTime(QDate(2024, 5, 1), QTime(12, minutes)),
-                                QFileDevice::FileModificationTime);
-    };
-    DocumentConverter converter(dir.path("cache"), fakeSoffice(dir, "convert \"$@\""));
-    QSignalSpy spy(&converter, &DocumentConverter::converted);
-    QVERIFY(touch(0));
-    converter.pdfFor(document);
-    QVERIFY(spy.wait());
-
-    QVERIFY(touch(1));
-    QCOMPARE(converter.pdfFor(document), std::nullopt); // same size, other time
-    QVERIFY(spy.wait());
-    dir.file("Liste.xlsx", "12");
-    QVERIFY(touch(1));
-    QCOMPARE(converter.pdfFor(document), std::nullopt); // same time, other size
-    QVERIFY(spy.wait());
-
-    QCOMPARE(calls(dir).size(), 3);
-    QCOMPARE(QSet<QString>({spy.at(0).at(1).toString(), spy.at(1).at(1).toString(),
-                            spy.at(2).at(1).toString()})
-                 .size(),
-             3);
-    QCOMPARE(converter.pdfFor(document), spy.at(2).at(1).toString());
-}
-
-void TestOfficeSuite::reportsAFailedConversion_data() {
-    QTest::addColumn<QString>("behaviour");
-    QTest::newRow("exit 1") << "convert \"$@\"; exit 1";
-    QTest::newRow("no pdf") << "exit 0";
-    QTest::newRow("empty pdf") << "convert \"$@\"; : > \"$out/${name%.*}.pdf\"";
-    QTest::newRow("crash") << "convert \"$@\"; kill -9 $$";
-}
-
-void TestOfficeSuite::reportsAFailedConversion() {
-    QFETCH(QString, behaviour);
-    TestDir dir;
-    const QString document = dir.file("Brief.odt", "text");
-    DocumentConverter converter(dir.path("cache"), fakeSoffice(dir, behaviour));
-    QSignalSpy spy(&converter, &DocumentConverter::converted);
-
-    converter.pdfFor(document);
-    QVERIFY(spy.wait());
-    QCOMPARE(spy.at(0).at(0).toString(), document);
-    QCOMPARE(spy.at(0).at(1).toString(), QString());
-    QCOMPARE(QDir(dir.path("cache")).entryList({"*.pdf"}, QDir::Files), QStringList());
-    QCOMPARE(converter.pdfFor(document), std::nullopt); // a failure is tried again
-    QVERIFY(spy.wait());
-    QCOMPARE(calls(dir).size(), 2);
-}
-
-void TestOfficeSuite::reportsAMissingOfficeAndGoesOn() {
-    TestDir dir;
-    DocumentConverter converter(dir.path("cache"), dir.path("no/soffice"));
-    QSignalSpy spy(&converter, &DocumentConverter::converted);
-    converter.pdfFor(dir.file("a.doc"));
-    converter.pdfFor(dir.file("b.doc"));
-    QCOMPARE(spy.count(), 0);
-    QTRY_COMPARE(spy.count(), 2);
-    QCOMPARE(spy.at(0), QList<QVariant>({dir.path("a.doc"), QString()}));
-    QCOMPARE(spy.at(1), QList<QVariant>({dir.path("b.doc"), QString()}));
-}
-
-void TestOfficeSuite::reportsAnUnusableCache() {
-    TestDir dir;
-    DocumentConverter converter(dir.file("cache") + "/below a file",
-                                fakeSoffice(dir, "convert \"$@\""));
-    QSignalSpy spy(&converter, &DocumentConverter::converted);
-    QCOMPARE(converter.pdfFor(dir.file("a.doc")), std::nullopt);
-    QCOMPARE(spy.count(), 0);
-    QVERIFY(spy.wait());
-    QCOMPARE(spy.at(0), QList<QVariant>({dir.path("a.doc"), QString()}));
-    QCOMPARE(calls(dir).size(), 0);
-}
-
-void TestOfficeSuite::doesNothingWithoutAnOffice() {
-    TestDir dir;
-    DocumentConverter converter(dir.path("cache"), QString());
-    QSignalSpy spy(&converter, &DocumentConverter::converted);
-    QVERIFY(!converter.available());
-    QCOMPARE(converter.pdfFor(dir.file("a.doc")), std::nullopt);
-    QCoreApplication::processEvents();
-    QCOMPARE(spy.count(), 0);
-    QVERIFY(!QFileInfo::exists(dir.path("cache")));
-}
-
-void TestOfficeSuite::handlesOddNames_data() {
+// Without a working bridge each document gets a soffice of its own, again after it changed. Names
+// are asked for relative to the working folder: soffice must get the whole path, else a name
+// starting with '-' would be taken for an option.
+void TestOfficeSuite::convertsIntoTheCache_data() {
     QTest::addColumn<QString>("name");
-    QTest::newRow("blank and umlaut") << "Ordner mit Lücke/Bericht über Öl.docx";
-    QTest::newRow("several dots") << "v1.2 Entwurf.final.odt";
-    QTest::newRow("no extension") << "LIESMICH";
-    QTest::newRow("leading dash") << "-p.rtf";
+    QTest::addColumn<QString>("python");
+    QTest::newRow("no bridge") << "Brief.docx" << QString();
+    QTest::newRow("blank and umlaut") << "Ordner mit Lücke/Bericht über Öl.docx" << QString();
+    QTest::newRow("several dots") << "v1.2 Entwurf.final.odt" << QString();
+    QTest::newRow("no extension") << "LIESMICH" << QString();
+    QTest::newRow("leading dash, no python") << "-p.rtf"
+                                             << "no/python3";
+    QTest::newRow("no uno") << "Brief.docx" << QStandardPaths::findExecutable("false");
 }
 
-void TestOfficeSuite::handlesOddNames() {
+void TestOfficeSuite::convertsIntoTheCache() {
     QFETCH(QString, name);
+    QFETCH(QString, python);
     TestDir dir;
     const QString cache = dir.path("Zwischen speicher ä");
     const QString document = dir.file(name, "text");
-    DocumentConverter converter(cache, fakeSoffice(dir, "convert \"$@\""));
+    const FakeOffice office(dir, kConverts);
+    DocumentConverter converter(cache, office.program(),
+                                python.isEmpty() ? python : QDir(dir.path()).filePath(python));
     QSignalSpy spy(&converter, &DocumentConverter::converted);
+    const auto working = qScopeGuard([path = QDir::currentPath()] { QDir::setCurrent(path); });
+    QDir::setCurrent(dir.path());
 
-    // Asked for relative to the working folder: soffice must get the whole path, else a name
-    // starting with '-' would be taken for an option.
-    WorkingFolder working(dir.path());
-    converter.pdfFor(name);
+    QVERIFY(converter.available());
+    QCOMPARE(converter.pdfFor(name), std::nullopt);
+    QCOMPARE(spy.count(), 0); // reported from the event loop, not from within pdfFor
     QVERIFY(spy.wait());
     QCOMPARE(spy.at(0).at(0).toString(), name);
-    QVERIFY(!spy.at(0).at(1).toString().isEmpty());
-    QCOMPARE(calls(dir).at(0).last(), document);
-    const QString profile = calls(dir).at(0).at(2).section(u'=', 1);
+    QCOMPARE(QFileInfo(pdfOf(spy, 0)).path(), cache);
+    QVERIFY(contentOf(pdfOf(spy, 0)).startsWith("%PDF"));
+    QCOMPARE(converter.pdfFor(name), pdfOf(spy, 0));
+
+    const QStringList arguments = office.calls().value(0);
+    QCOMPARE(arguments.mid(0, 2), QStringList({"--headless", "--norestore"}));
+    const QString profile = arguments.at(2).section(u'=', 1);
+    QVERIFY(arguments.at(2).startsWith("-env:UserInstallation=file://"));
     QVERIFY(!profile.contains(u' '));
     QCOMPARE(QFileInfo(QUrl(profile, QUrl::StrictMode).toLocalFile()).path(), cache);
+    QCOMPARE(arguments.mid(3, 3), QStringList({"--convert-to", "pdf", "--outdir"}));
+    QCOMPARE(arguments.last(), document);
+    QVERIFY(!QFileInfo::exists(arguments.at(6))); // the output folder is cleared away
+
+    // Converted again after a change of its time, then of its size alone.
+    for (const QByteArray& content : {QByteArray("text"), QByteArray("longer")}) {
+        QFile file(dir.file(name, content));
+        QVERIFY(file.open(QIODevice::ReadWrite) &&
+                file.setFileTime(QDateTime(QDate(2024, 5, 1), QTime(12, 0)),
+                                 QFileDevice::FileModificationTime));
+        file.close();
+        QCOMPARE(converter.pdfFor(name), std::nullopt);
+        QVERIFY(spy.wait());
+    }
+    QCOMPARE(QSet<QString>({pdfOf(spy, 0), pdfOf(spy, 1), pdfOf(spy, 2)}).size(), 3);
+    QVERIFY(!pdfOf(spy, 1).isEmpty() && !pdfOf(spy, 2).isEmpty());
+    QCOMPARE(office.calls().size(), 3);
+}
+
+void TestOfficeSuite::failuresAreReportedAndTriedAgain_data() {
+    QTest::addColumn<QString>("behaviour"); // empty: no office where the converter looks
+    QTest::addColumn<bool>("cacheUsable");
+    QTest::newRow("exit 1") << "convert \"$@\"; exit 1" << true;
+    QTest::newRow("no pdf") << "exit 0" << true;
+    QTest::newRow("empty pdf") << "convert \"$@\"; : > \"$out/${name%.*}.pdf\"" << true;
+    QTest::newRow("crash") << "convert \"$@\"; kill -9 $$" << true;
+    QTest::newRow("office missing") << QString() << true;
+    QTest::newRow("cache below a file") << kConverts << false;
+}
+
+void TestOfficeSuite::failuresAreReportedAndTriedAgain() {
+    QFETCH(QString, behaviour);
+    QFETCH(bool, cacheUsable);
+    TestDir dir;
+    const QString document = dir.file("Brief.odt", "text");
+    const FakeOffice office(dir, behaviour);
+    const QString cache = cacheUsable ? dir.path("cache") : dir.file("cache") + "/below";
+    DocumentConverter converter(cache,
+                                behaviour.isEmpty() ? dir.path("no/soffice") : office.program());
+    QSignalSpy spy(&converter, &DocumentConverter::converted);
+    for (int attempt = 1; attempt <= 2; ++attempt) { // a failure is tried again
+        QCOMPARE(converter.pdfFor(document), std::nullopt);
+        QCOMPARE(spy.count(), attempt - 1);
+        QVERIFY(spy.wait());
+        QCOMPARE(spy.last(), QList<QVariant>({document, QString()}));
+    }
+    QCOMPARE(QDir(dir.path("cache")).entryList({"*.pdf"}, QDir::Files), QStringList());
+    QCOMPARE(office.calls().size(), behaviour.isEmpty() || !cacheUsable ? 0 : 2);
+}
+
+// Requests while the first runs; once that is through, one more: which are converted.
+void TestOfficeSuite::convertsOnlyTheNewestRequest_data() {
+    QTest::addColumn<QString>("asked");
+    QTest::addColumn<QString>("converted");
+    QTest::newRow("the newest waits, asked twice") << "abcc"
+                                                   << "acz";
+    // Had b been kept, z would wait for it.
+    QTest::newRow("back at the running one") << "aba"
+                                             << "az";
 }
 
 void TestOfficeSuite::convertsOnlyTheNewestRequest() {
+    QFETCH(QString, asked);
+    QFETCH(QString, converted);
     TestDir dir;
-    DocumentConverter converter(dir.path("cache"), fakeSoffice(dir, waitsForGo));
+    const FakeOffice office(dir, kWaitsForGo);
+    DocumentConverter converter(dir.path("cache"), office.program());
     QSignalSpy spy(&converter, &DocumentConverter::converted);
-
-    converter.pdfFor(dir.file("a.doc"));
-    QTRY_COMPARE(calls(dir).size(), 1);
-    converter.pdfFor(dir.file("b.doc"));
-    converter.pdfFor(dir.file("c.doc"));
-    converter.pdfFor(dir.path("c.doc")); // asked twice, converted once
-    dir.file("go");
-    QTRY_COMPARE(spy.count(), 2);
-    QCOMPARE(documents(spy), QStringList({dir.path("a.doc"), dir.path("c.doc")}));
-    QVERIFY(!spy.at(1).at(1).toString().isEmpty());
-    QCOMPARE(calls(dir).size(), 2);
-    QCOMPARE(calls(dir).at(1).last(), dir.path("c.doc"));
-    QVERIFY(converter.pdfFor(dir.path("a.doc")).has_value());
-}
-
-void TestOfficeSuite::askingForTheRunningOneDropsTheWaitingOne() {
-    TestDir dir;
-    DocumentConverter converter(dir.path("cache"), fakeSoffice(dir, waitsForGo));
-    QSignalSpy spy(&converter, &DocumentConverter::converted);
-
-    converter.pdfFor(dir.file("a.doc"));
-    converter.pdfFor(dir.file("b.doc"));
-    converter.pdfFor(dir.path("a.doc"));
+    const auto ask = [&](QChar name) { converter.pdfFor(dir.path(name + QString(".doc"))); };
+    for (QChar name : asked + 'z')
+        dir.file(name + QString(".doc"));
+    for (QChar name : asked)
+        ask(name);
     dir.file("go");
     QVERIFY(spy.wait());
-    // Had b been kept, d would wait for it.
-    converter.pdfFor(dir.file("d.doc"));
-    QTRY_COMPARE(spy.count(), 2);
-    QCOMPARE(documents(spy), QStringList({dir.path("a.doc"), dir.path("d.doc")}));
-    QCOMPARE(calls(dir).size(), 2);
+    ask(u'z');
+    QTRY_COMPARE(spy.count(), converted.size());
+    for (int i = 0; i < converted.size(); ++i) {
+        QCOMPARE(spy.at(i).at(0).toString(), dir.path(converted[i] + QString(".doc")));
+        QVERIFY(!pdfOf(spy, i).isEmpty());
+    }
+    QCOMPARE(office.calls().size(), converted.size());
 }
 
-void TestOfficeSuite::killsAHungConversion() {
+void TestOfficeSuite::hungConversionsAreKilled() {
     TestDir dir;
-    DocumentConverter converter(dir.path("cache"), fakeSoffice(dir, hangs));
-    converter.setTimeLimit(std::chrono::milliseconds(300));
-    QSignalSpy spy(&converter, &DocumentConverter::converted);
-
-    converter.pdfFor(dir.file("a.doc"));
-    QTRY_VERIFY(runs(dir.path("child.pid")));
-    QVERIFY(spy.wait());
-    QCOMPARE(spy.at(0).at(1).toString(), QString());
-    QTRY_VERIFY(!runs(dir.path("child.pid")));
-}
-
-void TestOfficeSuite::destructionEndsTheConversion() {
-    TestDir dir;
-    auto converter =
-        std::make_unique<DocumentConverter>(dir.path("cache"), fakeSoffice(dir, hangs));
+    const FakeOffice office(dir, kHangs);
+    auto converter = std::make_unique<DocumentConverter>(dir.path("cache"), office.program());
+    QSignalSpy spy(converter.get(), &DocumentConverter::converted);
+    converter->setTimeLimit(std::chrono::milliseconds(300));
     converter->pdfFor(dir.file("a.doc"));
     QTRY_VERIFY(runs(dir.path("child.pid")));
+    QVERIFY(spy.wait());
+    QCOMPARE(pdfOf(spy, 0), QString());
+    QTRY_VERIFY(!runs(dir.path("child.pid")));
+
+    // Ending the converter ends the conversion; a loaded machine may take a moment to do it.
+    converter->setTimeLimit(std::chrono::minutes(1));
+    converter->pdfFor(dir.file("b.doc"));
+    QTRY_VERIFY(runs(dir.path("child.pid")));
     converter.reset();
-    // Killed by then; a loaded machine may take a moment to carry the kill out.
     QTRY_VERIFY(!runs(dir.path("script.pid")));
     QTRY_VERIFY(!runs(dir.path("child.pid")));
 }
 
-void TestOfficeSuite::fallsBackWithoutTheBridge_data() {
-    QTest::addColumn<QString>("python");
-    QTest::newRow("no python") << "no/python3";
-    // Ends at once, as a Python without uno does.
-    QTest::newRow("no uno") << QStandardPaths::findExecutable("false");
-}
-
-void TestOfficeSuite::fallsBackWithoutTheBridge() {
-    QFETCH(QString, python);
-    TestDir dir;
-    DocumentConverter converter(dir.path("cache"), fakeSoffice(dir, "convert \"$@\""),
-                                QDir(dir.path()).filePath(python));
-    QSignalSpy spy(&converter, &DocumentConverter::converted);
-    converter.pdfFor(dir.file("a.doc"));
-    QVERIFY(spy.wait());
-    converter.pdfFor(dir.file("b.doc"));
-    QVERIFY(spy.wait());
-    QVERIFY(!spy.at(0).at(1).toString().isEmpty());
-    QVERIFY(!spy.at(1).at(1).toString().isEmpty());
-    QCOMPARE(calls(dir).size(), 2);
-    QCOMPARE(calls(dir).at(1).last(), dir.path("b.doc"));
-}
-
+// One office for every conversion; one that dies or hangs is replaced, and none outlives the
+// converter.
 void TestOfficeSuite::oneOfficeServesEveryConversion() {
     TestDir dir;
     const QString cache = dir.path("cache");
@@ -401,113 +232,91 @@ void TestOfficeSuite::oneOfficeServesEveryConversion() {
     if (!converter)
         QSKIP("needs LibreOffice and python3-uno");
     QSignalSpy spy(converter.get(), &DocumentConverter::converted);
-
+    const auto convert = [&](const QString& name, const QByteArray& content) {
+        converter->pdfFor(dir.file(name, content));
+        const int before = spy.count();
+        return QTest::qWaitFor([&] { return spy.count() > before; }, kOfficeWaitMs) &&
+               !pdfOf(spy, before).isEmpty() && contentOf(pdfOf(spy, before)).startsWith("%PDF");
+    };
     // A text and a spreadsheet, each exported by its own PDF filter; names the URLs must encode.
-    converter->pdfFor(dir.file("Brief an Jürgen.rtf", "{\\rtf1 Brief}"));
-    QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 1, officeWaitMs);
-    const Processes office = officeProcesses(cache);
-    converter->pdfFor(dir.file("Liste #1.csv", "a;b\n1;2\n"));
-    QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 2, officeWaitMs);
-    for (const QList<QVariant>& signal : spy)
-        QVERIFY2(contentOf(signal.at(1).toString()).startsWith("%PDF"),
-                 qPrintable(signal.at(0).toString()));
+    QVERIFY(convert("Brief an Jürgen.rtf", "{\\rtf1 Brief}"));
+    const auto office = officeProcesses(cache);
     QVERIFY(office.size() >= 2); // the bridge and its office
+    QVERIFY(convert("Liste #1.csv", "a;b\n1;2\n"));
     QCOMPARE(officeProcesses(cache), office);
 
+    // A dead office is found out only by the next request, which a new office then serves; a
+    // dead bridge takes its office with it.
+    for (const char* killed : {"soffice.bin", "python"}) {
+        const auto running = officeProcesses(cache);
+        for (const QByteArray& pid : running.keys())
+            if (running[pid].contains(killed))
+                ::kill(pid.toInt(), SIGKILL);
+        QVERIFY2(convert(QString(killed) + ".txt", "eins"), killed);
+    }
+    QVERIFY(officeProcesses(cache) != office);
+
+    // Out of time: reported failed, and the office ends.
+    converter->setTimeLimit(std::chrono::milliseconds(1));
+    QVERIFY(!convert("a.txt", "zwei"));
+    QCOMPARE(pdfOf(spy, spy.count() - 1), QString());
+    QTRY_VERIFY(officeProcesses(cache).isEmpty());
+    converter->setTimeLimit(std::chrono::minutes(1));
+    QVERIFY(convert("b.txt", "drei"));
     converter.reset();
     QTRY_VERIFY(officeProcesses(cache).isEmpty());
 }
 
-void TestOfficeSuite::anOfficeThatDiesOrHangsIsReplaced_data() {
-    QTest::addColumn<QByteArray>("killed");
-    QTest::newRow("bridge killed") << QByteArray("python");
-    // Found out only by the next request, which a new office then serves.
-    QTest::newRow("office killed") << QByteArray("soffice.bin");
-    QTest::newRow("out of time") << QByteArray();
-}
-
-void TestOfficeSuite::anOfficeThatDiesOrHangsIsReplaced() {
-    QFETCH(QByteArray, killed);
-    TestDir dir;
-    const QString cache = dir.path("cache");
-    const auto converter = realConverter(cache);
-    if (!converter)
-        QSKIP("needs LibreOffice and python3-uno");
-    QSignalSpy spy(converter.get(), &DocumentConverter::converted);
-
-    if (killed.isEmpty()) {
-        // Cut short while the office starts: reported failed, and its processes end.
-        converter->setTimeLimit(std::chrono::milliseconds(1));
-        converter->pdfFor(dir.file("a.txt", "eins"));
-        QVERIFY(spy.wait());
-        QCOMPARE(spy.at(0).at(1).toString(), QString());
-        converter->setTimeLimit(std::chrono::minutes(1));
-        QTRY_VERIFY(officeProcesses(cache).isEmpty());
-    } else {
-        converter->pdfFor(dir.file("a.txt", "eins"));
-        QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 1, officeWaitMs);
-        QVERIFY(!spy.at(0).at(1).toString().isEmpty());
-        const Processes office = officeProcesses(cache);
-        for (const QByteArray& pid : office.keys()) {
-            if (office[pid].contains(killed))
-                ::kill(pid.toInt(), SIGKILL);
-        }
-        if (killed == "python") // its office goes with it
-            QTRY_VERIFY(officeProcesses(cache).isEmpty());
-    }
-    converter->pdfFor(dir.file("b.txt", "zwei"));
-    QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 2, officeWaitMs);
-    QVERIFY(contentOf(spy.at(1).at(1).toString()).startsWith("%PDF"));
-}
-
-void TestOfficeSuite::printsHeadless() {
+void TestOfficeSuite::printsAndOpensThroughTheOffice() {
     TestDir dir;
     const QString document = dir.file("-zu drucken ä.odt", "text");
-    LibreOfficeWriter writer(fakeSoffice(dir, "exit 0"));
-    WorkingFolder working(dir.path());
-    QVERIFY(writer.print("-zu drucken ä.odt"));
-    QCOMPARE(calls(dir).size(), 1);
-    const QStringList arguments = calls(dir).at(0);
+    const FakeOffice office(dir, 0);
+    LibreOfficeWriter writer(office.program());
+    const auto working = qScopeGuard([path = QDir::currentPath()] { QDir::setCurrent(path); });
+    QDir::setCurrent(dir.path());
+    QVERIFY(writer.print("-zu drucken ä.odt")); // taken for an option unless made absolute
+    QCOMPARE(office.calls().size(), 1);
+    const QStringList arguments = office.calls().at(0);
     QVERIFY(arguments.contains("--headless"));
-    QVERIFY(arguments.filter(QRegularExpression("^-env:UserInstallation=file:///\\S+$")).size() ==
-            1);
+    QCOMPARE(arguments.filter(QRegularExpression("^-env:UserInstallation=file:///\\S+$")).size(),
+             1);
     QCOMPARE(arguments.mid(arguments.size() - 2), QStringList({"-p", document}));
-}
 
-void TestOfficeSuite::printFails() {
-    TestDir dir;
-    LibreOfficeWriter writer(fakeSoffice(dir, "exit 1"));
-    QVERIFY(!writer.print(dir.file("a.odt")));
-    QCOMPARE(calls(dir).size(), 1);
-    QVERIFY(!writer.print(dir.path("missing.odt")));
-    QCOMPARE(calls(dir).size(), 1);
-    QVERIFY(!LibreOfficeWriter(dir.path("no/soffice")).print(dir.path("a.odt")));
-}
-
-void TestOfficeSuite::opensTheDocument() {
-    TestDir dir;
-    const QString document = dir.file("Brief an Jürgen.docx", "text");
-    LibreOfficeWriter writer(fakeSoffice(dir, "exit 0"));
     QVERIFY(writer.openShown(document));
-    QTRY_COMPARE(calls(dir), QList<QStringList>({{document}}));
-    QVERIFY(!writer.openShown(dir.path("missing.docx")));
+    QTRY_COMPARE(office.calls().size(), 2);
+    QCOMPARE(office.calls().at(1), QStringList{document});
+    for (const QString& missing : {dir.path("missing.odt"), QString("../missing.odt")}) {
+        QVERIFY(!writer.print(missing));
+        QVERIFY(!writer.openShown(missing));
+    }
+    QCOMPARE(office.calls().size(), 2);
+    QVERIFY(!LibreOfficeWriter(dir.path("no/soffice")).print(document));
     QVERIFY(!LibreOfficeWriter(dir.path("no/soffice")).openShown(document));
+    const FakeOffice failing(dir, 1); // no printer, say
+    QVERIFY(!LibreOfficeWriter(failing.program()).print(document));
 }
 
 void TestOfficeSuite::findsTheOfficeOnThePath() {
     TestDir dir;
-    PathOverride path(dir.folder("bin"));
+    const auto restore = qScopeGuard([path = qgetenv("PATH")] { qputenv("PATH", path); });
+    qputenv("PATH", QFile::encodeName(dir.folder("bin")));
     QCOMPARE(findSoffice(), QString());
     QVERIFY(!WordHolen());
+    DocumentConverter converter(dir.path("cache"), findSoffice());
+    QSignalSpy spy(&converter, &DocumentConverter::converted);
+    QVERIFY(!converter.available());
+    QCOMPARE(converter.pdfFor(dir.file("a.doc")), std::nullopt);
+    QCoreApplication::processEvents();
+    QCOMPARE(spy.count(), 0);
+    QVERIFY(!QFileInfo::exists(dir.path("cache")));
 
-    const QString libreoffice = fakeSoffice(dir, "exit 0", "libreoffice");
-    QCOMPARE(findSoffice(), libreoffice);
-    const QString soffice = fakeSoffice(dir, "exit 0");
-    QCOMPARE(findSoffice(), soffice);
+    const FakeOffice libreoffice(dir, QStringLiteral("exit 0"), QStringLiteral("libreoffice"));
+    QCOMPARE(findSoffice(), libreoffice.program());
+    const FakeOffice soffice(dir, 0);
+    QCOMPARE(findSoffice(), soffice.program());
     const std::shared_ptr<WordProcessor> word = WordHolen();
-    QVERIFY(word);
-    QVERIFY(word->print(dir.file("a.odt")));
-    QCOMPARE(calls(dir).size(), 1);
+    QVERIFY(word && word->print(dir.file("a.odt")));
+    QCOMPARE(soffice.calls().size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestOfficeSuite)
