@@ -177,6 +177,7 @@ private Q_SLOTS:
         QCOMPARE(::access(folder + "/" + name + "-neu.txt", F_OK), 0);
         play(*form, home, "mnuDateiLöschen");
         QCOMPARE(::rmdir(folder), 0); // empty: the rename made no second file, the delete took it
+        removeTreeAt(AT_FDCWD, QFile::encodeName(home.path("home/.local"))); // the Trash
         QCOMPARE(dialogs.messages.filter(u"!"), QStringList());
     }
     // Escape while a large file is being read ends the search at once; the hits so far stay.
