@@ -173,6 +173,7 @@ private Q_SLOTS:
                              "]|" + nameFromBytes(name + ".txt") +
                              "; List2@1; ?RichTextBox2=Angebot; ?mnuName=" + shown,
                          &dialogs);
+        QCOMPARE(form->List2->model()->index(1, 0).data().toString(), shown);
         play(*form, home, "mnuDateiUmbenennen");
         QCOMPARE(::access(folder + "/" + name + "-neu.txt", F_OK), 0);
         play(*form, home, "mnuDateiLöschen");
