@@ -1,9 +1,13 @@
 #pragma once
 
 #include "app/form1.h"
+#include "platform/list_box.h"
+#include "search/file_list_box.h"
 #include "search/query_line_edit.h"
 #include "testdir.h"
 
+#include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -99,3 +103,75 @@ private:
     };
     std::shared_ptr<State> state_;
 };
+
+// Plays a user's steps on the window and checks what it shows; "; " parts the steps, and "$"
+// stands for the tree's folder. "Name=text" puts text into the field, "Name<<text" types it key
+// by key, "Name<Key" presses a key there ("Return", "Esc"), "List@2" selects a line, a bare "Name"
+// clicks the button or control or chooses the menu item, and "+file=content" adds a file ("+dir/"
+// a folder). Checks: "?Name=text" is the caption or text of the control, "?Name:a|b" the list
+// shown and its lines (their paths in step), "?+Name" / "?-Name" the control visible or hidden.
+inline void play(findolin::Form1& form, const TestDir& tree, const QString& script) {
+    for (QString step : script.split(QStringLiteral("; "), Qt::SkipEmptyParts)) {
+        step.replace(u'$', tree.path()); // names may hold any bytes: no regular expression here
+        const qsizetype at = step.startsWith(u'?') ? 1 + (step[1] == u'+' || step[1] == u'-') : 0;
+        qsizetype end = at;
+        while (end < step.size() && !QStringLiteral("=:<@").contains(step[end]))
+            ++end;
+        const QString check = step.left(at), name = step.mid(at, end - at), rest = step.mid(end);
+        if (name.startsWith(u'+')) {
+            tree.add({{name.mid(1), rest.mid(1).toUtf8()}});
+            continue;
+        }
+        QObject* control = form.findChild<QObject*>(name);
+        QVERIFY2(control && !name.isEmpty(), qPrintable(step));
+        auto* widget = qobject_cast<QWidget*>(control);
+        auto* list = qobject_cast<findolin::ListBox*>(control);
+        if (check.size() == 2) {
+            QVERIFY2(control->property("visible").toBool() == (check[1] == u'+'), qPrintable(step));
+        } else if (!check.isEmpty() && rest.startsWith(u':')) {
+            QVERIFY2(form.shownList() == list, qPrintable(step));
+            QCOMPARE(list->lines().join(u'|'), rest.mid(1));
+            const QStringList lines = list->lines(); // a file's path: in a folder with a header
+            for (int row = 0; row < list->count() && list->hasPaths(); ++row) {
+                const QString path = list->path(row), folder = path.chopped(lines[row].size() + 1);
+                QVERIFY2(path == lines[row] || (path.endsWith(u'/' + lines[row]) &&
+                                                (lines.contains(">>>[" + folder + "]") ||
+                                                 !lines.first().startsWith(u">>>["))),
+                         qPrintable(path));
+            }
+        } else if (!check.isEmpty()) {
+            const char* text = control->property("text").isValid() ? "text" : "plainText";
+            QCOMPARE(control->property(text).toString(), rest.mid(1));
+        } else if (rest.startsWith(u'@')) {
+            list->setCurrentRow(rest.mid(1).toInt());
+        } else if (rest.startsWith(u"<<")) {
+            widget->setFocus();
+            QTest::keyClicks(widget, rest.mid(2));
+        } else if (rest.startsWith(u'<')) {
+            const QKeyCombination key = QKeySequence::fromString(rest.mid(1))[0];
+            QTest::keyClick(widget, key.key(), key.keyboardModifiers());
+        } else if (rest.startsWith(u'=')) {
+            control->setProperty("text", rest.mid(1));
+        } else if (auto* action = qobject_cast<QAction*>(control)) {
+            action->trigger();
+        } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+            button->click();
+        } else {
+            auto* area = qobject_cast<QAbstractScrollArea*>(widget);
+            QTest::mouseClick(area ? area->viewport() : widget, Qt::LeftButton);
+        }
+        settle(form);
+    }
+}
+
+// Builds the tree from the script's leading "+" steps, starts the window and plays the rest.
+inline std::unique_ptr<findolin::Form1> startAndPlay(const TestHome& home, const QString& script,
+                                                     findolin::Surroundings surroundings = {}) {
+    QStringList steps = script.split(QStringLiteral("; "), Qt::SkipEmptyParts);
+    for (; !steps.isEmpty() && steps.first().startsWith(u'+'); steps.removeFirst())
+        home.add(
+            {{steps.first().section(u'=', 0, 0).mid(1), steps.first().section(u'=', 1).toUtf8()}});
+    auto form = startForm1(std::move(surroundings));
+    play(*form, home, steps.join(QStringLiteral("; ")));
+    return form;
+}
