@@ -196,6 +196,7 @@ void TestMailMessage::htmlPartIsInsertedAsItsBody() {
                                              "<html><body>eins<html><body>zwei</body></html>");
     QCOMPARE(shown(twice), QStringLiteral("Von: o@x\n|einszwei"));
     QCOMPARE(twice.count(QStringLiteral("<html"), Qt::CaseInsensitive), 1);
+    QCOMPARE(twice.count(QStringLiteral("<body"), Qt::CaseInsensitive), 1);
     const QString fragment = mailAsHtml(
         kHead + "Content-Type: text/html\n\n"
                 "<html><head><meta charset=\"windows-1252\"></head><div>\x80 x</div><script>"
