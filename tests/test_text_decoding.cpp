@@ -110,7 +110,9 @@ void TestTextDecoding::decoder() {
         {"\xFF\xFE" + utf16(all), Encoding::Utf16LE, all},
         {"\xFE\xFF" + utf16(all, true), Encoding::Utf16BE, all},
         {"Grüße aus M\xFCnchen", Encoding::Windows1252, "GrÃ¼ÃŸe aus München"},
-        {"a\xE0\x80\xAF", Encoding::Windows1252, "aà€¯"},      // overlong form
+        {"a\xE0\x80\xAF", Encoding::Windows1252, "aà€¯"},
+        {"a\xF4\x90\x80\x80", Encoding::Windows1252,
+         "aô\uFFFD€€"}, // beyond U+10FFFF      // overlong form
         {"a\xED\xA0\x80", Encoding::Windows1252, "aí\u00A0€"}, // surrogate
         {"Preis \xE2\x82", Encoding::Utf8, "Preis \uFFFD"},
         {bom + bom + "a", Encoding::Utf8, QStringLiteral("\uFEFFa")},
