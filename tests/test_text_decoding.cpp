@@ -33,6 +33,7 @@ QString decoded(Decoder& decoder, QByteArrayView bytes, qsizetype first, qsizety
     return text + decoder.finish();
 }
 
+// The runs scanner read in pieces as a decoder is.
 struct Runs : PrintableRuns {
     using PrintableRuns::PrintableRuns;
     QString decode(QByteArrayView piece) { return feed(piece); }
@@ -49,12 +50,13 @@ QString rtf(QByteArrayView bytes, qsizetype first, qsizetype size, QStringView s
     QString out;
     RtfFormat now;
     const auto mark = [&](const RtfFormat& f) {
-        if (!(f == now))
-            out += QString(now == RtfFormat() ? "" : ">") +
-                   (f == RtfFormat()
-                        ? ""
-                        : QString("<%1%2%3:")
-                              .arg(f.bold ? "b" : "", f.italic ? "i" : "", f.underline ? "u" : ""));
+        if (f == now)
+            return;
+        if (now != RtfFormat())
+            out += u'>';
+        if (f != RtfFormat())
+            out += QString("<%1%2%3:")
+                       .arg(f.bold ? "b" : "", f.italic ? "i" : "", f.underline ? "u" : "");
         now = f;
     };
     RtfReader reader([&](QStringView text, const RtfFormat& format) {
