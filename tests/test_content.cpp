@@ -91,8 +91,7 @@ void TestContent::verdicts() {
         {"Ko\u017Ften", {"kosten"}, {}},                // the long s
         {utf16("Gerät mit 600 MHz Entwurf"), {"GERÄT+mhz"}, {"-entwurf", "gerät-entwurf"}},
         {utf16("Gerät mit 600 MHz", true), {"gerät+600"}, {}},
-        {rtf, {"rechnung+märz", "600mhz#mhz"}, {"Arial"}}, // the font table is not text // the font
-                                                           // table is not text
+        {rtf, {"rechnung+märz", "600mhz#mhz"}, {"Arial"}},        // the font table is not text
         {ole, {"600 mhz", "rechnung"}, {"MHzRechnung"}},          // runs never run together
         {QByteArray("\x01\0\x02M\0H\0z\0\0\0", 12), {"mhz"}, {}}, // wide, at an odd offset
         {QByteArray("\x01\0MH\x01z\0\x02", 8), {}, {"mhz"}},
