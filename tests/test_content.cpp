@@ -47,6 +47,7 @@ private Q_SLOTS:
     void verdicts();
     void pdfLibraryOnlyWhereItCanRead();
     void readsNoFurtherThanTheAnswerNeeds();
+    void termBytes();
     void buffer();
     void readingLeavesAccessTimeAlone();
     void preview();
@@ -180,6 +181,33 @@ void TestContent::readsNoFurtherThanTheAnswerNeeds() {
     }
 }
 
+// The test on raw bytes finds a term's spellings in every encoding, an ASCII one as proof; a term
+// it cannot rule out (empty, with a character a decoder makes of broken bytes, a line end) is of
+// no use to it.
+void TestContent::termBytes() {
+    using Found = TermBytes::Found;
+    const struct {
+        QString term;
+        QByteArray bytes;
+        Found found;
+    } rows[] = {
+        {"mhz", "600 MHz", Found::AsciiSpelling},
+        {"mhz", QByteArray("M\0H\0z\0", 6), Found::Spelling},
+        {"mhz", QByteArray("\0M\0H\0z", 6), Found::Spelling},
+        {"mhz", "M H z", Found::Nothing},
+        {"größe", "GR\xd6\xdf\x45", Found::Spelling},
+        {"kosten", "\u212Aosten", Found::Spelling},
+    };
+    for (const auto& row : rows) {
+        const TermBytes test(row.term);
+        QVERIFY(test.usable());
+        QCOMPARE(test.find(row.bytes), row.found);
+    }
+    for (const QString& term :
+         {QString(), QStringLiteral("a\uFFFD"), QStringLiteral("a\nb"), QString(QChar(0xd800))})
+        QVERIFY(!TermBytes(term).usable());
+}
+
 void TestContent::buffer() {
     TestDir dir;
     const ContentLoader loader;
@@ -199,6 +227,13 @@ void TestContent::buffer() {
     QVERIFY(!buffer.LoadFile(dir.folder("ordner.txt")));
     QCOMPARE(buffer.Find("angebot"), -1);
     QCOMPARE(verdict(dir.path("ordner.txt"), "#"), ContentVerdict::Unreadable);
+    // A sink that wants no more gets no more, not even the end of a cut sequence.
+    int pieces = 0;
+    QVERIFY(loader
+                .readText(dir.file("c.txt", "Preis \xE2\x82"),
+                          [&](QStringView) { return ++pieces > 1; })
+                .ok());
+    QCOMPARE(pieces, 1);
     // Terms straddling the file's read pieces and the scanner's search windows.
     for (qsizetype cut :
          {ContentLoader::kPieceBytes, qsizetype(64 * 1024), qsizetype(3 * 64 * 1024 + 5)}) {

@@ -99,7 +99,7 @@ void TestTextDecoding::windows1252() {
 void TestTextDecoding::decoder() {
     // A byte-order mark decides the encoding, else the first piece: UTF-8 when it is valid
     // (a sequence cut at its end counts as valid), else Windows-1252 for the whole file.
-    const QString all = QStringLiteral("Größe € 😀\uFEFFx");
+    const QString all = QStringLiteral("Größe € \u0800 😀\uFEFFx");
     const QByteArray bom("\xEF\xBB\xBF");
     const struct {
         QByteArray bytes;
@@ -196,7 +196,7 @@ void TestTextDecoding::rtfReader() {
         QString text;
     } rows[] = {
         {R"({\rtf1\ansi Rech\b nung\b0  ist da})", "Rech<b:nung> ist da"},
-        {R"({\rtf1 Gr\'f6\'dfe und B\'FCrostuhl})", "Größe und Bürostuhl"},
+        {R"({\rtf1 Gr\'f6\'dfe und B\'FCrostuhl \'a9\'A9})", "Größe und Bürostuhl ©©"},
         {"{\\rtf1 Gr\xF6\xDF\x65 \x80 \x84x\x93}", "Größe € „x“"},
         {R"({\rtf1 5\u8364\'80 netto \u8222?Zitat\u8220?})", "5€ netto „Zitat“"},
         {R"({\rtf1 \u-10916?\u-21139?\u-10179?\u-8704?!})", "한국😀!"},
