@@ -241,6 +241,7 @@ void TestTextDecoding::rtfReader() {
         {R"({\rtf1 a\fs99999999999999999999999999 b\u99999999999999999999 xc})", "abc"},
         {R"({\rtf1 {\uc99999999999\u8364 abc}t})", "€t"},
         {R"({\rtf1 a\bin99999999999999 bcd})", "a"},
+        {R"({\rtf1 a\bin0 b\bin-5 c\bin d})", "abcd"},
     };
     for (const auto& row : rows) {
         QCOMPARE(rtf(row.rtf, row.rtf.size(), 1), row.text);
