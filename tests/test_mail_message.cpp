@@ -69,7 +69,8 @@ void TestMailMessage::messages() {
                "Content-Transfer-Encoding: BASE64\n\n"
                "R3LDvMOfZSBhdXMgS8O2bG4s\nIFN0cmHDn2UgNSDigJMgQsO8cm8\n"),
          "|Grüße aus Köln, Straße 5 – Büro"},
-        {kHead + "Content-Transfer-Encoding: base64\n\nSGFsbG8=\nIFdlbHQ=\n", "|Hallo Welt"},
+        {kHead + "Content-Transfer-Encoding: base64\n\nSGFsbG8=\nIFdlbHQ=\nP3g/Pj4+\n",
+         "|Hallo Welt?x?>>>"},
         {typed("text/plain; charset=iso-8859-15\n\n5 \xA4 \xBC\xBD"), "|5 € Œœ"},
         {typed("text/plain; charset=windows-1252\n\n\x84Zitat\x93 \x80"), "|„Zitat“ €"},
         {typed("text/plain; charset=x-unbekannt\n\nGr\xC3\xBCn"), "|Grün"},
