@@ -29,31 +29,28 @@ ContentVerdict verdict(const QString& path, const QString& textQuery) {
     return ContentQuery(TextAuslesen(withBlankBeforeLeadingNot(textQuery))).test(loader, path);
 }
 
+QByteArray utf16(const QString& text, bool bigEndian = false) {
+    QByteArray bytes = bigEndian ? "\xfe\xff" : "\xff\xfe";
+    for (const QChar c : text) {
+        const char high = char(c.unicode() >> 8), low = char(c.unicode() & 0xff);
+        bytes.append(bigEndian ? high : low).append(bigEndian ? low : high);
+    }
+    return bytes;
+}
+
 } // namespace
 
 class TestContent : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void kindsAreToldByContent();
-    void textInEveryEncoding_data();
-    void textInEveryEncoding();
-    void richTextLosesItsMarkup();
-    void binaryFilesGiveTheirRuns();
-    void pdfLibraryOnlyWhereItCanRead_data();
+    void verdicts();
     void pdfLibraryOnlyWhereItCanRead();
-    void officeDocumentsGiveTheirText();
-    void queryAgainstContent_data();
-    void queryAgainstContent();
-    void bytesDecideAsTheText_data();
-    void bytesDecideAsTheText();
-    void termAcrossPieceBoundaries();
-    void readsNoFurtherThanTheAnswerNeeds_data();
     void readsNoFurtherThanTheAnswerNeeds();
-    void unreadableIsNeverAHit();
-    void findGivesPositions();
+    void termBytes();
+    void buffer();
     void readingLeavesAccessTimeAlone();
-    void previewKeepsFormattingAndCutsLargeFiles();
-    void fileWithoutTextStopsAndIsCut();
+    void preview();
     void poolGivesVerdictsInOrder();
 };
 
@@ -68,74 +65,77 @@ void TestContent::kindsAreToldByContent() {
     QCOMPARE(contentKindOf(QByteArray("\xff\xfeH\x00", 4)), ContentKind::PlainText);
 }
 
-void TestContent::textInEveryEncoding_data() {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("text");
-    const QString words = QStringLiteral("Größe Bürostuhl");
-    QTest::newRow("Windows-1252") << QByteArray("Gr\xf6\xdf"
-                                                "e B\xfcrostuhl")
-                                  << words;
-    QTest::newRow("UTF-8") << words.toUtf8() << words;
-    QTest::newRow("UTF-8 with BOM") << QByteArray("\xef\xbb\xbf") + words.toUtf8() << words;
-    QByteArray le("\xff\xfe", 2);
-    for (QChar c : words)
-        le += QByteArray(1, char(c.unicode() & 0xff)) + QByteArray(1, char(c.unicode() >> 8));
-    QTest::newRow("UTF-16LE") << le << words;
-}
-
-void TestContent::textInEveryEncoding() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, text);
-    TestDir dir;
-    const QString path = dir.file("brief.txt", bytes);
-    QCOMPARE(textOf(ContentLoader(), path), text);
-    QCOMPARE(verdict(path, QStringLiteral("GRÖSSE#bürostuhl")), ContentVerdict::Hit);
-}
-
-void TestContent::richTextLosesItsMarkup() {
-    TestDir dir;
-    const QString path = dir.file(
-        "brief.rtf", "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Die Rech\\b nung\\b0  f\\'fcr "
-                     "M\\'e4rz\\par}");
-    QCOMPARE(textOf(ContentLoader(), path), QStringLiteral("Die Rechnung für März\n"));
-    QCOMPARE(verdict(path, "rechnung+märz"), ContentVerdict::Hit);
-    QCOMPARE(verdict(path, "Arial"), ContentVerdict::Miss); // the font table is not text
-}
-
-void TestContent::binaryFilesGiveTheirRuns() {
-    TestDir dir;
+// Queries against the text the loader gives in every encoding and kind of file. Whether the raw
+// bytes rule a term out or prove it, the verdict is the one the decoded text gives: with
+// characters that fold to a term's letters, and in the kinds of file whose text is not their bytes.
+void TestContent::verdicts() {
     QByteArray ole("\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1", 8);
     ole += QByteArray(600, '\0') + "Angebot 600 MHz" + QByteArray(40, '\x01');
-    for (char c : QByteArray("Rechnung"))
-        ole += QByteArray(1, c) + QByteArray(1, '\0');
-    ole += QByteArray(100, '\0');
-    const QString path = dir.file("alt.doc", ole);
-    QCOMPARE(verdict(path, "600 mhz"), ContentVerdict::Hit);
-    QCOMPARE(verdict(path, "rechnung"), ContentVerdict::Hit);
-    QCOMPARE(verdict(path, "MHzRechnung"), ContentVerdict::Miss); // runs never run together
-}
-
-void TestContent::pdfLibraryOnlyWhereItCanRead_data() {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<bool>("libraryAsked");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("objects") << QByteArray("%PDF-1.4\n1 0 obj\n<<>>\nendobj\n") << true
-                             << "aus der Bibliothek";
-    QTest::newRow("broken, no object")
-        << QByteArray("%PDF-1.3\n%\xe2\xe3\xcf\xd3\nRechnung Kaiser") << false
-        << QStringLiteral("%PDF-1.3\n%âãÏÓ\nRechnung Kaiser");
-    // What lies beyond the first piece is not looked at: the library is asked.
-    QTest::newRow("large, no object in the first piece")
-        << "%PDF-1.3\n" + QByteArray(ContentLoader::kPieceBytes + 10, 'x') << true
-        << "aus der Bibliothek";
+    ole += utf16(QStringLiteral("Rechnung")).sliced(2) + QByteArray(100, '\0');
+    const QByteArray words = "Größe Bürostuhl"; // in UTF-8
+    const QByteArray rtf =
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Die Rech\\b nung\\b0  f\\'fcr "
+        "M\\'e4rz 600 M{\\b Hz}\\par}";
+    const QByteArray word = docx(wordBody("<w:p><w:r><w:t>Ihre Rech</w:t></w:r><w:r><w:rPr><w:b/>"
+                                          "</w:rPr><w:t>nung</w:t></w:r></w:p>" +
+                                          para(QStringLiteral("Größe 64 MB"))));
+    const QByteArray writer = odt(odfContent(
+        "<office:text><text:p>Ihre Rech<text:span>nung</text:span></text:p></office:text>"));
+    const struct {
+        QByteArray bytes;
+        QStringList hits, misses;
+    } rows[] = {
+        {"GR\xd6\xdf\x45 B\xfcrostuhl", {"größe", "GRÖSSE#bürostuhl"}, {"größer"}},
+        {words, {"GRÖSSE#bürostuhl", "büro"}, {"größer"}},
+        {"\xef\xbb\xbf" + words, {"GRÖSSE#bürostuhl"}, {}},
+        {"ÄRGER \u212Aosten", {"ärger", "kosten"}, {}}, // with the Kelvin sign
+        {"Ko\u017Ften", {"kosten"}, {}},                // the long s
+        {utf16("Gerät mit 600 MHz Entwurf"), {"GERÄT+mhz"}, {"-entwurf", "gerät-entwurf"}},
+        {utf16("Gerät mit 600 MHz", true), {"gerät+600"}, {}},
+        {rtf, {"rechnung+märz", "600mhz#mhz"}, {"Arial"}},        // the font table is not text
+        {ole, {"600 mhz", "rechnung"}, {"MHzRechnung"}},          // runs never run together
+        {QByteArray("\x01\0\x02M\0H\0z\0\0\0", 12), {"mhz"}, {}}, // wide, at an odd offset
+        {QByteArray("\x01\0MH\x01z\0\x02", 8), {}, {"mhz"}},
+        {QByteArray("\x01\0Hz\x01\0", 6), {}, {"hz"}}, // too short to be text
+        {QByteArray("\x01\0Angebot 600 MHz\0Entwurf\0", 26), {"600+mhz"}, {"angebot-entwurf"}},
+        {QByteArray("PK\x03\x04\x85\0Rechnung 600 MHz\x01\0", 24), {"600+mhz"}, {}},
+        {word, {"rechnung+größe"}, {}},
+        {writer, {"ihre rechnung"}, {"text:span"}}, // markup is not text
+        // A zip that is no office document still gives its printable bytes.
+        {zipped({{"liesmich.txt", "Rechnung"}}, true), {"rechnung"}, {}},
+        {"Angebot PC 600 MHz, 64 MB. Entwurf 𐐀",
+         {"mhz", "600+MHz+64+MB", "733MHz#600 MHz", "-Rechnung", "733MHz#", "entwurf+𐐀", "𐐨"},
+         {"-Entwurf", "a--b"}},
+    };
+    TestDir dir;
+    for (const auto& row : rows) {
+        const QString path = dir.file("datei", row.bytes);
+        for (const QString& query : row.hits)
+            QVERIFY2(verdict(path, query) == ContentVerdict::Hit, qPrintable(query));
+        for (const QString& query : row.misses)
+            QVERIFY2(verdict(path, query) == ContentVerdict::Miss, qPrintable(query));
+    }
+    // The loader's text of plain and rich text, here and in UTF-16.
+    const ContentLoader loader;
+    QCOMPARE(textOf(loader, dir.file("a", rows[0].bytes)), QStringLiteral("GRÖßE Bürostuhl"));
+    QCOMPARE(textOf(loader, dir.file("b", rows[6].bytes)), QStringLiteral("Gerät mit 600 MHz"));
+    QCOMPARE(textOf(loader, dir.file("c", rtf)), QStringLiteral("Die Rechnung für März 600 MHz\n"));
 }
 
 // Asking the PDF library costs far more than reading a small file: a file that begins like a PDF
 // and cannot be one is read as the bytes it holds, and its text searched as any other file's.
 void TestContent::pdfLibraryOnlyWhereItCanRead() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(bool, libraryAsked);
-    QFETCH(QString, text);
+    const struct {
+        QByteArray bytes;
+        bool libraryAsked;
+        QString text;
+    } rows[] = {
+        {"%PDF-1.4\n1 0 obj\n<<>>\nendobj\n", true, "aus der Bibliothek"},
+        {"%PDF-1.3\n%\xe2\xe3\xcf\xd3\nRechnung Kaiser", false, "%PDF-1.3\n%âãÏÓ\nRechnung Kaiser"},
+        // What lies beyond the first piece is not looked at: the library is asked.
+        {"%PDF-1.3\n" + QByteArray(ContentLoader::kPieceBytes + 10, 'x'), true,
+         "aus der Bibliothek"},
+    };
     TestDir dir;
     bool asked = false;
     const ContentLoader loader([&](const QString&, const TextSink& sink) {
@@ -143,181 +143,72 @@ void TestContent::pdfLibraryOnlyWhereItCanRead() {
         sink(u"aus der Bibliothek");
         return true;
     });
-    const QString path = dir.file("x.pdf", bytes);
-    QCOMPARE(textOf(loader, path), text);
-    QCOMPARE(asked, libraryAsked);
-    asked = false;
     const ContentQuery query(TextAuslesen(QStringLiteral("kaiser#bibliothek")));
-    QCOMPARE(query.test(loader, path), ContentVerdict::Hit);
-    QCOMPARE(asked, libraryAsked);
-}
-
-void TestContent::officeDocumentsGiveTheirText() {
-    TestDir dir;
-    const QString word = dir.file(
-        "brief.docx", docx(wordBody("<w:p><w:r><w:t>Ihre Rech</w:t></w:r><w:r><w:rPr><w:b/></w:rPr>"
-                                    "<w:t>nung</w:t></w:r></w:p>" +
-                                    para(QStringLiteral("Größe 64 MB")))));
-    QCOMPARE(verdict(word, QStringLiteral("rechnung+größe")), ContentVerdict::Hit);
-    const QString writer = dir.file(
-        "brief.odt", odt(odfContent("<office:text><text:p>Ihre Rech<text:span>nung</text:span>"
-                                    "</text:p></office:text>")));
-    QCOMPARE(verdict(writer, "ihre rechnung"), ContentVerdict::Hit);
-    QCOMPARE(verdict(writer, "text:span"), ContentVerdict::Miss); // markup is not text
-    // A zip that is no office document still gives its printable bytes.
-    const QString other = dir.file("daten.zip", zipped({{"liesmich.txt", "Rechnung"}}, true));
-    QCOMPARE(verdict(other, "rechnung"), ContentVerdict::Hit);
-}
-
-void TestContent::queryAgainstContent_data() {
-    QTest::addColumn<QString>("query");
-    QTest::addColumn<bool>("hit");
-    // The document: "Angebot PC 600 MHz, 64 MB. Entwurf 𐐀" (the last outside the basic plane)
-    QTest::newRow("one term, other case") << "mhz" << true;
-    QTest::newRow("AND") << "600+MHz+64+MB" << true;
-    QTest::newRow("OR, second group") << "733MHz#600 MHz" << true;
-    QTest::newRow("only NOT, with its blank") << "-Entwurf" << false;
-    QTest::newRow("only NOT of a missing word") << "-Rechnung" << true;
-    QTest::newRow("empty OR group") << "733MHz#" << true;
-    QTest::newRow("empty NOT term excludes all") << "a--b" << false;
-    QTest::newRow("outside the basic plane") << "entwurf+𐐀" << true;
-    QTest::newRow("outside the basic plane, other case") << "𐐨" << true;
-}
-
-void TestContent::queryAgainstContent() {
-    QFETCH(QString, query);
-    QFETCH(bool, hit);
-    TestDir dir;
-    const QString path = dir.file("angebot.txt", "Angebot PC 600 MHz, 64 MB. Entwurf 𐐀");
-    QCOMPARE(verdict(path, query), hit ? ContentVerdict::Hit : ContentVerdict::Miss);
-}
-
-void TestContent::bytesDecideAsTheText_data() {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("query");
-    QTest::addColumn<bool>("hit");
-    const auto utf16 = [](const QString& text, bool bigEndian) {
-        QByteArray bytes = bigEndian ? "\xfe\xff" : "\xff\xfe";
-        for (const QChar c : text) {
-            const char high = char(c.unicode() >> 8), low = char(c.unicode() & 0xff);
-            bytes += bigEndian ? QByteArray{&high, 1} + low : QByteArray{&low, 1} + high;
-        }
-        return bytes;
-    };
-    QTest::newRow("UTF-16LE") << utf16("Gerät mit 600 MHz", false) << "GERÄT+mhz" << true;
-    QTest::newRow("UTF-16BE") << utf16("Gerät mit 600 MHz", true) << "gerät+600" << true;
-    QTest::newRow("UTF-16, NOT term") << utf16("Entwurf", false) << "-entwurf" << false;
-    QTest::newRow("Windows-1252 umlaut") << QByteArray("GR\xd6\xdf"
-                                                       "E")
-                                         << "größe" << true;
-    QTest::newRow("UTF-8 upper umlaut") << QString("ÄRGER").toUtf8() << "ärger" << true;
-    QTest::newRow("Kelvin sign for k") << QString("\u212Aosten").toUtf8() << "kosten" << true;
-    QTest::newRow("long s for s") << QString("Ko\u017Ften").toUtf8() << "kosten" << true;
-    QTest::newRow("binary, wide run at odd offset")
-        << QByteArray("\x01\0\x02M\0H\0z\0\0\0", 12) << "mhz" << true;
-    QTest::newRow("binary, term across two runs")
-        << QByteArray("\x01\0MH\x01z\0\x02", 8) << "mhz" << false;
-    QTest::newRow("binary, term inside a run")
-        << QByteArray("\x01\0Angebot 600 MHz\0", 18) << "600+mhz" << true;
-    QTest::newRow("binary, run too short to be text")
-        << QByteArray("\x01\0Hz\x01\0", 6) << "hz" << false;
-    QTest::newRow("zip without its folder record")
-        << QByteArray("PK\x03\x04\x85\0Rechnung 600 MHz\x01\0", 24) << "600+mhz" << true;
-    QTest::newRow("binary, NOT term in a run")
-        << QByteArray("\x01\0Angebot\0Entwurf\0", 18) << "angebot-entwurf" << false;
-    QTest::newRow("rich text, term split by markup")
-        << QByteArray("{\\rtf1 600 M{\\b Hz}}") << "600mhz#mhz" << true;
-}
-
-// Whether the raw bytes rule a term out or prove it, the verdict is the one the decoded text
-// gives: in every encoding, with characters that fold to a term's letters, and in the kinds of
-// file whose text is not their bytes.
-void TestContent::bytesDecideAsTheText() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, query);
-    QFETCH(bool, hit);
-    TestDir dir;
-    QCOMPARE(verdict(dir.file("datei", bytes), query),
-             hit ? ContentVerdict::Hit : ContentVerdict::Miss);
-}
-
-void TestContent::termAcrossPieceBoundaries() {
-    TestDir dir;
-    // Terms straddling the file's read pieces and the scanner's search windows.
-    for (qsizetype cut :
-         {ContentLoader::kPieceBytes, qsizetype(64 * 1024), qsizetype(3 * 64 * 1024 + 5)}) {
-        QByteArray bytes(cut + 100'000, 'x');
-        bytes.replace(cut - 4, 10, "Rechnung99");
-        const QString path = dir.file(QStringLiteral("gross%1.txt").arg(cut), bytes);
-        QCOMPARE(verdict(path, "rechnung99"), ContentVerdict::Hit);
-        const ContentLoader loader;
-        RichTextBuffer buffer(loader);
-        QVERIFY(buffer.LoadFile(path));
-        QCOMPARE(buffer.Find("Rechnung99"), cut - 4);
+    for (const auto& row : rows) {
+        const QString path = dir.file("x.pdf", row.bytes);
+        asked = false;
+        QCOMPARE(textOf(loader, path), row.text);
+        QCOMPARE(asked, row.libraryAsked);
+        asked = false;
+        QCOMPARE(query.test(loader, path), ContentVerdict::Hit);
+        QCOMPARE(asked, row.libraryAsked);
     }
-    // The same with a multi-byte sequence split by the piece boundary.
-    QByteArray bytes(ContentLoader::kPieceBytes - 1, 'x');
-    bytes += QStringLiteral("Größe").toUtf8();
-    QCOMPARE(verdict(dir.file("utf8.txt", bytes), "größe"), ContentVerdict::Hit);
-
-    // And a character outside the basic plane whose two halves come in two pieces.
-    const QString deseret = QStringLiteral("x𐐀y");
-    TermScanner scanner({QStringLiteral("𐐨Y")});
-    scanner.feed(QStringView(deseret).first(2));
-    scanner.feed(QStringView(deseret).sliced(2));
-    scanner.finish();
-    QCOMPARE(scanner.position(0), 1);
-}
-
-void TestContent::readsNoFurtherThanTheAnswerNeeds_data() {
-    QTest::addColumn<QString>("query");
-    QTest::addColumn<bool>("draftAtTheEnd");
-    QTest::addColumn<bool>("hit");
-    QTest::addColumn<bool>("readToTheEnd");
-    // The document: "Angebot", then pieces of filler, then "Entwurf" in some rows.
-    QTest::newRow("hit found at the start") << "angebot" << true << true << false;
-    QTest::newRow("NOT term found at the start") << "rechnung-angebot" << false << false << false;
-    QTest::newRow("NOT term may still come") << "angebot-entwurf" << false << true << true;
-    QTest::newRow("NOT term comes at the end") << "angebot-entwurf" << true << false << true;
-    QTest::newRow("a term never found") << "angebot+rechnung" << false << false << true;
 }
 
 // The pieces of a long text are tested as they come: the reading stops once the answer is
 // certain, and goes on to the end while a NOT term or a missing term may still turn up.
 void TestContent::readsNoFurtherThanTheAnswerNeeds() {
-    QFETCH(QString, query);
-    QFETCH(bool, draftAtTheEnd);
-    QFETCH(bool, hit);
-    QFETCH(bool, readToTheEnd);
-    TestDir dir;
-    QByteArray bytes = "Angebot " + QByteArray(4 * ContentLoader::kPieceBytes, 'x');
-    if (draftAtTheEnd)
-        bytes += " Entwurf";
-    const QString path = dir.file("lang.txt", bytes);
-    const ContentLoader loader;
-    auto file = ReadOnlyFile::open(path);
-    QVERIFY(file);
-    QCOMPARE(ContentQuery(TextAuslesen(query)).test(loader, *file, path),
-             hit ? ContentVerdict::Hit : ContentVerdict::Miss);
-    QCOMPARE(file->position() == bytes.size(), readToTheEnd);
-}
-
-void TestContent::unreadableIsNeverAHit() {
+    const struct {
+        QString query;
+        bool draftAtTheEnd, hit, readToTheEnd;
+    } rows[] = {
+        {"angebot", true, true, false},           {"rechnung-angebot", false, false, false},
+        {"angebot-entwurf", false, true, true},   {"angebot-entwurf", true, false, true},
+        {"angebot+rechnung", false, false, true},
+    };
     TestDir dir;
     const ContentLoader loader;
-    RichTextBuffer buffer(loader);
-    QVERIFY(buffer.LoadFile(dir.file("a.txt", "Angebot")));
-    QCOMPARE(buffer.Find("angebot"), 0);
-    // Neither a missing file nor a folder leaves the document before in the buffer.
-    QVERIFY(!buffer.LoadFile(dir.path("fehlt.txt")));
-    QCOMPARE(buffer.Find("angebot"), -1);
-    QCOMPARE(buffer.Matches(ContentQuery(TextAuslesen(u"angebot"))), ContentVerdict::Unreadable);
-    QVERIFY(!buffer.LoadFile(dir.folder("ordner.txt")));
-    QCOMPARE(buffer.Find("angebot"), -1);
-    QCOMPARE(verdict(dir.path("ordner.txt"), "#"), ContentVerdict::Unreadable);
+    for (const auto& row : rows) {
+        QByteArray bytes = "Angebot " + QByteArray(4 * ContentLoader::kPieceBytes, 'x');
+        if (row.draftAtTheEnd)
+            bytes += " Entwurf";
+        const QString path = dir.file("lang.txt", bytes);
+        auto file = ReadOnlyFile::open(path);
+        QVERIFY(file);
+        QCOMPARE(ContentQuery(TextAuslesen(row.query)).test(loader, *file, path),
+                 row.hit ? ContentVerdict::Hit : ContentVerdict::Miss);
+        QCOMPARE(file->position() == bytes.size(), row.readToTheEnd);
+    }
 }
 
-void TestContent::findGivesPositions() {
+// The test on raw bytes finds a term's spellings in every encoding, an ASCII one as proof; a term
+// it cannot rule out (empty, with a character a decoder makes of broken bytes, a line end) is of
+// no use to it.
+void TestContent::termBytes() {
+    using Found = TermBytes::Found;
+    const struct {
+        QString term;
+        QByteArray bytes;
+        Found found;
+    } rows[] = {
+        {"mhz", "600 MHz", Found::AsciiSpelling},
+        {"mhz", QByteArray("M\0H\0z\0", 6), Found::Spelling},
+        {"mhz", QByteArray("\0M\0H\0z", 6), Found::Spelling},
+        {"mhz", "M H z", Found::Nothing},
+        {"größe", "GR\xd6\xdf\x45", Found::Spelling},
+        {"kosten", "\u212Aosten", Found::Spelling},
+    };
+    for (const auto& row : rows) {
+        const TermBytes test(row.term);
+        QVERIFY(test.usable());
+        QCOMPARE(test.find(row.bytes), row.found);
+    }
+    for (const QString& term :
+         {QString(), QStringLiteral("a\uFFFD"), QStringLiteral("a\nb"), QString(QChar(0xd800))})
+        QVERIFY(!TermBytes(term).usable());
+}
+
+void TestContent::buffer() {
     TestDir dir;
     const ContentLoader loader;
     RichTextBuffer buffer(loader);
@@ -326,6 +217,43 @@ void TestContent::findGivesPositions() {
     QCOMPARE(buffer.Find(QStringLiteral("STUHL")), 8);
     QCOMPARE(buffer.Find(QStringLiteral("Tisch")), -1);
     QCOMPARE(buffer.Find(QString()), 0);
+    QCOMPARE(buffer.Matches(ContentQuery(TextAuslesen(u"stuhl"))), ContentVerdict::Hit);
+    // Neither a missing file nor a folder leaves the document before in the buffer, and what
+    // cannot be read is never a hit.
+    QVERIFY(!buffer.LoadFile(dir.path("fehlt.txt")));
+    QCOMPARE(buffer.Find("büro"), -1);
+    QCOMPARE(buffer.Matches(ContentQuery(TextAuslesen(u"büro"))), ContentVerdict::Unreadable);
+    QVERIFY(buffer.LoadFile(dir.file("b.txt", "Angebot")));
+    QVERIFY(!buffer.LoadFile(dir.folder("ordner.txt")));
+    QCOMPARE(buffer.Find("angebot"), -1);
+    QCOMPARE(verdict(dir.path("ordner.txt"), "#"), ContentVerdict::Unreadable);
+    // A sink that wants no more gets no more, not even the end of a cut sequence.
+    int pieces = 0;
+    QVERIFY(loader
+                .readText(dir.file("c.txt", "Preis \xE2\x82"),
+                          [&](QStringView) { return ++pieces > 1; })
+                .ok());
+    QCOMPARE(pieces, 1);
+    // Terms straddling the file's read pieces and the scanner's search windows.
+    for (qsizetype cut :
+         {ContentLoader::kPieceBytes, qsizetype(64 * 1024), qsizetype(3 * 64 * 1024 + 5)}) {
+        QByteArray bytes(cut + 100'000, 'x');
+        bytes.replace(cut - 4, 10, "Rechnung99");
+        const QString path = dir.file(QStringLiteral("gross%1.txt").arg(cut), bytes);
+        QCOMPARE(verdict(path, "rechnung99"), ContentVerdict::Hit);
+        QVERIFY(buffer.LoadFile(path));
+        QCOMPARE(buffer.Find("Rechnung99"), cut - 4);
+    }
+    // The same with a multi-byte sequence split by the piece boundary.
+    QByteArray bytes(ContentLoader::kPieceBytes - 1, 'x');
+    QCOMPARE(verdict(dir.file("utf8.txt", bytes + "Größe"), "größe"), ContentVerdict::Hit);
+    // And a character outside the basic plane whose two halves come in two pieces.
+    const QString deseret = QStringLiteral("x𐐀y");
+    TermScanner scanner({QStringLiteral("𐐨Y")});
+    scanner.feed(QStringView(deseret).first(2));
+    scanner.feed(QStringView(deseret).sliced(2));
+    scanner.finish();
+    QCOMPARE(scanner.position(0), 1);
 }
 
 void TestContent::readingLeavesAccessTimeAlone() {
@@ -344,34 +272,28 @@ void TestContent::readingLeavesAccessTimeAlone() {
     QCOMPARE(st.st_mtime, twoDaysAgo - 3600);
 }
 
-void TestContent::previewKeepsFormattingAndCutsLargeFiles() {
+void TestContent::preview() {
     TestDir dir;
     const ContentLoader loader;
     const auto rtf = previewText(
         loader, dir.file("a.rtf", "{\\rtf1 normal \\b fett\\b0 \\i schr\\'e4g\\i0 <x>}"));
-    QVERIFY(rtf);
-    QVERIFY(!rtf->cut);
+    QVERIFY(rtf && !rtf->cut);
     QVERIFY(rtf->html.contains(u"<span style=\"font-weight:bold;\">fett</span>"));
     QVERIFY(rtf->html.contains(QStringLiteral("<span style=\"font-style:italic;\">schräg</span>")));
     QVERIFY(rtf->html.contains(u"&lt;x&gt;"));
-
+    // A large file is cut at the limit, with a note.
     const auto large = previewText(loader, dir.file("b.txt", QByteArray(5000, 'a')), 1000);
     QVERIFY(large->cut);
     QVERIFY(large->html.contains(QString(1000, u'a')));
     QVERIFY(!large->html.contains(QString(1001, u'a')));
     QVERIFY(large->html.contains(QStringLiteral("gekürzt")));
     QCOMPARE(previewText(loader, dir.path("fehlt")).error(), OsError::NotFound);
-}
-
-// A gigabyte of zeros (sparse, so it costs no disk): no text ever arrives, yet a stop is heard
-// after the next piece, and the preview reads only its beginning.
-void TestContent::fileWithoutTextStopsAndIsCut() {
-    TestDir dir;
+    // A gigabyte of zeros (sparse, so it costs no disk): no text ever arrives, yet a stop is
+    // heard after the next piece, and the preview reads only its beginning.
     const QString path = dir.path("leer.txt");
     QFile sparse(path);
     QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(qint64(1) << 30));
     sparse.close();
-    const ContentLoader loader;
     auto file = ReadOnlyFile::open(path);
     QVERIFY(file);
     int asked = 0;
@@ -379,7 +301,6 @@ void TestContent::fileWithoutTextStopsAndIsCut() {
     QCOMPARE(ContentQuery(TextAuslesen(u"angebot")).test(loader, *file, path, stopAtThird),
              ContentVerdict::Stopped);
     QVERIFY(file->position() <= 3 * ContentLoader::kPieceBytes);
-
     const auto preview = previewText(loader, path);
     QVERIFY(preview && preview->cut);
 }
@@ -399,27 +320,22 @@ void TestContent::poolGivesVerdictsInOrder() {
     expected[6] = ContentVerdict::Unreadable;
     const ContentLoader loader;
     const ContentQuery query(TextAuslesen(u"angebot"));
+    const auto take = [](VerdictPool& pool, qsizetype i) {
+        std::optional<ContentVerdict> verdict;
+        for (int tries = 0; tries < 3000 && !verdict; ++tries)
+            verdict = pool.take(i, std::chrono::milliseconds(10));
+        return verdict;
+    };
     for (int workers : {1, 2, 4}) {
         VerdictPool pool(loader, query, paths, workers);
-        QList<ContentVerdict> verdicts;
-        for (qsizetype i = 0; i < paths.size(); ++i) {
-            std::optional<ContentVerdict> verdict;
-            while (!(verdict = pool.take(i, std::chrono::milliseconds(10)))) {
-            }
-            verdicts << *verdict;
-        }
-        QCOMPARE(verdicts, expected);
+        for (qsizetype i = 0; i < paths.size(); ++i)
+            QCOMPARE(take(pool, i), std::optional(expected[i]));
     }
-
     // Documents passed over without a question (headers, pictures) make room for the ones
     // behind them, however many there are in a row.
     QStringList passedOver(VerdictPool::kLookAhead * 3, QString());
-    passedOver << paths[0];
-    VerdictPool pool(loader, query, passedOver, 2);
-    std::optional<ContentVerdict> verdict;
-    for (int tries = 0; tries < 3000 && !verdict; ++tries)
-        verdict = pool.take(passedOver.size() - 1, std::chrono::milliseconds(10));
-    QCOMPARE(verdict, std::optional(ContentVerdict::Hit));
+    VerdictPool pool(loader, query, passedOver << paths[0], 2);
+    QCOMPARE(take(pool, passedOver.size() - 1), std::optional(ContentVerdict::Hit));
 }
 
 QTEST_GUILESS_MAIN(TestContent)

@@ -1,8 +1,10 @@
+#include "preview/rtf_reader.h"
 #include "preview/text_decoding.h"
 
 #include <QtTest>
 
 using namespace findolin;
+using Encoding = TextDecoder::Encoding;
 
 namespace {
 
@@ -10,26 +12,63 @@ QByteArray utf16(const QString& text, bool bigEndian = false) {
     QByteArray bytes;
     for (const QChar c : text) {
         const char low = char(c.unicode() & 0xFF), high = char(c.unicode() >> 8);
-        bytes.append(bigEndian ? high : low);
-        bytes.append(bigEndian ? low : high);
+        bytes.append(bigEndian ? high : low).append(bigEndian ? low : high);
     }
     return bytes;
 }
 
-// The whole text of `bytes` read in two pieces, cut at `cut`.
-QString decodeInTwo(const QByteArray& bytes, qsizetype cut) {
-    TextDecoder decoder;
-    QString text = decoder.decode(QByteArrayView(bytes).first(cut));
-    text += decoder.decode(QByteArrayView(bytes).sliced(cut));
+// The pieces of `bytes`: the first `first` bytes, then pieces of `size`.
+QList<QByteArrayView> pieces(QByteArrayView bytes, qsizetype first, qsizetype size) {
+    QList<QByteArrayView> list{bytes.first(first)};
+    for (qsizetype i = first; i < bytes.size(); i += size)
+        list << bytes.sliced(i, qMin(size, bytes.size() - i));
+    return list;
+}
+
+template <typename Decoder>
+QString decoded(Decoder& decoder, QByteArrayView bytes, qsizetype first, qsizetype size) {
+    QString text;
+    for (QByteArrayView piece : pieces(bytes, first, size))
+        text += decoder.decode(piece);
     return text + decoder.finish();
 }
 
-QString runsInPieces(const QByteArray& bytes, int minimum, qsizetype pieceSize) {
-    PrintableRuns runs(minimum);
-    QString text;
-    for (qsizetype i = 0; i < bytes.size(); i += pieceSize)
-        text += runs.feed(QByteArrayView(bytes).sliced(i, qMin(pieceSize, bytes.size() - i)));
-    return text + runs.finish();
+// The runs scanner read in pieces as a decoder is.
+struct Runs : PrintableRuns {
+    using PrintableRuns::PrintableRuns;
+    QString decode(QByteArrayView piece) { return feed(piece); }
+};
+
+QString runs(QByteArrayView bytes, int minimum, qsizetype first, qsizetype size) {
+    Runs scanner(minimum);
+    return decoded(scanner, bytes, first, size);
+}
+
+// The text of an RTF document, its formatting marked ("a<b:fett>c", "<biu:alles>"); each piece
+// the reader hands on is followed by `separator`.
+QString rtf(QByteArrayView bytes, qsizetype first, qsizetype size, QStringView separator = {}) {
+    QString out;
+    RtfFormat now;
+    const auto mark = [&](const RtfFormat& f) {
+        if (f == now)
+            return;
+        if (now != RtfFormat())
+            out += u'>';
+        if (f != RtfFormat())
+            out += QString("<%1%2%3:")
+                       .arg(f.bold ? "b" : "", f.italic ? "i" : "", f.underline ? "u" : "");
+        now = f;
+    };
+    RtfReader reader([&](QStringView text, const RtfFormat& format) {
+        QVERIFY(!text.isEmpty());
+        mark(format);
+        (out += text) += separator;
+    });
+    for (QByteArrayView piece : pieces(bytes, first, size))
+        reader.feed(piece);
+    reader.finish();
+    mark({});
+    return out;
 }
 
 } // namespace
@@ -37,281 +76,220 @@ QString runsInPieces(const QByteArray& bytes, int minimum, qsizetype pieceSize) 
 class TestTextDecoding : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void windows1252_data();
     void windows1252();
-    void decoderChoosesEncoding_data();
-    void decoderChoosesEncoding();
-    void decoderJoinsSplitSequences_data();
-    void decoderJoinsSplitSequences();
-    void brokenTextDecodesTheSameInAnyPieces();
-    void decoderEndsCutSequences();
-    void binaryHead_data();
-    void binaryHead();
-    void printableRuns_data();
+    void decoder();
     void printableRuns();
-    void printableRunsInPieces_data();
-    void printableRunsInPieces();
-    void printableRunsOfAnyLength();
+    void rtfReader();
+    void rtfReaderHoldsTextBack();
+    void longInput();
 };
 
-void TestTextDecoding::windows1252_data() {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("text");
-
-    QTest::newRow("Größe") << QByteArray("Gr\xF6\xDF"
-                                         "e")
-                           << QStringLiteral("Größe");
-    QTest::newRow("Bürostuhl") << QByteArray("B\xFCrostuhl") << QStringLiteral("Bürostuhl");
-    QTest::newRow("typography") << QByteArray("\x84Preis\x93 \x96 5 \x80\x85 \x95 \x99")
-                                << QStringLiteral("„Preis“ – 5 €… • ™");
-    QTest::newRow("letters in 0x80-0x9F")
-        << QByteArray("\x8A\x9A\x8C\x9C\x8E\x9E\x9F\x83") << QStringLiteral("ŠšŒœŽžŸƒ");
-    QTest::newRow("undefined codes")
-        << QByteArray("\x81\x8D\x8F\x90\x9D") << QString(5, QChar::ReplacementCharacter);
-    QTest::newRow("Latin-1 above 0x9F") << QByteArray("\xA0\xA9\xFF") << QStringLiteral("\u00A0©ÿ");
-}
-
 void TestTextDecoding::windows1252() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, text);
+    const QByteArray bytes(
+        "Gr\xF6\xDF\x65 \x84x\x93 \x96 \x80\x85\x95\x99\x8A\x9A\x8C\x9C\x8E\x9E\x9F\x83"
+        "\x81\x8D\x8F\x90\x9D\xA0\xA9\xFF");
+    const QString text = QStringLiteral("Größe „x“ – €…•™ŠšŒœŽžŸƒ\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD"
+                                        "\u00A0©ÿ");
     QCOMPARE(decodeWindows1252(bytes), text);
     QString appended = QStringLiteral("vorher:");
     appendWindows1252(appended, bytes);
     QCOMPARE(appended, QStringLiteral("vorher:") + text);
 }
 
-void TestTextDecoding::decoderChoosesEncoding_data() {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("encoding");
-    QTest::addColumn<QString>("text");
-
-    const QString umlauts = QStringLiteral("Größe € 😀");
-    QTest::newRow("Windows-1252") << QByteArray("Gr\xF6\xDF"
-                                                "e")
-                                  << int(TextDecoder::Encoding::Windows1252)
-                                  << QStringLiteral("Größe");
-    QTest::newRow("UTF-8") << umlauts.toUtf8() << int(TextDecoder::Encoding::Utf8) << umlauts;
-    QTest::newRow("UTF-8 with BOM")
-        << "\xEF\xBB\xBF" + umlauts.toUtf8() << int(TextDecoder::Encoding::Utf8) << umlauts;
-    QTest::newRow("UTF-16LE with BOM")
-        << "\xFF\xFE" + utf16(umlauts) << int(TextDecoder::Encoding::Utf16LE) << umlauts;
-    QTest::newRow("UTF-16BE with BOM")
-        << "\xFE\xFF" + utf16(umlauts, true) << int(TextDecoder::Encoding::Utf16BE) << umlauts;
-    // One byte of the wrong encoding decides for the whole file.
-    QTest::newRow("UTF-8 but one Latin-1 byte")
-        << QStringLiteral("Grüße aus ").toUtf8() + "M\xFCnchen"
-        << int(TextDecoder::Encoding::Windows1252) << QStringLiteral("GrÃ¼ÃŸe aus München");
-    QTest::newRow("overlong UTF-8 form")
-        << QByteArray("a\xE0\x80\xAF") << int(TextDecoder::Encoding::Windows1252)
-        << QStringLiteral("aà€¯");
-    QTest::newRow("UTF-8 encoded surrogate")
-        << QByteArray("a\xED\xA0\x80") << int(TextDecoder::Encoding::Windows1252)
-        << QStringLiteral("aí") + QChar(0x00A0) + QStringLiteral("€");
-    QTest::newRow("UTF-8 cut at the end")
-        << QByteArray("Preis \xE2\x82") << int(TextDecoder::Encoding::Utf8)
-        << QStringLiteral("Preis \uFFFD");
-    QTest::newRow("zero width no-break space after the BOM")
-        << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF"
-                      "a")
-        << int(TextDecoder::Encoding::Utf8) << QStringLiteral("\uFEFFa");
-}
-
-void TestTextDecoding::decoderChoosesEncoding() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(int, encoding);
-    QFETCH(QString, text);
-
-    TextDecoder decoder;
-    QCOMPARE(decoder.decode({}), QString());
-    QVERIFY(!decoder.encoding());
-    const QString decoded = decoder.decode(bytes);
-    QCOMPARE(int(decoder.encoding().value()), encoding);
-    QCOMPARE(decoded + decoder.finish(), text);
-}
-
-void TestTextDecoding::decoderJoinsSplitSequences_data() {
-    QTest::addColumn<QByteArray>("bytes");
-
-    // A byte-order mark cut in two still decides the encoding.
-    const QString text = QStringLiteral("Ä€😀ß\uFEFFx");
-    QTest::newRow("UTF-8") << text.toUtf8();
-    QTest::newRow("UTF-8 with BOM") << "\xEF\xBB\xBF" + text.toUtf8();
-    QTest::newRow("UTF-16LE") << "\xFF\xFE" + utf16(text);
-    QTest::newRow("UTF-16BE") << "\xFE\xFF" + utf16(text, true);
-}
-
-void TestTextDecoding::decoderJoinsSplitSequences() {
-    QFETCH(QByteArray, bytes);
-
-    const QString text = QStringLiteral("Ä€😀ß\uFEFFx");
-    for (qsizetype cut = 1; cut < bytes.size(); ++cut)
-        QCOMPARE(decodeInTwo(bytes, cut), text);
-
-    TextDecoder decoder;
-    QString oneByOne;
-    for (qsizetype i = 0; i < bytes.size(); ++i)
-        oneByOne += decoder.decode(QByteArrayView(bytes).sliced(i, 1));
-    QCOMPARE(oneByOne + decoder.finish(), text);
-
-    // A file no longer than the start of a mark is text of its own.
-    QCOMPARE(decodeInTwo("\xFF", 1), QStringLiteral("ÿ"));
-    QCOMPARE(decodeInTwo("\xEF\xBB", 2), QString(QChar::ReplacementCharacter));
-}
-
-void TestTextDecoding::brokenTextDecodesTheSameInAnyPieces() {
-    // A byte-order mark fixes the encoding whatever the first piece holds.
+void TestTextDecoding::decoder() {
+    // A byte-order mark decides the encoding, else the first piece: UTF-8 when it is valid
+    // (a sequence cut at its end counts as valid), else Windows-1252 for the whole file.
+    const QString all = QStringLiteral("Größe € \u0800 😀\uFEFFx");
     const QByteArray bom("\xEF\xBB\xBF");
-    for (const QByteArray& body :
-         {QByteArray("ab\xE2\x82x\xC3yz"), QByteArray("x\xF0\x80\x80y\xF0\x9F\x98"),
-          QByteArray("\xED\xA0\x80\xC0\xAF\xE0\x80z\xF4\x90\x80\x80"),
-          QByteArray("\x80\xBF\xC3\xA4\xE2\x82")}) {
-        const QByteArray bytes = bom + body;
+    const struct {
+        QByteArray bytes;
+        Encoding encoding;
+        QString text;
+    } rows[] = {
+        {"Gr\xF6\xDF\x65", Encoding::Windows1252, "Größe"},
+        {all.toUtf8(), Encoding::Utf8, all},
+        {bom + all.toUtf8(), Encoding::Utf8, all},
+        {"\xFF\xFE" + utf16(all), Encoding::Utf16LE, all},
+        {"\xFE\xFF" + utf16(all, true), Encoding::Utf16BE, all},
+        {"Grüße aus M\xFCnchen", Encoding::Windows1252, "GrÃ¼ÃŸe aus München"},
+        {"a\xE0\x80\xAF", Encoding::Windows1252, "aà€¯"},
+        {"a\xF4\x90\x80\x80", Encoding::Windows1252,
+         "aô\uFFFD€€"}, // beyond U+10FFFF      // overlong form
+        {"a\xED\xA0\x80", Encoding::Windows1252, "aí\u00A0€"}, // surrogate
+        {"Preis \xE2\x82", Encoding::Utf8, "Preis \uFFFD"},
+        {bom + bom + "a", Encoding::Utf8, QStringLiteral("\uFEFFa")},
+        {"\xFF", Encoding::Windows1252, "ÿ"}, // shorter than a mark
+        {"\xEF\xBB", Encoding::Utf8, "\uFFFD"},
+        {QByteArray("\xFF\xFE\x61\0b", 5), Encoding::Utf16LE, "a\uFFFD"},
+        {bom + "ab\xE2\x82x\xC3yz", Encoding::Utf8, "ab\uFFFD\uFFFDx\uFFFDyz"},
+        {bom + "x\xF0\x80\x80y\xF0\x9F\x98", Encoding::Utf8, "x\uFFFD\uFFFD\uFFFDy\uFFFD"},
+        {bom + "\xED\xA0\x80\xC0\xAF\xE0\x80z\xF4\x90\x80\x80", Encoding::Utf8,
+         "\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFDz\uFFFD\uFFFD\uFFFD\uFFFD"},
+        {bom + "\x80\xBF\xC3\xA4\xE2\x82", Encoding::Utf8, "\uFFFD\uFFFDä\uFFFD"},
+    };
+    for (const auto& row : rows) {
         TextDecoder whole;
-        QString expected = whole.decode(bytes);
-        expected += whole.finish();
-        for (qsizetype cut = 1; cut < bytes.size(); ++cut)
-            QCOMPARE(decodeInTwo(bytes, cut), expected);
+        QCOMPARE(whole.decode({}), QString());
+        QVERIFY(!whole.encoding());
+        QCOMPARE(decoded(whole, row.bytes, row.bytes.size(), 1), row.text);
+        QVERIFY(whole.encoding() == row.encoding);
+        QVERIFY(!looksBinary(row.bytes)); // UTF-16 with its mark is text
+        if (row.encoding == Encoding::Windows1252)
+            continue; // chosen from the first piece: a cut may change it
+        // A sequence or mark split between pieces comes out whole.
+        TextDecoder oneByOne;
+        QCOMPARE(decoded(oneByOne, row.bytes, 0, 1), row.text);
+        for (qsizetype cut = 1; cut < row.bytes.size(); ++cut) {
+            TextDecoder split;
+            QCOMPARE(decoded(split, row.bytes, cut, row.bytes.size()), row.text);
+        }
     }
-}
-
-void TestTextDecoding::decoderEndsCutSequences() {
-    const QString replacement(QChar::ReplacementCharacter);
-    {
-        TextDecoder decoder;
-        QCOMPARE(decoder.decode("ab\xE2\x82"), QStringLiteral("ab"));
-        QCOMPARE(decoder.finish(), replacement);
-    }
-    {
-        // The byte after a sequence that is never completed must not get lost with it.
-        TextDecoder decoder;
-        QString text = decoder.decode("ab\xE2\x82");
-        text += decoder.decode("x\xC3");
-        text += decoder.decode("yz");
-        QCOMPARE(text + decoder.finish(), QStringLiteral("ab\uFFFD\uFFFDx\uFFFDyz")); // as uncut
-    }
-    {
-        TextDecoder decoder;
-        QCOMPARE(decoder.decode(QByteArray("\xFF\xFE"
-                                           "a\0b",
-                                           5)),
-                 QStringLiteral("a"));
-        QCOMPARE(decoder.finish(), replacement);
-    }
-    {
-        TextDecoder decoder;
-        decoder.decode("\xFF\xFE"
-                       "a");
-        QCOMPARE(decoder.decode(QByteArray(1, '\0')), QStringLiteral("a"));
-        QCOMPARE(decoder.finish(), QString());
-    }
-    {
-        TextDecoder decoder;
-        QCOMPARE(decoder.decode("\xF6"), QStringLiteral("ö"));
-        QCOMPARE(decoder.finish(), QString());
-    }
-}
-
-void TestTextDecoding::binaryHead_data() {
-    QTest::addColumn<QByteArray>("head");
-    QTest::addColumn<bool>("binary");
-
-    QTest::newRow("text") << QByteArray("Hallo\r\nWelt\t\x84x\x93") << false;
-    QTest::newRow("empty") << QByteArray() << false;
-    QTest::newRow("NUL inside") << QByteArray("MZ\x90\0\x03", 5) << true;
-    QTest::newRow("NUL at the end") << QByteArray("abc\0", 4) << true;
-    QTest::newRow("UTF-16LE with BOM") << "\xFF\xFE" + utf16(QStringLiteral("Hallo")) << false;
-    QTest::newRow("UTF-16BE with BOM")
-        << "\xFE\xFF" + utf16(QStringLiteral("Hallo"), true) << false;
-    QTest::newRow("UTF-16LE without BOM") << utf16(QStringLiteral("Hallo")) << true;
-}
-
-void TestTextDecoding::binaryHead() {
-    QFETCH(QByteArray, head);
-    QFETCH(bool, binary);
-    QCOMPARE(looksBinary(head), binary);
-}
-
-void TestTextDecoding::printableRuns_data() {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("minimum");
-    QTest::addColumn<QString>("runs");
-
-    const QByteArray junk("\x00\x01\x02\x7F\x10\x00\x05\x00\x00", 9);
-    QTest::newRow("8-bit and UTF-16LE runs in junk")
-        << junk + "Rechnung 2023" + junk + utf16(QStringLiteral("Größe")) + junk << 3
-        << QStringLiteral("Rechnung 2023\nGröße\n");
-    QTest::newRow("UTF-16LE at an odd offset")
-        << "\x01" + utf16(QStringLiteral("Bürostuhl")) + "\x01" << 3
-        << QStringLiteral("Bürostuhl\n");
-    // Each of its bytes is a run of one character for the 8-bit scanner: no junk from there.
-    QTest::newRow("ASCII stored as UTF-16LE")
-        << utf16(QStringLiteral("Hallo")) << 3 << QStringLiteral("Hallo\n");
-    QTest::newRow("short runs dropped")
-        << QByteArray("ab\0cd\0efg\0", 10) << 3 << QStringLiteral("efg\n");
-    QTest::newRow("longer minimum")
-        << QByteArray("Haus\0Garten\0", 12) << 5 << QStringLiteral("Garten\n");
-    QTest::newRow("runs are lines of their own")
-        << QByteArray("Haus\0T\xFCr\0", 9) << 3 << QStringLiteral("Haus\nTür\n");
-    QTest::newRow("tab inside a run")
-        << QByteArray("Name\tWert\0", 10) << 3 << QStringLiteral("Name\tWert\n");
-    QTest::newRow("Windows-1252 in an 8-bit run") << QByteArray("\x03\x84Gr\xF6\xDF"
-                                                                "e\x93\x00",
-                                                                9)
-                                                  << 3 << QStringLiteral("„Größe“\n");
-    QTest::newRow("undefined Windows-1252 code ends a run")
-        << QByteArray("abc\x81\x64\x65\x66") << 3 << QStringLiteral("abc\ndef\n");
-    QTest::newRow("UTF-16LE with euro sign and quotes")
-        << utf16(QStringLiteral("„Preis: 5 €“")) << 3 << QStringLiteral("„Preis: 5 €“\n");
-    // Two spaces read as one UTF-16 unit are "†": it must not make a run of its own.
-    QTest::newRow("8-bit text with double spaces")
-        << QByteArray("Ein  Satz    mit  L\xFC"
-                      "cken & & & mehr")
-        << 3 << QStringLiteral("Ein  Satz    mit  Lücken & & & mehr\n");
-    QTest::newRow("line breaks end runs")
-        << QByteArray("eins\r\nzwei\n") << 3 << QStringLiteral("eins\nzwei\n");
-    // Runs come out in the order they end in the file, wherever the pieces are cut.
-    QTest::newRow("8-bit and UTF-16LE run ending at one byte")
-        << utf16(QStringLiteral("ab€")) + "A\x01" << 3 << QStringLiteral("¬ A\nab€\n");
-    QTest::newRow("nothing readable") << QByteArray("\x00\x01\x02\x03", 4) << 3 << QString();
+    // The byte after a sequence that is never completed must not get lost with it.
+    TextDecoder decoder;
+    QString text = decoder.decode("ab\xE2\x82");
+    QCOMPARE(text, QStringLiteral("ab"));
+    text += decoder.decode("x\xC3");
+    text += decoder.decode("yz");
+    QCOMPARE(text + decoder.finish(), QStringLiteral("ab\uFFFD\uFFFDx\uFFFDyz"));
 }
 
 void TestTextDecoding::printableRuns() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(int, minimum);
-    QFETCH(QString, runs);
-    QCOMPARE(runsInPieces(bytes, minimum, bytes.size() + 1), runs);
-}
-
-void TestTextDecoding::printableRunsInPieces_data() {
-    printableRuns_data();
-}
-
-void TestTextDecoding::printableRunsInPieces() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(int, minimum);
-    QFETCH(QString, runs);
-
-    QCOMPARE(runsInPieces(bytes, minimum, 1), runs);
-    for (qsizetype cut = 1; cut < bytes.size(); ++cut) {
-        PrintableRuns scanner(minimum);
-        QString text = scanner.feed(QByteArrayView(bytes).first(cut));
-        text += scanner.feed(QByteArrayView(bytes).sliced(cut));
-        QCOMPARE(text + scanner.finish(), runs);
+    const QByteArray junk("\x00\x01\x02\x7F\x10\x00\x05\x00\x00", 9);
+    const struct {
+        QByteArray bytes;
+        int minimum;
+        QString runs;
+    } rows[] = {
+        {junk + "Rechnung 2023" + junk + utf16("Größe") + junk, 3, "Rechnung 2023\nGröße\n"},
+        {"\x01" + utf16("Bürostuhl") + "\x01", 3, "Bürostuhl\n"},
+        // Each of its bytes is a run of one character for the 8-bit scanner: no junk from there.
+        {utf16("Hallo"), 3, "Hallo\n"},
+        {QByteArray("ab\0cd\0efg\0", 10), 3, "efg\n"},
+        {QByteArray("Haus\0Garten\0", 12), 5, "Garten\n"},
+        {QByteArray("Haus\0T\xFCr\0", 9), 3, "Haus\nTür\n"},
+        {QByteArray("Name\tWert\0", 10), 3, "Name\tWert\n"},
+        {QByteArray("\x03\x84Gr\xF6\xDF\x65\x93\x00", 9), 3, "„Größe“\n"},
+        {"abc\x81\x64\x65\x66", 3, "abc\ndef\n"}, // an undefined code ends a run
+        {utf16("„Preis: 5 €“"), 3, "„Preis: 5 €“\n"},
+        // Two spaces read as one UTF-16 unit are "†": it must not make a run of its own.
+        {"Ein  Satz    mit  L\xFC\x63ken & & & mehr", 3, "Ein  Satz    mit  Lücken & & & mehr\n"},
+        {"eins\r\nzwei\n", 3, "eins\nzwei\n"},
+        // Runs come out in the order they end in the file, wherever the pieces are cut.
+        {utf16("ab€") + "A\x01", 3, "¬ A\nab€\n"},
+        {QByteArray("\x00\x01\x02\x03", 4), 3, QString()},
+        {"", 3, QString()},
+    };
+    for (const auto& row : rows) {
+        // A NUL byte anywhere, even the last, tells a binary file.
+        QCOMPARE(looksBinary(row.bytes), row.bytes.contains('\0'));
+        QCOMPARE(runs(row.bytes, row.minimum, row.bytes.size(), 1), row.runs);
+        QCOMPARE(runs(row.bytes, row.minimum, 0, 1), row.runs);
+        for (qsizetype cut = 1; cut < row.bytes.size(); ++cut)
+            QCOMPARE(runs(row.bytes, row.minimum, cut, row.bytes.size()), row.runs);
     }
 }
 
-void TestTextDecoding::printableRunsOfAnyLength() {
+void TestTextDecoding::rtfReader() {
+    const QByteArray data("}{\\\0\xFF", 5); // \bin data: no text, wherever it is
+    const struct {
+        QByteArray rtf;
+        QString text;
+    } rows[] = {
+        {R"({\rtf1\ansi Rech\b nung\b0  ist da})", "Rech<b:nung> ist da"},
+        {R"({\rtf1 Gr\'f6\'dfe und B\'FCrostuhl \'a9\'A9})", "Größe und Bürostuhl ©©"},
+        {"{\\rtf1 Gr\xF6\xDF\x65 \x80 \x84x\x93}", "Größe € „x“"},
+        {R"({\rtf1 5\u8364\'80 netto \u8222?Zitat\u8220?})", "5€ netto „Zitat“"},
+        {R"({\rtf1 \u-10916?\u-21139?\u-10179?\u-8704?!})", "한국😀!"},
+        {R"({\rtf1 {\uc2\u8364\'80\'80a}\u8364\'80b\uc0\u8364 c})", "€a€b€c"},
+        {R"({\rtf1 {\u8364}x\u8364{y}})", "€x€y"},
+        {R"({\rtf1\ansi\deff0{\fonttbl{\f0\fswiss Arial;}{\f1\froman Times;}})"
+         R"({\colortbl;\red255\green0\blue0;}{\stylesheet{\s0 Normal;}})"
+         R"({\info{\title Geheim}{\author Otto}}\f0\fs24 Hallo})",
+         "Hallo"},
+        {R"({\rtf1{\*\generator Riched20 10.0;}a{\*\bkmkstart x}b{\*\unbekannt {c}}d})", "abd"},
+        {R"({\rtf1 Vor{\pict\pngblip\picw10 89504e470d0a1a0a0000}her})", "Vorher"},
+        {R"({\rtf1 {\field{\*\fldinst HYPERLINK "http://x"}{\fldrslt Link}} und )"
+         R"({\field{\fldinst PAGE}{\fldrslt 3}}})",
+         "Link und 3"},
+        {R"({\rtf1 Eins\par Zwei\line Drei\sect Vier\page\trowd A\cell B\cell\row})",
+         "Eins\nZwei\nDrei\nVier\nA\tB\t\n"},
+        {R"({\rtf1 Name\tab Wert{\header Kopf\par}})", "Name\tWertKopf\n"},
+        {"{\\rtf1 Zeilen\r\numbruch\n\\par\r\n}", "Zeilenumbruch\n"},
+        {R"({\rtf1 \{a\}\\b\~c\-d\_e})", "{a}\\b\u00A0cd-e"},
+        {R"({\rtf1 a\emdash b\endash c\bullet\lquote x\rquote\ldblquote y\rdblquote})",
+         "a—b–c•‘x’“y”"},
+        {R"({\rtf1\pard\fi-360\li720 Text\par.b})", "Text\n.b"},
+        {R"({\rtf1 \b fett\i  kursiv\plain  normal )"
+         R"(\ul unter\ulnone  nicht \uldb doppelt\ul0 .})",
+         "<b:fett><bi: kursiv> normal <u:unter> nicht <u:doppelt>."},
+        {R"({\rtf1 a{\b b{\i c}d}e})", "a<b:b><bi:c><b:d>e"},
+        {R"({\rtf1 \b a\par\pard b\b0 c})", "<b:a\nb>c"}, // \pard keeps \b
+        {R"({\rtf1 \b1\i x\i0 y\b0 z})", "<bi:x><b:y>z"},
+        {"{\\rtf1 a{\\pict\\bin5 " + data + "}b\\bin5 " + data + "c\\bin5" + data + "d}", "abcd"},
+        {R"({\rtf1 a}b{\rtf1 c})", "a"}, // after the last brace
+        // Broken input is read as far as it goes.
+        {"", QString()},
+        {"Hallo \\b Welt", QString()},
+        {R"({\rtf1 Hallo{\b Wel)", "Hallo<b:Wel>"},
+        {R"({\rtf1 Hallo\par)", "Hallo\n"},
+        {R"({\rtf1 Hallo\pa)", "Hallo"},
+        {R"({\rtf1 a\'e)", "a"},
+        {"{\\rtf1 a\\", "a"},
+        {R"({\rtf1 a\'xyb})", "axyb"},
+        {R"({\rtf1 a}}}}b)", "a"},
+        {R"({\rtf1 a{{{{\b b)", "a<b:b>"},
+        {R"({\rtf1 a\fs99999999999999999999999999 b\u99999999999999999999 xc})", "abc"},
+        {R"({\rtf1 {\uc99999999999\u8364 abc}t})", "€t"},
+        {R"({\rtf1 a\bin99999999999999 bcd})", "a"},
+        {R"({\rtf1 a\bin0 b\bin-5 c\bin d})", "abcd"},
+    };
+    for (const auto& row : rows) {
+        QCOMPARE(rtf(row.rtf, row.rtf.size(), 1), row.text);
+        QCOMPARE(rtf(row.rtf, 0, 1), row.text);
+        // Every control word, escape and parameter cut in two somewhere.
+        for (qsizetype cut = 1; cut < row.rtf.size(); ++cut)
+            QCOMPARE(rtf(row.rtf, cut, row.rtf.size()), row.text);
+    }
+    for (const char* head : {"{\\rtf1\\ansi", "{\\rtf"})
+        QVERIFY(looksLikeRtf(head));
+    for (const char* head : {"{\\rt", " {\\rtf1", "PK\3\4", ""})
+        QVERIFY(!looksLikeRtf(head));
+}
+
+void TestTextDecoding::rtfReaderHoldsTextBack() {
+    // A word split by formatting is one word; escapes, paragraphs, skipped groups and groups of
+    // the same formatting do not split a piece.
+    const QByteArray split = R"({\rtf1\ansi Rech\b nung\b0  ist da})";
+    QCOMPARE(rtf(split, split.size(), 1, u"|"), QStringLiteral("Rech|<b:nung|> ist da|"));
+    const QByteArray whole = R"({\rtf1 Gr\'f6\'dfe\par{\*\x y}und {mehr}\tab\u8364?{\b}!})";
+    QCOMPARE(rtf(whole, whole.size(), 1, u"|"), QStringLiteral("Größe\nund mehr\t€!|"));
+    // Text is handed on when the document ends, and by finish() when it is cut off.
+    QString text;
+    RtfReader reader([&](QStringView piece, const RtfFormat&) { text += piece; });
+    reader.feed(R"({\rtf1 abc)");
+    QCOMPARE(text, QString());
+    reader.finish();
+    QCOMPARE(text, QStringLiteral("abc"));
+}
+
+void TestTextDecoding::longInput() {
     // Runs far longer than a piece, in pieces of odd sizes so that UTF-16 units are cut.
-    const QByteArray narrow(300'000, 'x');
-    QCOMPARE(runsInPieces("\x01" + narrow + "\x01", 3, 4097), QString(300'000, u'x') + u'\n');
-    const QByteArray wide = utf16(QString(200'000, u'ä'));
-    QCOMPARE(runsInPieces("\x01" + wide + QByteArray(2, '\0'), 3, 4097),
-             QString(200'000, u'ä') + u'\n');
-    QCOMPARE(runsInPieces(wide, 3, 65'535), QString(200'000, u'ä') + u'\n');
+    const QByteArray narrow(300'000, 'x'), wide = utf16(QString(200'000, u'ä'));
+    QCOMPARE(runs("\x01" + narrow + "\x01", 3, 0, 4097), QString(300'000, u'x') + u'\n');
+    QCOMPARE(runs("\x01" + wide + QByteArray(2, '\0'), 3, 0, 4097), QString(200'000, u'ä') + u'\n');
+    QCOMPARE(runs(wide, 3, 0, 65'535), QString(200'000, u'ä') + u'\n');
     // A long run's last piece may be shorter than the minimum: it still belongs to the run.
     for (const qsizetype length : {65'536, 65'537, 65'538, 131'073})
-        QCOMPARE(runsInPieces(QByteArray(length, 'x') + '\0', 3, 4096),
-                 QString(length, u'x') + u'\n');
+        QCOMPARE(runs(QByteArray(length, 'x') + '\0', 3, 0, 4096), QString(length, u'x') + u'\n');
+    // An overlong control word, and groups nested beyond any real document, are skipped; what
+    // follows them is read as before.
+    const QByteArray word = "{\\rtf1 a\\" + QByteArray(100'000, 'x') + " b}";
+    const QByteArray deep =
+        "{\\rtf1 a" + QByteArray(100'000, '{') + "\\b x" + QByteArray(100'000, '}') + "c}";
+    for (qsizetype size : {3, 100'000, 300'000}) {
+        QCOMPARE(rtf(word, 0, size), QStringLiteral("ab"));
+        QCOMPARE(rtf(deep, 0, size), QStringLiteral("ac"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestTextDecoding)
