@@ -1,7 +1,9 @@
+#include "search/date_sort.h"
 #include "search/name_match.h"
 #include "search/query_parser.h"
 #include "search/query_patterns.h"
 #include "search/query_rule.h"
+#include "search/wildcard.h"
 
 #include <QtTest>
 
@@ -112,6 +114,63 @@ private Q_SLOTS:
         QCOMPARE(groupPattern(u"Angebot", NameMatch::Contains), QStringLiteral("*Angebot*"));
         QCOMPARE(groupPattern(u"Angebot", NameMatch::StartsWith), QStringLiteral("Angebot*"));
         QCOMPARE(groupPattern(u"", NameMatch::StartsWith), QStringLiteral("*"));
+    }
+
+    // A pattern, a name, whether the name matches.
+    void wildcard() {
+        for (const QString row : {"*|anything.txt|yes",
+                                  "*.*|README|yes",
+                                  "Angebot*PC*.*|Angebot-PC|yes",
+                                  "Angebot*PC*.*|Angebot PC.doc|yes",
+                                  "Angebot*PC*.*|Angebot.doc|no",
+                                  "*angebot*|Mein ANGEBOT.DOC|yes",
+                                  "*müller*|Brief MÜLLER.doc|yes",
+                                  "Angebot*|PC-Angebot.doc|no",
+                                  "a?c.txt|abc.txt|yes",
+                                  "a?c.txt|ac.txt|no",
+                                  "a?c|a😀c|yes",
+                                  "*Angebot.doc;*Brief.doc*|Brief.doc.bak|yes",
+                                  "*Angebot.doc;*Brief.doc*|Angebot.docx|no",
+                                  "a01*.*;*.1226*|Mueller.1226|yes",
+                                  "a01*.*;*.1226*|a01Kaiser.053|yes",
+                                  "a01*.*;*.1226*|Mueller.1126|no",
+                                  "*a*b*c|xxaxxbxxbxxc|yes",
+                                  "*a*b*c|xxaxxbxxbxx|no",
+                                  "asd.000|asd.000|yes",
+                                  "asd.000|xasd.000|no",
+                                  "x;|y|no",
+                                  "a*.*;*|zzz|yes"}) {
+            const WildcardPattern pattern(row.section(u'|', 0, 0));
+            const QString name = row.section(u'|', 1, 1);
+            QCOMPARE(row.section(u'|', 0, 1) + (pattern.matches(name) ? "|yes" : "|no"), row);
+            QCOMPARE(pattern.matchesFolded(name.toCaseFolded()), pattern.matches(name));
+        }
+        QVERIFY(WildcardPattern(u"*").matchesEverything());
+        QVERIFY(WildcardPattern(u"a*;*.*").matchesEverything());
+        QVERIFY(!WildcardPattern(u"**x").matchesEverything());
+    }
+
+    // A name, its key. "a01Kaiser.053" is May 2003; a name holding "doc", "asc" or "txt" has its
+    // date before the last four characters; a name too short is keyed by its padded start.
+    void keys() {
+        for (const QString row :
+             {"a01Kaiser.053|d05", "Mueller.129|912", "Schulz.042|c04", "Rechnung 053.doc|d05",
+              "Doctor Kaiser 1183.xls|d18", "RECHNUNG 047.TXT|704", "ascii 105.bak|510", "ab| ab",
+              "a.doc|da."})
+            QCOMPARE(row.section(u'|', 0, 0) + u'|' + dateKey(row.section(u'|', 0, 0)), row);
+    }
+
+    void orderByMonthAndYear() {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        const QStringList names{"a.053", "b.129", "c.042"};
+        QCOMPARE(reordered(names, orderByDate(names)), (QStringList{"b.129", "c.042", "a.053"}));
+        // Equal keys: by the whole line, case ignored; a short name keeps its whole text.
+        const QStringList same{"Zander.053", "abel.053", "x", "B.053"};
+        QCOMPARE(reordered(same, orderByDate(same)),
+                 (QStringList{"x", "abel.053", "B.053", "Zander.053"}));
+        QCOMPARE(reordered(same, orderPlain(same)),
+                 (QStringList{"abel.053", "B.053", "x", "Zander.053"}));
+        QCOMPARE(reordered(QStringList{}, {}), QStringList{});
     }
 };
 
