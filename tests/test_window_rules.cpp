@@ -27,67 +27,49 @@ private Q_SLOTS:
         QCOMPARE(invoicePattern(QDate(2010, 10, 1)), QStringLiteral("a01*.*;*.1010*"));
     }
 
-    // A layout in one line: list height, bottom row, Label3, amount fields, window height, the
-    // lefts of Command1/2/3, the widths of Text2/1/4 ("-": left as it was), the lefts of Text1/4,
-    // the preview's left, width and height, the picture's height.
-    void layout() {
-        const std::pair<LayoutInput, const char*>
-            rows[] =
-                {
-                    // 8205 - 1150 = 7055 holds 23 whole rows of 300 and the frame of 30.
-                    {{11500, 8205, 300, 30},
-                     "6930 7005 7080 7035 8215 9600 8700 10500 2376.7 1876.7 1876.7 4896.7 6773.3 "
-                     "4750 6650 6930 6930"},
-                    {{11500, 8215, 300, 30},
-                     "6930 7005 7080 7035 8215 9600 8700 10500 2376.7 1876.7 1876.7 4896.7 6773.3 "
-                     "4750 6650 6930 6930"}, // the snapped height comes to rest
-                    {{11500, 8215, 300, 30, 0, 0, true},
-                     "6930 7005 7080 7035 8215 9600 8700 10500 2376.7 1876.7 1876.7 4896.7 6773.3 "
-                     "4750 6650 6930 -"},
-                    // Too narrow for Text1 and Text4: w = (5570 - 2800 - 2620) / 3 - 150 = -100.
-                    // Text1
-                    // follows Text2's new width, Text4 Text1's old one.
-                    {{5570, 8205, 300, 30, 700, 900},
-                     "6930 7005 7080 7035 8215 3670 2770 4570 400 - - 2920 3620 4750 720 6930 "
-                     "6930"},
-                    {{5870, 8205, 300, 30, 700, 900},
-                     "6930 7005 7080 7035 8215 3970 3070 4870 500 0 0 3020 3020 4750 1020 6930 "
-                     "6930"}, // just wide enough for nothing
-                    // The list stood 2000 high before.
-                    {{12000, 1400, 300, 30, 0, 0, false, 2000},
-                     "30 105 180 135 1315 10100 9200 11000 2543.3 2043.3 2043.3 5063.3 7106.7 4750 "
-                     "7150 30 30"}, // no whole row
-                    {{12000, 1180, 300, 30, 0, 0, false, 2000},
-                     "30 105 180 135 1315 10100 9200 11000 2543.3 2043.3 2043.3 5063.3 7106.7 4750 "
-                     "7150 30 30"}, // just the frame
-                    {{12000, 1179, 300, 30, 0, 0, false, 2000},
-                     "2000 2075 2150 2105 3285 10100 9200 11000 2543.3 2043.3 2043.3 5063.3 7106.7 "
-                     "4750 7150 2000 2000"}, // not even the frame
-                    {{12000, 8205, 0, 30, 0, 0, false, 2000},
-                     "2000 2075 2150 2105 3285 10100 9200 11000 2543.3 2043.3 2043.3 5063.3 7106.7 "
-                     "4750 7150 2000 2000"}, // row height unknown
-                    // Never taller than the room on the screen.
-                    {{12000, 9000, 300, 30, 0, 0, false, 2000, 6114},
-                     "4530 4605 4680 4635 5815 10100 9200 11000 2543.3 2043.3 2043.3 5063.3 7106.7 "
-                     "4750 7150 4530 4530"},
-                    {{12000, 9000, 300, 30, 0, 0, false, 2000, 6115},
-                     "4830 4905 4980 4935 6115 10100 9200 11000 2543.3 2043.3 2043.3 5063.3 7106.7 "
-                     "4750 7150 4830 4830"},
-                };
-        for (const auto& [in, expected] : rows) {
+    // The list takes whole rows (of 300, in a frame of 30) as far as the room on the screen
+    // allows; where not even the frame fits, or the row height is unknown, it keeps its 2000.
+    // Everything below it follows its height.
+    void layoutHeights() {
+        const double rows[][4] = {
+            // window height, row height, room on the screen (0: no limit), list height
+            {8205, 300, 0, 6930}, // 8205 - 1150 = 7055 holds 23 rows and the frame
+            {8215, 300, 0, 6930}, // the snapped height comes to rest
+            {1400, 300, 0, 30},   {1180, 300, 0, 30},      {1179, 300, 0, 2000},
+            {8205, 0, 0, 2000},   {9000, 300, 6114, 4530}, {9000, 300, 6115, 4830}};
+        for (const auto& [height, row, room, list] : rows) {
+            LayoutInput in{11500, height, row, 30};
+            in.listHeight = 2000;
+            in.maxWindowHeight = room;
+            in.fullScreen = room > 0; // and there the picture is left alone
             const WindowLayout l = layoutWindow(in);
+            QCOMPARE(
+                QList<double>({l.listHeight, l.bottomRowTop, l.label3Top, l.amountTop,
+                               l.windowHeight, l.preview.top, l.preview.height}),
+                QList<double>({list, list + 75, list + 150, list + 105, list + 1285, 0, list}));
+            QCOMPARE(l.pictureHeight, in.fullScreen ? std::nullopt : std::optional(list));
+        }
+    }
+
+    // The window's width and Text1's and Text2's present widths; then the lefts of Command1/2/3,
+    // the widths of Text2/1/4 ("-": too narrow, left as it was), the lefts of Text1/4, the
+    // preview's left and width. Text1 follows Text2's new width, Text4 Text1's old one.
+    void layoutWidths() {
+        for (const QString row :
+             {"11500 0 0|9600 8700 10500 2376.7 1876.7 1876.7 4896.7 6773.3 4750 6650",
+              "5570 700 900|3670 2770 4570 400 - - 2920 3620 4750 720",
+              "5870 700 900|3970 3070 4870 500 0 0 3020 3020 4750 1020"}) {
+            const QStringList in = row.section(u'|', 0, 0).split(u' ');
+            const WindowLayout l =
+                layoutWindow({in[0].toDouble(), 8205, 300, 30, in[1].toDouble(), in[2].toDouble()});
             QStringList shown;
             for (std::optional<double> value :
-                 {std::optional(l.listHeight), std::optional(l.bottomRowTop),
-                  std::optional(l.label3Top), std::optional(l.amountTop),
-                  std::optional(l.windowHeight), std::optional(l.command1Left),
-                  std::optional(l.command2Left), std::optional(l.command3Left), l.text2Width,
-                  l.text1Width, l.text4Width, std::optional(l.text1Left),
-                  std::optional(l.text4Left), std::optional(l.preview.left),
-                  std::optional(l.preview.width), std::optional(l.preview.height), l.pictureHeight})
+                 {std::optional(l.command1Left), std::optional(l.command2Left),
+                  std::optional(l.command3Left), l.text2Width, l.text1Width, l.text4Width,
+                  std::optional(l.text1Left), std::optional(l.text4Left),
+                  std::optional(l.preview.left), std::optional(l.preview.width)})
                 shown << (value ? QString::number(std::round(*value * 10) / 10) : "-");
-            QCOMPARE(shown.join(u' '), expected);
-            QCOMPARE(l.preview.top, 0);
+            QCOMPARE(row.section(u'|', 0, 0) + u'|' + shown.join(u' '), row);
         }
     }
 
@@ -139,68 +121,61 @@ private Q_SLOTS:
         QCOMPARE(normalPictureArea(12000, 4000, 6744), QRectF(4030, 0, 7870, 6744));
     }
 
+    // Arguments after the program's name ("''": an empty one), what the line asks for (Start,
+    // Help, Version, Refused with the hint at --help, refused without it), then the folder to
+    // start on, the start of the help, the version text or the first line of the refusal.
     // "@" stands for the tree's path; every row runs in "@/work".
     void arguments() {
         const TestDir dir(Tree{
             {"work/sub/", {}}, {"work/other/", {}}, {"-dash/", {}}, {"work/note.txt", "text"}});
         dir.link(dir.path("work/sub"), "work/link");
-        const QString noEntry = QString::fromLocal8Bit(std::strerror(ENOENT)) + "\n";
-        const QString notDir = QString::fromLocal8Bit(std::strerror(ENOTDIR)) + "\n";
-        const QString tryHelp = "\nTry 'findolin --help' for more information.\n";
-        const QString version = "Findolin " + findolinVersion() + "\n";
-        struct Row {
-            QStringList arguments; // after the program's name
-            CommandLine::Action action;
-            QString outcome; // Start: the folder; help: the message's start; else the message
-        };
-        const Row rows[] = {
-            {{}, Start, ""},
-            {{"--help"}, ShowHelp, "Usage: findolin [OPTION]... [FOLDER]\n"},
-            {{"-h"}, ShowHelp, "Usage: "},
-            {{"--help", "@/gone"}, ShowHelp, "Usage: "},
-            {{"--version"}, ShowVersion, version},
-            {{"-v"}, ShowVersion, version},
-            // Relative folders are taken in the working folder; every one comes clean.
-            {{"sub"}, Start, "@/work/sub"},
-            {{"."}, Start, "@/work"},
-            {{"../work/sub/"}, Start, "@/work/sub"},
-            {{"@/work/other"}, Start, "@/work/other"},
-            {{"/"}, Start, "/"},
-            {{"link"}, Start, "@/work/link"},
-            {{"--", "@/-dash"}, Start, "@/-dash"},
-            // Qt's own options pass, and their values are not taken for the folder.
-            {{"-platform", "offscreen"}, Start, ""},
-            {{"--platform=offscreen", "sub"}, Start, "@/work/sub"},
-            {{"-style", "fusion", "-reverse", "sub"}, Start, "@/work/sub"},
-            {{"-session", "1234"}, Start, ""},
-            // Refused: wrong options, too many folders, folders that cannot be listed.
-            {{"--bogus"}, Refuse, "findolin: Unknown option 'bogus'." + tryHelp},
-            {{"-x", "sub"}, Refuse, "findolin: Unknown option 'x'." + tryHelp},
-            {{"-hv"}, Refuse, "findolin: Unknown option 'hv'." + tryHelp},
-            {{"sub", "-platform"}, Refuse, "findolin: Missing value after '-platform'." + tryHelp},
-            {{"--version=2"}, Refuse, "findolin: Unexpected value after '--version'." + tryHelp},
-            {{"sub", "other"},
-             Refuse,
-             "findolin: one folder at most, not 2: 'sub', 'other'" + tryHelp},
-            {{"gone"}, Refuse, "findolin: cannot list '@/work/gone': " + noEntry},
-            {{"note.txt/x"}, Refuse, "findolin: cannot list '@/work/note.txt/x': " + notDir},
-            {{"note.txt"}, Refuse, "findolin: cannot list '@/work/note.txt': " + notDir},
-            {{""}, Refuse, "findolin: cannot list '': " + noEntry}, // "" is not the working folder
-        };
-        for (Row row : rows) {
-            for (QString& argument : row.arguments)
-                argument.replace(u'@', dir.path());
-            const CommandLine line = parseCommandLine(
-                QStringList{"/usr/bin/findolin"} + row.arguments, dir.path("work"));
-            const QString input = row.arguments.join(u' ') + " -> ";
-            const QString outcome = line.action == Start ? line.folder
-                                    : line.action == ShowHelp
-                                        ? line.message.left(row.outcome.size())
-                                        : line.message;
-            QCOMPARE(input + outcome, input + row.outcome.replace(u'@', dir.path()));
-            QCOMPARE(line.action, row.action);
-            QCOMPARE(line.exitCode(), row.action == Refuse ? 2 : 0);
+        for (QString row :
+             {"|S|", "--help|H|Usage: findolin [OPTION]... [FOLDER]\n",
+              "-h|H|Usage: ", "--help @/gone|H|Usage: ", "--version|V|Findolin VERSION\n",
+              "-v|V|Findolin VERSION\n",
+              // Relative folders are taken in the working folder; every one comes clean.
+              "sub|S|@/work/sub", ".|S|@/work", "../work/sub/|S|@/work/sub",
+              "@/work/other|S|@/work/other", "/|S|/", "link|S|@/work/link", "-- @/-dash|S|@/-dash",
+              // Qt's own options pass, and their values are not taken for the folder.
+              "-platform offscreen|S|", "--platform=offscreen sub|S|@/work/sub",
+              "-style fusion -reverse sub|S|@/work/sub", "-session 1234|S|",
+              "--bogus|R|Unknown option 'bogus'.", "-x sub|R|Unknown option 'x'.",
+              "-hv|R|Unknown option 'hv'.", "sub -platform|R|Missing value after '-platform'.",
+              "--version=2|R|Unexpected value after '--version'.",
+              "sub other|R|one folder at most, not 2: 'sub', 'other'",
+              "gone|r|cannot list '@/work/gone': ENOENT",
+              "note.txt/x|r|cannot list '@/work/note.txt/x': ENOTDIR",
+              "note.txt|r|cannot list '@/work/note.txt': ENOTDIR",
+              "''|r|cannot list '': ENOENT"}) { // "" is not the working folder
+            row.replace(u'@', dir.path())
+                .replace("VERSION", findolinVersion())
+                .replace("ENOENT", QString::fromLocal8Bit(std::strerror(ENOENT)))
+                .replace("ENOTDIR", QString::fromLocal8Bit(std::strerror(ENOTDIR)));
+            QStringList arguments = row.section(u'|', 0, 0).split(u' ', Qt::SkipEmptyParts);
+            arguments.replaceInStrings("''", "");
+            const CommandLine line =
+                parseCommandLine(QStringList{"findolin"} + arguments, dir.path("work"));
+            const QChar kind = row.section(u'|', 1, 1)[0];
+            const QString expected = row.section(u'|', 2);
+            QString shown = line.folder;
+            if (line.action == ShowHelp)
+                shown = line.message.left(expected.size());
+            else if (line.action == ShowVersion)
+                shown = line.message;
+            else if (line.action == Refuse)
+                shown = line.message.section(u'\n', 0, 0).remove(0, 10); // "findolin: "
+            QCOMPARE(row.section(u'|', 0, 1) + u'|' + shown, row);
+            QCOMPARE(line.action, kind == u'S'   ? Start
+                                  : kind == u'H' ? ShowHelp
+                                  : kind == u'V' ? ShowVersion
+                                                 : Refuse);
+            QCOMPARE(line.exitCode(), line.action == Refuse ? 2 : 0);
             QVERIFY(line.action == Start ? line.message.isEmpty() : line.folder.isEmpty());
+            if (line.action == Refuse)
+                QCOMPARE(
+                    line.message,
+                    "findolin: " + shown +
+                        (kind == u'R' ? "\nTry 'findolin --help' for more information.\n" : "\n"));
         }
     }
 
