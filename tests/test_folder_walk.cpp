@@ -72,26 +72,23 @@ private Q_SLOTS:
             dir.file(QString::fromUtf8(name));
         dir.link(dir.path(), "a/zurück");
         dir.link(dir.path("a"), "a/selbst");
-        const std::tuple<const char*, NameMatch, const char*, int> rows[] = {
+        const std::tuple<const char*, NameMatch, const char*> rows[] = {
             {"Angebot+PC#Angebot+Computer-gebraucht", NameMatch::Contains,
              ".: Angebot-PC.doc | a/tief: angebot computer.rtf | b: Angebot PC Computer.doc, "
-             "Computerangebot.txt, PC-Angebote.doc | c: ANGEBOT-pc.DOC",
-             6},
+             "Computerangebot.txt, PC-Angebote.doc | c: ANGEBOT-pc.DOC"},
             {"Angebot", NameMatch::StartsWith,
              ".: Angebot-PC.doc | a/tief: angebot computer.rtf | b: Angebot PC Computer.doc, "
-             "Angebot PC gebraucht.doc | c: ANGEBOT-pc.DOC",
-             5},
+             "Angebot PC gebraucht.doc | c: ANGEBOT-pc.DOC"},
             {"-doc", NameMatch::Contains,
              "a: nichts.txt | a/tief: angebot computer.rtf | b: Computerangebot.txt | u: "
-             "Halter.txt",
-             4},
+             "Halter.txt"},
             // A leading text of wildcards alone enforces no term: the term is still tested.
-            {"**+neu", NameMatch::Contains, ".: neu.doc", 1},
+            {"**+neu", NameMatch::Contains, ".: neu.doc"},
         };
-        for (const auto& [query, mode, hits, count] : rows) {
+        for (const auto& [query, mode, hits] : rows) {
             const Recorded result = walk(dir.path(), query, mode);
             QCOMPARE(result.hits, QString::fromUtf8(hits));
-            QCOMPARE(result.summary.hits, count);
+            QCOMPARE(result.summary.hits, result.hits.count(u',') + result.hits.count(u':'));
             QVERIFY(!result.summary.stopped);
         }
         // A file counts as examined once for each group whose pattern lists it.
@@ -192,6 +189,7 @@ private Q_SLOTS:
             const Recorded result =
                 walk(dir.path(), "treffer", NameMatch::Contains, events, passes);
             QCOMPARE(result.hits, expected.join(" | "));
+            QCOMPARE(result.summary.hits, expected.size() + (dateFilter ? 0 : 1));
             QCOMPARE(result.rejections.size(), dateFilter ? 1 : 0);
             QVERIFY2(mostOpen - openBefore < deep.depth() / 2,
                      qPrintable(QString::number(mostOpen)));
