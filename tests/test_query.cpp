@@ -20,10 +20,10 @@ private Q_SLOTS:
              {"Angebot+PC#Angebot+Computer-gebraucht|[Angebot,PC][Angebot,Computer]-gebraucht"
               "{Angebot,Angebot}",
               "600MHz#733MHz#800MHz|[600MHz][733MHz][800MHz]{600MHz,733MHz,800MHz}",
-              " -Entwurf|[ ]-Entwurf{ }", "Rech*2003+Mai|[Rech,2003,Mai]{Rech*2003}", "|[]{}",
-              "a--b|[a]--b{a}", "abc-|[abc]-{abc}", "+a|[a]{}", "*a|[a]{*a}", "a#|[a][]{a,}",
-              "-alt|[]-alt{}", "a#b-c|[a][b]-c{a,b}", "Brief an|[Brief an]{Brief an}",
-              "a-b+c#d|[a,c][d]-b{a,d}"}) {
+              "600+MHz+64+MB|[600,MHz,64,MB]{600}", " -Entwurf|[ ]-Entwurf{ }",
+              "Rech*2003+Mai|[Rech,2003,Mai]{Rech*2003}", "|[]{}", "a--b|[a]--b{a}",
+              "abc-|[abc]-{abc}", "+a|[a]{}", "*a|[a]{*a}", "a#|[a][]{a,}", "-alt|[]-alt{}",
+              "a#b-c|[a][b]-c{a,b}", "Brief an|[Brief an]{Brief an}", "a-b+c#d|[a,c][d]-b{a,d}"}) {
             const QString query = row.section(u'|', 0, 0);
             const ParsedQuery parsed = TextAuslesen(query);
             QString shown = query + u'|';
