@@ -151,12 +151,13 @@ private Q_SLOTS:
     }
 
     // A name, its key. "a01Kaiser.053" is May 2003; a name holding "doc", "asc" or "txt" has its
-    // date before the last four characters; a name too short is keyed by its padded start.
+    // date before the last four characters; years ending in 0 to 3 ("a" to "d") sort after those
+    // ending in 4 to 9; a name too short is keyed by its padded start.
     void keys() {
         for (const QString row :
              {"a01Kaiser.053|d05", "Mueller.129|912", "Schulz.042|c04", "Rechnung 053.doc|d05",
-              "Doctor Kaiser 1183.xls|d18", "RECHNUNG 047.TXT|704", "ascii 105.bak|510", "ab| ab",
-              "a.doc|da."})
+              "Doctor Kaiser 1183.xls|d18", "RECHNUNG 047.TXT|704", "ascii 105.bak|510",
+              "x.120|a12", "x.061|b06", "ab| ab", "a.doc|da."})
             QCOMPARE(row.section(u'|', 0, 0) + u'|' + dateKey(row.section(u'|', 0, 0)), row);
     }
 
