@@ -94,6 +94,21 @@ private Q_SLOTS:
         }
     }
 
+    // The refinement of a folder's names: each one told to `testing`, a stop asked every 256.
+    void namesThatMatch() {
+        QStringList names(300, "b");
+        names[0] = "a1";
+        names[299] = "a2";
+        int asked = 0, tested = 0;
+        const NameQuery query(TextAuslesen(u"a"), NameMatch::Contains);
+        const auto found = findolin::namesThatMatch(
+            names, query, [&] { return ++asked > 0; }, [&](const QString&) { ++tested; });
+        QCOMPARE(found, (QStringList{"a1", "a2"}));
+        QCOMPARE(asked, 2);
+        QCOMPARE(tested, 300);
+        QCOMPARE(findolin::namesThatMatch(names, query, [] { return false; }), std::nullopt);
+    }
+
     // A query, its search patterns for "contains" and "starts with", its live pattern.
     void patterns() {
         for (const QString row :
