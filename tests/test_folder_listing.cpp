@@ -13,184 +13,126 @@ using namespace findolin;
 class TestFolderListing : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
-    void scanSplitsFilesAndFolders();
-    void scanReportsWhyItFailed();
-    void scanStopsWhenAsked();
-    void listingFiltersAndSorts();
-    void mergedListingPutsFoldersFirst();
-    void mergedListingKeepsOtherFoldersOut();
-    void folderEntryShorthand();
-    void countCaption();
-    void listBoxOrder();
-    void paths();
-    void profileShorthand();
-    void companyFolderTest();
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
+
+    void scanSplitsFilesAndFolders() {
+        const TestDir dir(Tree{{"a.txt", {}}, {".versteckt", {}}, {"Briefe/", {}}});
+        dir.link(dir.path("Briefe"), "Verknüpfung");
+        dir.link(dir.path("a.txt"), "zeigt-auf-a.txt");
+        dir.link(dir.path("gibt-es-nicht"), "ins-leere");
+        const auto scan = scanFolder(dir.path() + "/./");
+        QCOMPARE(scan->folder, dir.path());
+        QStringList files = scan->files;
+        files.sort();
+        QCOMPARE(files, (QStringList{".versteckt", "a.txt", "ins-leere", "zeigt-auf-a.txt"}));
+        QCOMPARE(scan->subfolders, QStringList{"Briefe"});
+        QCOMPARE(scan->linkedSubfolders, QStringList{QStringLiteral("Verknüpfung")});
+        QCOMPARE(hasSubfolders(dir.path()).value(), true);
+        QCOMPARE(hasSubfolders(dir.path("Briefe")).value(), false);
+
+        QCOMPARE(scanFolder(dir.path("fehlt")).error(), OsError::NotFound);
+        QCOMPARE(scanFolder(dir.path("a.txt")).error(), OsError::NotAFolder);
+        QCOMPARE(scanFolder("relativ/pfad").error(), OsError::NotFound);
+        QCOMPARE(scanFolder("").error(), OsError::NotFound);
+        if (geteuid() != 0) { // the superuser reads every folder
+            QFile::setPermissions(dir.path("Briefe"), QFileDevice::WriteOwner);
+            QCOMPARE(scanFolder(dir.path("Briefe")).error(), OsError::AccessDenied);
+            QFile::setPermissions(dir.path("Briefe"),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+    }
+
+    void scanStopsWhenAsked() {
+        const TestDir dir;
+        for (int i = 0; i < 600; ++i)
+            dir.file(QStringLiteral("f%1").arg(i));
+        int asked = 0;
+        QCOMPARE(scanFolder(dir.path(), [&] { return ++asked < 2; }).error(), OsError::Stopped);
+        QCOMPARE(asked, 2);
+        QCOMPARE(scanFolder(dir.path(), [] { return true; })->files.size(), 600);
+    }
+
+    // Sub-folder entries first, then the files the pattern picks, in list-box order; the entries
+    // only while the folder text still names the listed folder.
+    void listingAndMergedListing() {
+        const TestDir dir;
+        for (const char* name : {"Rechnung 12.doc", "angebot PC.doc", "Angebot.txt", "Äpfel.doc",
+                                 "Zettel.doc", "Brief.doc", " [Archiv].txt", "briefe/", "Archiv/"})
+            dir.add(Tree{{QString::fromUtf8(name), {}}});
+        const auto all = listFolder(dir.path(), WildcardPattern(u"*"));
+        QCOMPARE(all->files,
+                 (QStringList{" [Archiv].txt", "angebot PC.doc", "Angebot.txt", "Äpfel.doc",
+                              "Brief.doc", "Rechnung 12.doc", "Zettel.doc"}));
+        QCOMPARE(all->subfolders, (QStringList{dir.path("Archiv"), dir.path("briefe")}));
+        const auto some = listFolder(dir.path(), WildcardPattern(u"Angebot*PC*.*;Brief*"));
+        QCOMPARE(some->files, (QStringList{"angebot PC.doc", "Brief.doc"}));
+
+        const MergedListing merged =
+            mergedListing(*some, dir.path("bri"), {}, ProfileShorthand::Off);
+        QCOMPARE(merged.lines,
+                 (QStringList{" [" + dir.path("Archiv") + "]", " [" + dir.path("briefe") + "]",
+                              "angebot PC.doc", "Brief.doc"}));
+        QCOMPARE(merged.kinds, (QList<LineKind>{LineKind::FolderEntry, LineKind::FolderEntry,
+                                                LineKind::File, LineKind::File}));
+        // A file that looks like a folder entry is still a file.
+        const MergedListing whole = mergedListing(*all, dir.path(), {}, ProfileShorthand::Off);
+        QCOMPARE(whole.kinds[whole.lines.indexOf(" [Archiv].txt")], LineKind::File);
+        QCOMPARE(mergedListing(*some, "/anderswo", {}, ProfileShorthand::Off).lines,
+                 (QStringList{"angebot PC.doc", "Brief.doc"}));
+        QCOMPARE(folderEntry("/home/anna/Briefe", "/home/", ProfileShorthand::On),
+                 " [~anna/Briefe]");
+        QCOMPARE(folderEntry("/home/anna/Briefe", "/home/", ProfileShorthand::Off),
+                 " [/home/anna/Briefe]");
+        QCOMPARE(folderEntry("/srv/home/x", "/home/", ProfileShorthand::On), " [/srv/home/x]");
+        for (int count : {0, 1, 2, 40000})
+            QCOMPARE(countCaption(count),
+                     QString::number(count) + (count == 1 ? " Datei" : " Dateien"));
+    }
+
+    void listBoxOrder() {
+        QStringList lines{"b", " [z]", "A", "10", "ä", "B"};
+        sortLikeListBox(lines);
+        QCOMPARE(lines, (QStringList{" [z]", "10", "A", QStringLiteral("ä"), "b", "B"}));
+        std::vector<bool> fromFirst;
+        QCOMPARE(ListBoxOrder().merge({" [a]", " [b]", "c"}, {"a", "C"}, &fromFirst),
+                 (QStringList{" [a]", " [b]", "a", "c", "C"}));
+        QCOMPARE(fromFirst, (std::vector<bool>{true, true, false, true, false}));
+        QCOMPARE(ListBoxOrder().order({"b", "a"}), (std::vector<qsizetype>{1, 0}));
+    }
+
+    void paths() {
+        for (const auto& [folder, joined] : {std::pair{"/", "/a.txt"},
+                                             {"/home/x", "/home/x/a.txt"},
+                                             {"/home/x/", "/home/x/a.txt"},
+                                             {"C:\\", "C:\\a.txt"}})
+            QCOMPARE(joinPath(QString(folder), u"a.txt"), joined);
+        QCOMPARE(normalFolderPath(u"/home//x/./y/../"), "/home/x");
+        QCOMPARE(normalFolderPath(u"/"), "/");
+        QCOMPARE(normalFolderPath(u"relativ"), QString());
+        QCOMPARE(parentFolder(u"/home/x/"), std::optional<QString>("/home"));
+        QCOMPARE(parentFolder(u"/home"), std::optional<QString>("/"));
+        QCOMPARE(parentFolder(u"/"), std::nullopt);
+
+        SiteFolders sites;
+        sites.home = "/home/anna";
+        sites.profilePrefix = "/home/";
+        QCOMPARE(expandProfileShorthand("~benutzer/Eigene Dateien", sites),
+                 "/home/benutzer/Eigene Dateien");
+        QCOMPARE(expandProfileShorthand("~/Briefe", sites), "/home/anna/Briefe");
+        QCOMPARE(expandProfileShorthand("~", sites), "/home/");
+        QCOMPARE(expandProfileShorthand("/opt/PROGRA~1", sites), "/opt/PROGRA~1");
+    }
+
+    // The company folder counts only with an ordinary, visible file in it.
+    void companyFolderTest() {
+        const TestDir dir;
+        QVERIFY(!folderHoldsFile(dir.path("fehlt")));
+        dir.add(Tree{{"unter/", {}}, {".versteckt", {}}});
+        QVERIFY(!folderHoldsFile(dir.path()));
+        dir.file("brief.doc");
+        QVERIFY(folderHoldsFile(dir.path()));
+    }
 };
-
-void TestFolderListing::initTestCase() {
-    // The order of the lists must not depend on the machine's locale.
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-}
-
-void TestFolderListing::scanSplitsFilesAndFolders() {
-    TestDir dir;
-    dir.file("a.txt");
-    dir.file(".versteckt");
-    dir.folder("Briefe");
-    dir.link(dir.path("Briefe"), "Verknüpfung");
-    dir.link(dir.path("a.txt"), "zeigt-auf-a.txt");
-    dir.link(dir.path("gibt-es-nicht"), "ins-leere");
-
-    const auto scan = scanFolder(dir.path() + "/./");
-    QVERIFY(scan);
-    QCOMPARE(scan->folder, dir.path());
-    QStringList files = scan->files;
-    files.sort();
-    QCOMPARE(files, (QStringList{".versteckt", "a.txt", "ins-leere", "zeigt-auf-a.txt"}));
-    QCOMPARE(scan->subfolders, QStringList{"Briefe"});
-    QCOMPARE(scan->linkedSubfolders, QStringList{QStringLiteral("Verknüpfung")});
-    QCOMPARE(hasSubfolders(dir.path()).value(), true);
-    QCOMPARE(hasSubfolders(dir.path("Briefe")).value(), false);
-}
-
-void TestFolderListing::scanReportsWhyItFailed() {
-    TestDir dir;
-    const QString file = dir.file("a.txt");
-    QCOMPARE(scanFolder(dir.path("fehlt")).error(), OsError::NotFound);
-    QCOMPARE(scanFolder(file).error(), OsError::NotAFolder);
-    QCOMPARE(scanFolder("relativ/pfad").error(), OsError::NotFound);
-    QCOMPARE(scanFolder("").error(), OsError::NotFound);
-    if (geteuid() != 0) { // the superuser reads every folder
-        const QString locked = dir.folder("gesperrt");
-        QFile::setPermissions(locked, QFileDevice::WriteOwner);
-        QCOMPARE(scanFolder(locked).error(), OsError::AccessDenied);
-        QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                          QFileDevice::ExeOwner);
-    }
-}
-
-void TestFolderListing::scanStopsWhenAsked() {
-    TestDir dir;
-    for (int i = 0; i < 600; ++i)
-        dir.file(QStringLiteral("f%1").arg(i));
-    int asked = 0;
-    const auto stopped = scanFolder(dir.path(), [&] { return ++asked < 2; });
-    QCOMPARE(stopped.error(), OsError::Stopped);
-    QCOMPARE(asked, 2);
-    const auto whole = scanFolder(dir.path(), [] { return true; });
-    QCOMPARE(whole->files.size(), 600);
-}
-
-void TestFolderListing::listingFiltersAndSorts() {
-    TestDir dir;
-    for (const char* name : {"Rechnung 12.doc", "angebot PC.doc", "Angebot.txt", "Äpfel.doc",
-                             "zettel.doc", "Brief.doc"})
-        dir.file(QString::fromUtf8(name));
-    dir.folder("Angebote");
-
-    const auto all = listFolder(dir.path(), WildcardPattern(u"*"));
-    QVERIFY(all);
-    QCOMPARE(all->files, (QStringList{"angebot PC.doc", "Angebot.txt", QStringLiteral("Äpfel.doc"),
-                                      "Brief.doc", "Rechnung 12.doc", "zettel.doc"}));
-    QCOMPARE(all->subfolders, QStringList{dir.path("Angebote")});
-
-    const auto some = listFolder(dir.path(), WildcardPattern(u"Angebot*PC*.*;Brief*"));
-    QCOMPARE(some->files, (QStringList{"angebot PC.doc", "Brief.doc"}));
-}
-
-void TestFolderListing::mergedListingPutsFoldersFirst() {
-    TestDir dir;
-    dir.file("Zeitung.txt");
-    dir.file("angebot.doc");
-    dir.folder("briefe");
-    dir.folder("Archiv");
-    dir.file(" [Archiv].txt"); // a file that looks like a folder entry is still a file
-    const auto listing = listFolder(dir.path(), WildcardPattern(u"*"));
-    const MergedListing merged =
-        mergedListing(*listing, dir.path() + "/", QString(), ProfileShorthand::Off);
-    const QStringList entries{" [" + dir.path("Archiv") + "]", " [" + dir.path("briefe") + "]"};
-    QCOMPARE(merged.lines.mid(merged.lines.size() - 2),
-             (QStringList{"angebot.doc", "Zeitung.txt"}));
-    QCOMPARE(merged.lines.size(), 5);
-    for (qsizetype i = 0; i < merged.lines.size(); ++i) {
-        const bool entry = entries.contains(merged.lines[i]);
-        QCOMPARE(merged.kinds[i], entry ? LineKind::FolderEntry : LineKind::File);
-    }
-    QVERIFY(merged.lines.indexOf(entries[0]) < merged.lines.indexOf(entries[1]));
-}
-
-void TestFolderListing::mergedListingKeepsOtherFoldersOut() {
-    TestDir dir;
-    dir.file("a.txt");
-    dir.folder("unter");
-    const auto listing = listFolder(dir.path(), WildcardPattern(u"*"));
-    // A folder text still being typed below the listed folder contains its path ...
-    QCOMPARE(mergedListing(*listing, dir.path("unt"), {}, ProfileShorthand::Off).lines.size(), 2);
-    // ... a text naming somewhere else does not: no entries of a folder the user left.
-    QCOMPARE(mergedListing(*listing, "/anderswo", {}, ProfileShorthand::Off).lines,
-             QStringList{"a.txt"});
-}
-
-void TestFolderListing::folderEntryShorthand() {
-    const QString prefix = QStringLiteral("/home/");
-    QCOMPARE(folderEntry("/home/benutzer/Briefe", prefix, ProfileShorthand::On),
-             QStringLiteral(" [~benutzer/Briefe]"));
-    QCOMPARE(folderEntry("/home/benutzer/Briefe", prefix, ProfileShorthand::Off),
-             QStringLiteral(" [/home/benutzer/Briefe]"));
-    QCOMPARE(folderEntry("/srv/home/x", prefix, ProfileShorthand::On),
-             QStringLiteral(" [/srv/home/x]"));
-}
-
-void TestFolderListing::countCaption() {
-    QCOMPARE(findolin::countCaption(0), QStringLiteral("0 Dateien"));
-    QCOMPARE(findolin::countCaption(1), QStringLiteral("1 Datei"));
-    QCOMPARE(findolin::countCaption(2), QStringLiteral("2 Dateien"));
-    QCOMPARE(findolin::countCaption(40000), QStringLiteral("40000 Dateien"));
-}
-
-void TestFolderListing::listBoxOrder() {
-    QStringList lines{"b", " [z]", "A", "10", "ä", "B"};
-    sortLikeListBox(lines);
-    QCOMPARE(lines, (QStringList{" [z]", "10", "A", QStringLiteral("ä"), "b", "B"}));
-    QCOMPARE(ListBoxOrder().merge({" [a]", " [b]"}, {"a", "C"}),
-             (QStringList{" [a]", " [b]", "a", "C"}));
-}
-
-void TestFolderListing::paths() {
-    QCOMPARE(joinPath(u"/", u"a.txt"), QStringLiteral("/a.txt"));
-    QCOMPARE(joinPath(u"/home/x", u"a.txt"), QStringLiteral("/home/x/a.txt"));
-    QCOMPARE(joinPath(u"/home/x/", u"a.txt"), QStringLiteral("/home/x/a.txt"));
-    QCOMPARE(joinPath(u"C:\\", u"a.txt"), QStringLiteral("C:\\a.txt"));
-    QCOMPARE(normalFolderPath(u"/home//x/./y/../"), QStringLiteral("/home/x"));
-    QCOMPARE(normalFolderPath(u"/"), QStringLiteral("/"));
-    QCOMPARE(normalFolderPath(u"relativ"), QString());
-    QCOMPARE(parentFolder(u"/home/x/"), std::optional<QString>("/home"));
-    QCOMPARE(parentFolder(u"/home"), std::optional<QString>("/"));
-    QCOMPARE(parentFolder(u"/"), std::nullopt);
-}
-
-void TestFolderListing::profileShorthand() {
-    SiteFolders sites;
-    sites.home = "/home/anna";
-    sites.profilePrefix = "/home/";
-    QCOMPARE(expandProfileShorthand("~benutzer/Eigene Dateien", sites),
-             QStringLiteral("/home/benutzer/Eigene Dateien"));
-    QCOMPARE(expandProfileShorthand("~/Briefe", sites), QStringLiteral("/home/anna/Briefe"));
-    QCOMPARE(expandProfileShorthand("~", sites), QStringLiteral("/home/"));
-    QCOMPARE(expandProfileShorthand("/opt/PROGRA~1", sites), QStringLiteral("/opt/PROGRA~1"));
-}
-
-void TestFolderListing::companyFolderTest() {
-    TestDir dir;
-    QVERIFY(!folderHoldsFile(dir.path("fehlt")));
-    QVERIFY(!folderHoldsFile(dir.path()));
-    dir.folder("unter");
-    dir.file(".versteckt");
-    QVERIFY(!folderHoldsFile(dir.path()));
-    dir.file("brief.doc");
-    QVERIFY(folderHoldsFile(dir.path()));
-}
 
 QTEST_GUILESS_MAIN(TestFolderListing)
 #include "test_folder_listing.moc"

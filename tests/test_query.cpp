@@ -1,305 +1,194 @@
+#include "search/date_sort.h"
 #include "search/name_match.h"
 #include "search/query_parser.h"
 #include "search/query_patterns.h"
 #include "search/query_rule.h"
+#include "search/wildcard.h"
 
 #include <QtTest>
 
 using namespace findolin;
 
-namespace {
-
-std::vector<QStringList> groups(std::initializer_list<QStringList> list) {
-    return list;
-}
-
-// Knowledge written one character a term: '+' present, '-' absent, '?' not known yet.
-Presence presenceOf(QChar c) {
-    return c == u'+' ? Presence::Present : c == u'-' ? Presence::Absent : Presence::Unknown;
-}
-
-QString nameOf(Decision decision) {
-    switch (decision) {
-    case Decision::Yes:
-        return QStringLiteral("yes");
-    case Decision::No:
-        return QStringLiteral("no");
-    case Decision::Undecided:
-        return QStringLiteral("undecided");
-    }
-    return {};
-}
-
-} // namespace
-
+// The tables below hold one row a string, its fields split by '|'; each loop builds the row again
+// from what the code answers, so that a failure names the row.
 class TestQuery : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void parse_data();
-    void parse();
-    void blankBeforeLeadingNot();
-    void rule_data();
-    void rule();
-    void nameTest_data();
-    void nameTest();
-    void searchPattern_data();
-    void searchPattern();
-    void livePattern_data();
-    void livePattern();
-    void groupPatternFollowsMode();
+    // A query, then its AND terms by group in [], its NOT terms after "-", its leading texts in {}.
+    void parse() {
+        for (const QString row :
+             {"Angebot+PC#Angebot+Computer-gebraucht|[Angebot,PC][Angebot,Computer]-gebraucht"
+              "{Angebot,Angebot}",
+              "600MHz#733MHz#800MHz|[600MHz][733MHz][800MHz]{600MHz,733MHz,800MHz}",
+              "600+MHz+64+MB|[600,MHz,64,MB]{600}", " -Entwurf|[ ]-Entwurf{ }",
+              "Rech*2003+Mai|[Rech,2003,Mai]{Rech*2003}", "|[]{}", "a--b|[a]--b{a}",
+              "abc-|[abc]-{abc}", "+a|[a]{}", "*a|[a]{*a}", "a#|[a][]{a,}", "-alt|[]-alt{}",
+              "a#b-c|[a][b]-c{a,b}", "Brief an|[Brief an]{Brief an}", "a-b+c#d|[a,c][d]-b{a,d}"}) {
+            const QString query = row.section(u'|', 0, 0);
+            const ParsedQuery parsed = TextAuslesen(query);
+            QString shown = query + u'|';
+            for (const QStringList& group : parsed.List3)
+                shown += u'[' + group.join(u',') + u']';
+            for (const QString& notTerm : parsed.List3Nicht)
+                shown += u'-' + notTerm;
+            QCOMPARE(shown + u'{' + parsed.List3Dateiname.join(u',') + u'}', row);
+            QCOMPARE(parsed.GruppenIndex(), parsed.List3.size() - 1);
+        }
+        QCOMPARE(withBlankBeforeLeadingNot("-Entwurf"), QStringLiteral(" -Entwurf"));
+        for (const QString unchanged : {" -Entwurf", "Angebot-Entwurf", ""})
+            QCOMPARE(withBlankBeforeLeadingNot(unchanged), unchanged);
+    }
+
+    // The shared rule of names and contents. A row: what is known of the NOT terms, then of each
+    // OR group's terms, each group ended by ';' ('+' present, '-' absent, '?' not known yet, as
+    // while a text is read); then the decision, and how many NOT terms and groups were asked.
+    void rule() {
+        for (const QString row :
+             {"|++;|yes|0|1", "|+-;|no|0|1", "|-+;++;|yes|0|2", "|+;-;+;|yes|0|1",
+              "|+-;-+;-;|no|0|3", "|;|yes|0|1", "||no|0|0", "--|+;|yes|2|1", "-+-|+;|no|2|0",
+              "+|;|no|1|0", "?|+;|undecided|1|1", "?+|+;|no|2|0", "|+?;|undecided|0|1",
+              "|?-;|no|0|1", "|?;+;|yes|0|2", "|-;?;-;|undecided|0|3", "?|?;+;|undecided|1|1",
+              "?|-;+-;|no|1|2", "?||no|1|0"}) {
+            const QString notTerms = row.section(u'|', 0, 0);
+            QStringList groups = row.section(u'|', 1, 1).split(u';');
+            groups.removeLast();
+            const auto presence = [](QChar c) {
+                return c == u'+'   ? Presence::Present
+                       : c == u'-' ? Presence::Absent
+                                   : Presence::Unknown;
+            };
+            int notAsked = 0, groupsAsked = 0;
+            const Decision decided = decideQuery(
+                notTerms.size(), [&](qsizetype i) { return ++notAsked, presence(notTerms[i]); },
+                groups.size(),
+                [&](qsizetype g) {
+                    ++groupsAsked;
+                    return allPresent(groups[g].size(),
+                                      [&](qsizetype t) { return presence(groups[g][t]); });
+                });
+            const char* names[] = {"no", "yes", "undecided"};
+            QCOMPARE(row.section(u'|', 0, 1) + u'|' + names[int(decided)] +
+                         QStringLiteral("|%1|%2").arg(notAsked).arg(groupsAsked),
+                     row);
+        }
+    }
+
+    // A query, a name, whether the name matches.
+    void nameTest() {
+        for (const QString row :
+             {"Angebot+PC#Angebot+Computer-gebraucht|PC-Angebote.doc|yes",
+              "Angebot+PC#Angebot+Computer-gebraucht|Angebot-PC.doc|yes",
+              "Angebot+PC#Angebot+Computer-gebraucht|Computerangebot.txt|yes",
+              "Angebot+PC#Angebot+Computer-gebraucht|Angebot PC gebraucht.doc|no",
+              "Angebot+PC#Angebot+Computer-gebraucht|Angebot Drucker.doc|no",
+              "Versicherung+Brief+KFZ|Brief an KFZ-Versicherung.doc|yes", "A+b|xaYBz|yes",
+              "müller|Angebot MÜLLER.doc|yes",
+              // "?" in a leading text is a wildcard for one character, literal in a later term.
+              "a?c|abc|yes", "Rech?2003|Rech2003.doc|no", "x+a?c|x abc|no", "x+a?c|x wa?c.txt|yes",
+              "Rech*2003+Mai|2003 Rech Mai|no", "**+neu|alt.txt|no", "a--b|a.txt|no",
+              "a#|zzz.txt|yes", "-alt|neu.doc|yes", "-alt|Halter.doc|no", "a+b#c|c.txt|yes",
+              "a#b-c|a c.txt|no", "|x|yes"}) {
+            const NameQuery query(TextAuslesen(row.section(u'|', 0, 0)), NameMatch::Contains);
+            const bool matches = query.matches(row.section(u'|', 1, 1));
+            QCOMPARE(row.section(u'|', 0, 1) + (matches ? "|yes" : "|no"), row);
+        }
+    }
+
+    // The refinement of a folder's names: each one told to `testing`, a stop asked every 256.
+    void namesThatMatch() {
+        QStringList names(300, "b");
+        names[0] = "a1";
+        names[299] = "a2";
+        int asked = 0, tested = 0;
+        const NameQuery query(TextAuslesen(u"a"), NameMatch::Contains);
+        const auto found = findolin::namesThatMatch(
+            names, query, [&] { return ++asked > 0; }, [&](const QString&) { ++tested; });
+        QCOMPARE(found, (QStringList{"a1", "a2"}));
+        QCOMPARE(asked, 2);
+        QCOMPARE(tested, 300);
+        QCOMPARE(findolin::namesThatMatch(names, query, [] { return false; }), std::nullopt);
+    }
+
+    // A query, its search patterns for "contains" and "starts with", its live pattern.
+    void patterns() {
+        for (const QString row :
+             {"Angebot+PC#Angebot+Computer-gebraucht|*Angebot*.*;*Angebot*|Angebot*.*;Angebot*|"
+              "Angebot*PC*.*;Angebot*Computer*",
+              "Versicherung+Brief+KFZ|*Versicherung*|Versicherung*|Versicherung*Brief*KFZ*",
+              "Rech*2003+Mai|*Rech*2003*|Rech*2003*|Rech*2003*Mai*",
+              "Angebot.doc#Brief.doc|*Angebot.doc;*Brief.doc*|Angebot.doc;Brief.doc*|"
+              "Angebot.doc;Brief.doc*",
+              "|**|*|*", "ab#c|*ab*.*;*c*|ab*.*;c*|ab*.*;c*", "-alt|**|*|*",
+              "a-b#c|*a*.*;*c*|a*.*;c*|a*.*;c*", "a-b+c|*a*|a*|a*c*"}) {
+            const QString query = row.section(u'|', 0, 0);
+            QCOMPARE(QStringList({query, searchPattern(query, NameMatch::Contains),
+                                  searchPattern(query, NameMatch::StartsWith), livePattern(query)})
+                         .join(u'|'),
+                     row);
+        }
+        QCOMPARE(groupPattern(u"Angebot", NameMatch::Contains), QStringLiteral("*Angebot*"));
+        QCOMPARE(groupPattern(u"Angebot", NameMatch::StartsWith), QStringLiteral("Angebot*"));
+        QCOMPARE(groupPattern(u"", NameMatch::StartsWith), QStringLiteral("*"));
+    }
+
+    // A pattern, a name, whether the name matches.
+    void wildcard() {
+        for (const QString row : {"*|anything.txt|yes",
+                                  "*.*|README|yes",
+                                  "Angebot*PC*.*|Angebot-PC|yes",
+                                  "Angebot*PC*.*|Angebot PC.doc|yes",
+                                  "Angebot*PC*.*|Angebot.doc|no",
+                                  "*angebot*|Mein ANGEBOT.DOC|yes",
+                                  "*müller*|Brief MÜLLER.doc|yes",
+                                  "Angebot*|PC-Angebot.doc|no",
+                                  "a?c.txt|abc.txt|yes",
+                                  "a?c.txt|ac.txt|no",
+                                  "a?c|a😀c|yes",
+                                  "*Angebot.doc;*Brief.doc*|Brief.doc.bak|yes",
+                                  "*Angebot.doc;*Brief.doc*|Angebot.docx|no",
+                                  "a01*.*;*.1226*|Mueller.1226|yes",
+                                  "a01*.*;*.1226*|a01Kaiser.053|yes",
+                                  "a01*.*;*.1226*|Mueller.1126|no",
+                                  "*a*b*c|xxaxxbxxbxxc|yes",
+                                  "*a*b*c|xxaxxbxxbxx|no",
+                                  "asd.000|asd.000|yes",
+                                  "asd.000|xasd.000|no",
+                                  "x;|y|no",
+                                  "a*.*;*|zzz|yes"}) {
+            const WildcardPattern pattern(row.section(u'|', 0, 0));
+            const QString name = row.section(u'|', 1, 1);
+            QCOMPARE(row.section(u'|', 0, 1) + (pattern.matches(name) ? "|yes" : "|no"), row);
+            QCOMPARE(pattern.matchesFolded(name.toCaseFolded()), pattern.matches(name));
+        }
+        QVERIFY(WildcardPattern(u"*").matchesEverything());
+        QVERIFY(WildcardPattern(u"a*;*.*").matchesEverything());
+        QVERIFY(!WildcardPattern(u"**x").matchesEverything());
+    }
+
+    // A name, its key. "a01Kaiser.053" is May 2003; a name holding "doc", "asc" or "txt" has its
+    // date before the last four characters; years ending in 0 to 3 ("a" to "d") sort after those
+    // ending in 4 to 9; a name too short is keyed by its padded start.
+    void keys() {
+        for (const QString row :
+             {"a01Kaiser.053|d05", "Mueller.129|912", "Schulz.042|c04", "Rechnung 053.doc|d05",
+              "Doctor Kaiser 1183.xls|d18", "RECHNUNG 047.TXT|704", "ascii 105.bak|510",
+              "x.120|a12", "x.061|b06", "ab| ab", "a.doc|da."})
+            QCOMPARE(row.section(u'|', 0, 0) + u'|' + dateKey(row.section(u'|', 0, 0)), row);
+    }
+
+    void orderByMonthAndYear() {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        const QStringList names{"a.053", "b.129", "c.042"};
+        QCOMPARE(reordered(names, orderByDate(names)), (QStringList{"b.129", "c.042", "a.053"}));
+        // Equal keys: by the whole line, case ignored; a short name keeps its whole text.
+        const QStringList same{"Zander.053", "abel.053", "x", "B.053"};
+        QCOMPARE(reordered(same, orderByDate(same)),
+                 (QStringList{"x", "abel.053", "B.053", "Zander.053"}));
+        QCOMPARE(reordered(same, orderPlain(same)),
+                 (QStringList{"abel.053", "B.053", "x", "Zander.053"}));
+        QCOMPARE(reordered(QStringList{}, {}), QStringList{});
+    }
 };
-
-void TestQuery::parse_data() {
-    QTest::addColumn<QString>("query");
-    QTest::addColumn<std::vector<QStringList>>("groupTerms");
-    QTest::addColumn<QStringList>("notTerms");
-    QTest::addColumn<QStringList>("leading");
-
-    QTest::newRow("help example, name")
-        << "Angebot+PC#Angebot+Computer-gebraucht"
-        << groups({{"Angebot", "PC"}, {"Angebot", "Computer"}}) << QStringList{"gebraucht"}
-        << QStringList{"Angebot", "Angebot"};
-    QTest::newRow("three AND terms")
-        << "Versicherung+Brief+KFZ" << groups({{"Versicherung", "Brief", "KFZ"}}) << QStringList{}
-        << QStringList{"Versicherung"};
-    QTest::newRow("text AND") << "600+MHz+64+MB" << groups({{"600", "MHz", "64", "MB"}})
-                              << QStringList{} << QStringList{"600"};
-    QTest::newRow("text OR") << "600MHz#733MHz#800MHz"
-                             << groups({{"600MHz"}, {"733MHz"}, {"800MHz"}}) << QStringList{}
-                             << QStringList{"600MHz", "733MHz", "800MHz"};
-    QTest::newRow("leading NOT with its blank")
-        << " -Entwurf" << groups({{" "}}) << QStringList{"Entwurf"} << QStringList{" "};
-    QTest::newRow("star ends a term, not the leading text")
-        << "Rech*2003+Mai" << groups({{"Rech", "2003", "Mai"}}) << QStringList{}
-        << QStringList{"Rech*2003"};
-    QTest::newRow("empty query") << "" << groups({{}}) << QStringList{} << QStringList{""};
-    QTest::newRow("empty NOT term between")
-        << "a--b" << groups({{"a"}}) << QStringList{"", "b"} << QStringList{"a"};
-    QTest::newRow("empty NOT term at the end")
-        << "abc-" << groups({{"abc"}}) << QStringList{""} << QStringList{"abc"};
-    QTest::newRow("leading AND") << "+a" << groups({{"a"}}) << QStringList{} << QStringList{""};
-    QTest::newRow("leading star") << "*a" << groups({{"a"}}) << QStringList{} << QStringList{"*a"};
-    QTest::newRow("empty OR group")
-        << "a#" << groups({{"a"}, {}}) << QStringList{} << QStringList{"a", ""};
-    QTest::newRow("only NOT") << "-alt" << groups({{}}) << QStringList{"alt"} << QStringList{""};
-    QTest::newRow("NOT in the second group")
-        << "a#b-c" << groups({{"a"}, {"b"}}) << QStringList{"c"} << QStringList{"a", "b"};
-    QTest::newRow("pasted blank stays in its term")
-        << "Brief an" << groups({{"Brief an"}}) << QStringList{} << QStringList{"Brief an"};
-    QTest::newRow("NOT term ends at the next operator")
-        << "a-b+c#d" << groups({{"a", "c"}, {"d"}}) << QStringList{"b"} << QStringList{"a", "d"};
-}
-
-void TestQuery::parse() {
-    QFETCH(QString, query);
-    QFETCH(std::vector<QStringList>, groupTerms);
-    QFETCH(QStringList, notTerms);
-    QFETCH(QStringList, leading);
-
-    const ParsedQuery parsed = TextAuslesen(query);
-    QCOMPARE(parsed.List3, groupTerms);
-    QCOMPARE(parsed.List3Nicht, notTerms);
-    QCOMPARE(parsed.List3Dateiname, leading);
-    QCOMPARE(parsed.GruppenIndex(), int(groupTerms.size()) - 1);
-    QCOMPARE(parsed.List3Dateiname.size(), parsed.List3.size());
-}
-
-void TestQuery::blankBeforeLeadingNot() {
-    QCOMPARE(withBlankBeforeLeadingNot("-Entwurf"), QStringLiteral(" -Entwurf"));
-    QCOMPARE(withBlankBeforeLeadingNot(" -Entwurf"), QStringLiteral(" -Entwurf"));
-    QCOMPARE(withBlankBeforeLeadingNot("Angebot-Entwurf"), QStringLiteral("Angebot-Entwurf"));
-    QCOMPARE(withBlankBeforeLeadingNot(""), QString());
-}
-
-void TestQuery::rule_data() {
-    QTest::addColumn<QString>("notTerms");   // one character per NOT term
-    QTest::addColumn<QStringList>("groups"); // one string per OR group, a character per term
-    QTest::addColumn<QString>("decision");
-    QTest::addColumn<int>("notTermsAsked");
-    QTest::addColumn<int>("groupsAsked");
-
-    // Everything known, as at the end of a text or for a name.
-    QTest::newRow("group all present") << "" << QStringList{"++"} << "yes" << 0 << 1;
-    QTest::newRow("a term of the only group absent") << "" << QStringList{"+-"} << "no" << 0 << 1;
-    QTest::newRow("second group present") << "" << QStringList{"-+", "++"} << "yes" << 0 << 2;
-    QTest::newRow("a present group ends the asking")
-        << "" << QStringList{"+", "-", "+"} << "yes" << 0 << 1;
-    QTest::newRow("every group has an absent term")
-        << "" << QStringList{"+-", "-+", "-"} << "no" << 0 << 3;
-    QTest::newRow("group without terms") << "" << QStringList{""} << "yes" << 0 << 1;
-    QTest::newRow("no group") << "" << QStringList{} << "no" << 0 << 0;
-    QTest::newRow("NOT terms absent") << "--" << QStringList{"+"} << "yes" << 2 << 1;
-    QTest::newRow("NOT term present, no group asked")
-        << "-+-" << QStringList{"+"} << "no" << 2 << 0;
-    QTest::newRow("NOT term excludes a group without terms")
-        << "+" << QStringList{""} << "no" << 1 << 0;
-
-    // Some not known yet, as while a text is read: what is not found yet may still turn up.
-    QTest::newRow("group found, NOT term may come")
-        << "?" << QStringList{"+"} << "undecided" << 1 << 1;
-    QTest::newRow("NOT term found") << "?+" << QStringList{"+"} << "no" << 2 << 0;
-    QTest::newRow("a term of the group not found")
-        << "" << QStringList{"+?"} << "undecided" << 0 << 1;
-    QTest::newRow("absent term outweighs an unknown one")
-        << "" << QStringList{"?-"} << "no" << 0 << 1;
-    QTest::newRow("a later group found") << "" << QStringList{"?", "+"} << "yes" << 0 << 2;
-    QTest::newRow("other groups absent")
-        << "" << QStringList{"-", "?", "-"} << "undecided" << 0 << 3;
-    QTest::newRow("open NOT term and open group end the asking")
-        << "?" << QStringList{"?", "+"} << "undecided" << 1 << 1;
-    QTest::newRow("no group can pass, whatever the NOT term")
-        << "?" << QStringList{"-", "+-"} << "no" << 1 << 2;
-    QTest::newRow("no group, NOT term open") << "?" << QStringList{} << "no" << 1 << 0;
-}
-
-void TestQuery::rule() {
-    QFETCH(QString, notTerms);
-    QFETCH(QStringList, groups);
-    QFETCH(QString, decision);
-    QFETCH(int, notTermsAsked);
-    QFETCH(int, groupsAsked);
-
-    int notTermCalls = 0;
-    int groupCalls = 0;
-    const Decision decided = decideQuery(
-        notTerms.size(),
-        [&](qsizetype i) {
-            ++notTermCalls;
-            return presenceOf(notTerms[i]);
-        },
-        groups.size(),
-        [&](qsizetype g) {
-            ++groupCalls;
-            return allPresent(groups[g].size(),
-                              [&](qsizetype t) { return presenceOf(groups[g][t]); });
-        });
-    QCOMPARE(nameOf(decided), decision);
-    QCOMPARE(notTermCalls, notTermsAsked);
-    QCOMPARE(groupCalls, groupsAsked);
-}
-
-void TestQuery::nameTest_data() {
-    QTest::addColumn<QString>("query");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("matches");
-
-    const QString help = QStringLiteral("Angebot+PC#Angebot+Computer-gebraucht");
-    QTest::newRow("help: PC-Angebote.doc") << help << "PC-Angebote.doc" << true;
-    QTest::newRow("help: Angebot-PC.doc") << help << "Angebot-PC.doc" << true;
-    QTest::newRow("help: Computerangebot.txt") << help << "Computerangebot.txt" << true;
-    QTest::newRow("help: gebraucht excluded") << help << "Angebot PC gebraucht.doc" << false;
-    QTest::newRow("help: neither group") << help << "Angebot Drucker.doc" << false;
-    QTest::newRow("help 2") << "Versicherung+Brief+KFZ"
-                            << "Brief an KFZ-Versicherung.doc" << true;
-    QTest::newRow("case ignored") << "A+b"
-                                  << "xaYBz" << true;
-    QTest::newRow("umlaut case ignored") << "müller"
-                                         << "Angebot MÜLLER.doc" << true;
-    QTest::newRow("question mark in a leading text is a wildcard") << "a?c"
-                                                                   << "abc" << true;
-    QTest::newRow("question mark wants one character") << "Rech?2003"
-                                                       << "Rech2003.doc" << false;
-    QTest::newRow("question mark in a later term is literal") << "x+a?c"
-                                                              << "x abc" << false;
-    QTest::newRow("question mark found literally") << "x+a?c"
-                                                   << "x wa?c.txt" << true;
-    QTest::newRow("star keeps the order of a leading text") << "Rech*2003+Mai"
-                                                            << "2003 Rech Mai" << false;
-    QTest::newRow("wildcards alone leave the terms to test") << "**+neu"
-                                                             << "alt.txt" << false;
-    QTest::newRow("empty NOT term excludes all") << "a--b"
-                                                 << "a.txt" << false;
-    QTest::newRow("empty group finds all") << "a#"
-                                           << "zzz.txt" << true;
-    QTest::newRow("only NOT keeps others") << "-alt"
-                                           << "neu.doc" << true;
-    QTest::newRow("only NOT drops its own") << "-alt"
-                                            << "Halter.doc" << false;
-    QTest::newRow("AND binds tighter than OR") << "a+b#c"
-                                               << "c.txt" << true;
-    QTest::newRow("NOT from another group") << "a#b-c"
-                                            << "a c.txt" << false;
-    QTest::newRow("only the name, no path") << "Ordner"
-                                            << "datei.txt" << false;
-    QTest::newRow("empty query") << ""
-                                 << "x" << true;
-}
-
-void TestQuery::nameTest() {
-    QFETCH(QString, query);
-    QFETCH(QString, name);
-    QFETCH(bool, matches);
-    QCOMPARE(NameQuery(TextAuslesen(query), NameMatch::Contains).matches(name), matches);
-}
-
-void TestQuery::searchPattern_data() {
-    QTest::addColumn<QString>("query");
-    QTest::addColumn<QString>("contains");
-    QTest::addColumn<QString>("startsWith");
-
-    QTest::newRow("help example") << "Angebot+PC#Angebot+Computer-gebraucht"
-                                  << "*Angebot*.*;*Angebot*"
-                                  << "Angebot*.*;Angebot*";
-    QTest::newRow("AND terms left out") << "Versicherung+Brief+KFZ"
-                                        << "*Versicherung*"
-                                        << "Versicherung*";
-    QTest::newRow("star stays") << "Rech*2003+Mai"
-                                << "*Rech*2003*"
-                                << "Rech*2003*";
-    QTest::newRow("extension before #") << "Angebot.doc#Brief.doc"
-                                        << "*Angebot.doc;*Brief.doc*"
-                                        << "Angebot.doc;Brief.doc*";
-    QTest::newRow("empty") << ""
-                           << "**"
-                           << "*";
-    QTest::newRow("short text before #") << "ab#c"
-                                         << "*ab*.*;*c*"
-                                         << "ab*.*;c*";
-    QTest::newRow("NOT only") << "-alt"
-                              << "**"
-                              << "*";
-    QTest::newRow("NOT ends at #") << "a-b#c"
-                                   << "*a*.*;*c*"
-                                   << "a*.*;c*";
-}
-
-void TestQuery::searchPattern() {
-    QFETCH(QString, query);
-    QFETCH(QString, contains);
-    QFETCH(QString, startsWith);
-    QCOMPARE(findolin::searchPattern(query, NameMatch::Contains), contains);
-    QCOMPARE(findolin::searchPattern(query, NameMatch::StartsWith), startsWith);
-}
-
-void TestQuery::livePattern_data() {
-    QTest::addColumn<QString>("query");
-    QTest::addColumn<QString>("pattern");
-
-    QTest::newRow("help example") << "Angebot+PC#Angebot+Computer-gebraucht"
-                                  << "Angebot*PC*.*;Angebot*Computer*";
-    QTest::newRow("typed with OR") << "Angebot+PC#Brief"
-                                   << "Angebot*PC*.*;Brief*";
-    QTest::newRow("empty") << ""
-                           << "*";
-    QTest::newRow("NOT skipped until +") << "a-b+c"
-                                         << "a*c*";
-    QTest::newRow("NOT only") << "-alt"
-                              << "*";
-    QTest::newRow("extension before #") << "Angebot.doc#Brief"
-                                        << "Angebot.doc;Brief*";
-}
-
-void TestQuery::livePattern() {
-    QFETCH(QString, query);
-    QFETCH(QString, pattern);
-    QCOMPARE(findolin::livePattern(query), pattern);
-}
-
-void TestQuery::groupPatternFollowsMode() {
-    QCOMPARE(groupPattern(u"Angebot", NameMatch::Contains), QStringLiteral("*Angebot*"));
-    QCOMPARE(groupPattern(u"Angebot", NameMatch::StartsWith), QStringLiteral("Angebot*"));
-    QCOMPARE(groupPattern(u"", NameMatch::StartsWith), QStringLiteral("*"));
-}
 
 QTEST_GUILESS_MAIN(TestQuery)
 #include "test_query.moc"
