@@ -17,13 +17,10 @@ using namespace findolin;
 class TestFileChanges : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void renameDeleteAndTrashRefusals();
-    void copyWritesAWholeFileInPlace();
-    void copyRefusals();
-    void copyAcrossFileSystemsAndFailingHalfWay();
+    void refusals();
+    void copies();
     void namesThatAreNotUtf8();
     void deleteToTheTrash();
-    void trashOfAnotherVolume();
     void userVolumes();
 };
 
@@ -78,104 +75,39 @@ QByteArray pathInNote(const QByteArray& trash, const QByteArray& trashedName) {
 } // namespace
 
 // A rename never takes the name of another file. Neither a delete nor the move to the Trash takes a
-// folder or a write-protected file; where no Trash can be had, the file stays where it is.
-void TestFileChanges::renameDeleteAndTrashRefusals() {
-    TestDir dir({{"akten/ordner/", {}},
-                 {"akten/geschützt.txt", "bleibt"},
-                 {"daten", "kein Ordner"},
-                 {"a.txt", "A"},
-                 {"b.txt", "B"}});
-    QCOMPARE(failureOf(renameWithoutReplacing(dir.path("a.txt"), dir.path("b.txt"))),
-             std::optional(OsError::AlreadyExists));
-    QCOMPARE(contentOf(dir.path("a.txt")) + contentOf(dir.path("b.txt")), QByteArray("AB"));
-    QCOMPARE(failureOf(renameWithoutReplacing(dir.path("a.txt"), dir.path("c.txt"))), std::nullopt);
-    QCOMPARE(contentOf(dir.path("a.txt")) + contentOf(dir.path("c.txt")), QByteArray("<gone>A"));
-    QFile::setPermissions(dir.path("akten/geschützt.txt"),
-                          QFileDevice::ReadOwner | QFileDevice::ReadGroup);
-    useHome(QFile::encodeName(dir.folder("home")), {});
-    const std::pair<const char*, OsError> refusals[] = {
-        {"akten/ordner", OsError::NotAFile},
-        {"akten/geschützt.txt", OsError::AccessDenied},
-        {"akten/fehlt.txt", OsError::NotFound}};
-    for (const auto remove : {&deleteFile, &moveToTrash}) {
-        for (const auto& [name, error] : refusals)
-            QCOMPARE(failureOf(remove(dir.path(name))), std::optional(error));
-    }
-    QVERIFY(QFileInfo(dir.path("akten/ordner")).isDir());
-    QCOMPARE(contentOf(dir.path("akten/geschützt.txt")), QByteArray("bleibt"));
-    const QString file = dir.file("akten/brief.txt", "Brief");
-    // Nor from a folder the user may not change (the superuser may change any); the note that
-    // was to reserve its name in the Trash goes again.
-    if (::geteuid() != 0) {
-        QFile::setPermissions(dir.path("akten"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        QVERIFY(!moveToTrash(file).ok());
-        QFile::setPermissions(dir.path("akten"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                     QFileDevice::ExeOwner);
-    }
-    QVERIFY(entriesOf(dir.path("home/.local/share/Trash/info")).isEmpty());
-
-    // A home whose data folder is a file can hold no Trash.
-    useHome(QFile::encodeName(dir.path("home")), QFile::encodeName(dir.path("daten")));
-    QVERIFY(!trashAvailableFor(file));
-    QCOMPARE(failureOf(moveToTrash(file)), std::optional(OsError::Failed));
-    QCOMPARE(contentOf(file), QByteArray("Brief"));
-}
-
-void TestFileChanges::copyWritesAWholeFileInPlace() {
-    const QByteArray large = QByteArray("Rechnung 042, Seite ").repeated(160'001);
-    TestDir dir({{"quelle/Rechnung 042.pdf", large},
-                 {"ziel/alt.txt", "alter Inhalt, länger als der neue"},
-                 {"neu.txt", "neu"},
-                 {"leer.txt", {}}});
-    const QString source = dir.path("quelle/Rechnung 042.pdf");
-    QFile::setPermissions(source, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                      QFileDevice::ReadGroup);
-    const timespec written[2] = {{1'500'000'000, 0}, {1'500'000'000, 0}};
-    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(source).constData(), written, 0), 0);
-    const QString target = dir.path("ziel/Rechnung 042.pdf");
-    QCOMPARE(failureOf(copyFile(source, target, WhenTaken::Refuse)), std::nullopt);
-    QCOMPARE(contentOf(target), large);
-    // A copy keeps what the date filter and the owner go by.
-    QCOMPARE(QFileInfo(target).lastModified().toSecsSinceEpoch(), 1'500'000'000);
-    QCOMPARE(QFileInfo(target).permissions(), QFileInfo(source).permissions());
-
-    // Over an existing file, when asked for: replaced whole.
-    const QString old = dir.path("ziel/alt.txt");
-    QCOMPARE(failureOf(copyFile(dir.path("neu.txt"), old, WhenTaken::Replace)), std::nullopt);
-    QCOMPARE(contentOf(old), QByteArray("neu"));
-    QCOMPARE(
-        failureOf(copyFile(dir.path("leer.txt"), dir.path("ziel/leer.txt"), WhenTaken::Refuse)),
-        std::nullopt);
-    QCOMPARE(contentOf(dir.path("ziel/leer.txt")), QByteArray());
-    QCOMPARE(entriesOf(dir.path("ziel")), (QStringList{"Rechnung 042.pdf", "alt.txt", "leer.txt"}));
-
-    // Onto itself, also by another spelling of its path: the name is taken, and replacing it
-    // does nothing to it.
-    const ino_t inode = statOf(source).st_ino;
-    const QString itself = dir.path("quelle/../quelle/Rechnung 042.pdf");
-    QCOMPARE(failureOf(copyFile(source, itself, WhenTaken::Refuse)),
-             std::optional(OsError::AlreadyExists));
-    QCOMPARE(failureOf(copyFile(source, itself, WhenTaken::Replace)), std::nullopt);
-    QCOMPARE(contentOf(source), large);
-    QCOMPARE(statOf(source).st_ino, inode);
-    QCOMPARE(entriesOf(dir.path("quelle")), QStringList{"Rechnung 042.pdf"});
-}
-
-// Only an ordinary file is ever replaced: not a folder, a link (even to a file, or to nothing)
-// or a pipe, and not a write-protected file; nor is anything but a file copied.
-void TestFileChanges::copyRefusals() {
-    TestDir dir({{"b.txt", "B"},
+// folder or a write-protected file. A copy replaces only an ordinary file: not a folder, a link
+// (even to a file, or to nothing) or a pipe, and not a write-protected file; nor is anything but a
+// file copied. Where no Trash can be had, the file stays where it is.
+void TestFileChanges::refusals() {
+    TestDir dir({{"a.txt", "A"},
+                 {"b.txt", "B"},
                  {"ordner/", {}},
+                 {"daten", "kein Ordner"},
                  {"woanders.txt", "woanders"},
+                 {"akten/brief.txt", "Brief"},
                  {"ziel/ordner.txt/drin.txt", "drin"},
                  {"ziel/geschützt.txt", "bleibt"}});
+    const auto in = [&](const char* relative) { return contentOf(dir.path(relative)); };
+    QCOMPARE(failureOf(renameWithoutReplacing(dir.path("a.txt"), dir.path("b.txt"))),
+             std::optional(OsError::AlreadyExists));
+    QCOMPARE(failureOf(renameWithoutReplacing(dir.path("a.txt"), dir.path("c.txt"))), std::nullopt);
+    QCOMPARE(in("a.txt") + in("b.txt") + in("c.txt"), QByteArray("<gone>BA"));
+
     dir.link(dir.path("woanders.txt"), "ziel/link.txt");
     dir.link(dir.path("nichts"), "ziel/ins-leere.txt");
     QCOMPARE(::mkfifo(QFile::encodeName(dir.path("ziel/rohr.txt")).constData(), 0600), 0);
     QFile::setPermissions(dir.path("ziel/geschützt.txt"), QFileDevice::ReadOwner);
     const QStringList before = entriesOf(dir.path("ziel"));
+    useHome(QFile::encodeName(dir.folder("home")), {});
+    const std::pair<const char*, OsError> removals[] = {
+        {"ziel/ordner.txt", OsError::NotAFile},
+        {"ziel/geschützt.txt", OsError::AccessDenied},
+        {"ziel/fehlt.txt", OsError::NotFound}};
+    for (const auto remove : {&deleteFile, &moveToTrash})
+        for (const auto& [name, error] : removals)
+            QCOMPARE(failureOf(remove(dir.path(name))), std::optional(error));
     // From where to where, and why not, when a taken name is refused and when it is replaced.
-    const std::tuple<const char*, const char*, OsError, OsError> refusals[] = {
+    const std::tuple<const char*, const char*, OsError, OsError> copies[] = {
         {"weg.txt", "ziel/geschützt.txt", OsError::NotFound, OsError::NotFound},
         {"ordner", "ziel/geschützt.txt", OsError::NotAFile, OsError::NotAFile},
         {"b.txt", "fehlt/b.txt", OsError::NotFound, OsError::NotFound},
@@ -185,58 +117,100 @@ void TestFileChanges::copyRefusals() {
         {"b.txt", "ziel/rohr.txt", OsError::NotAFile, OsError::NotAFile},
         {"b.txt", "ziel/geschützt.txt", OsError::AlreadyExists, OsError::AccessDenied},
     };
-    for (const auto& [from, to, whenRefused, whenReplacing] : refusals) {
+    for (const auto& [from, to, whenRefused, whenReplacing] : copies) {
         QCOMPARE(failureOf(copyFile(dir.path(from), dir.path(to), WhenTaken::Refuse)),
                  std::optional(whenRefused));
         QCOMPARE(failureOf(copyFile(dir.path(from), dir.path(to), WhenTaken::Replace)),
                  std::optional(whenReplacing));
     }
-    QCOMPARE(contentOf(dir.path("ziel/ordner.txt/drin.txt")), QByteArray("drin"));
-    QCOMPARE(contentOf(dir.path("woanders.txt")), QByteArray("woanders"));
-    QVERIFY(QFileInfo(dir.path("ziel/link.txt")).isSymLink());
-    QVERIFY(QFileInfo(dir.path("ziel/ins-leere.txt")).isSymLink());
-    QCOMPARE(contentOf(dir.path("ziel/geschützt.txt")), QByteArray("bleibt"));
+    QCOMPARE(in("ziel/ordner.txt/drin.txt") + in("woanders.txt") + in("ziel/geschützt.txt"),
+             QByteArray("drinwoandersbleibt"));
+    QVERIFY(QFileInfo(dir.path("ziel/link.txt")).isSymLink() &&
+            QFileInfo(dir.path("ziel/ins-leere.txt")).isSymLink());
     QCOMPARE(entriesOf(dir.path("ziel")), before);
+
+    // Nor from a folder the user may not change (the superuser may change any); the note that
+    // was to reserve its name in the Trash goes again.
+    const QString file = dir.path("akten/brief.txt");
+    if (::geteuid() != 0) {
+        QFile::setPermissions(dir.path("akten"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        QVERIFY(!moveToTrash(file).ok());
+        QFile::setPermissions(dir.path("akten"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                     QFileDevice::ExeOwner);
+    }
+    QVERIFY(entriesOf(dir.path("home/.local/share/Trash/info")).isEmpty());
+    // A home whose data folder is a file can hold no Trash.
+    useHome(QFile::encodeName(dir.path("home")), QFile::encodeName(dir.path("daten")));
+    QVERIFY(!trashAvailableFor(file));
+    QCOMPARE(failureOf(moveToTrash(file)), std::optional(OsError::Failed));
+    QCOMPARE(contentOf(file), QByteArray("Brief"));
 }
 
-// A copy that fails half-way (the disk full) leaves the old target whole and nothing of its own;
-// a copy reads to the true end of a file whose size says nothing, and copies between two file
-// systems, between which the kernel may not copy by itself.
-void TestFileChanges::copyAcrossFileSystemsAndFailingHalfWay() {
-    TestDir dir({{"neu.pdf", QByteArray(1024 * 1024, 'n')}, {"ziel/neu.pdf", "die alte Fassung"}});
-    const QString target = dir.path("ziel/neu.pdf");
+// A copy is the whole file with its date and permissions, also when empty or over a file when
+// asked; onto itself, by another spelling of its path, the name is taken, and replacing it does
+// nothing to it. A copy that fails half-way (the disk full) leaves the old target whole and
+// nothing of its own. A copy reads to the true end of a file whose size says nothing, and copies
+// between two file systems, between which the kernel may not copy by itself.
+void TestFileChanges::copies() {
+    const QByteArray large = QByteArray("Rechnung 042, Seite ").repeated(160'001);
+    const QByteArray old = "alter Inhalt, länger als der neue";
+    TestDir dir({{"quelle/Rechnung 042.pdf", large},
+                 {"ziel/alt.txt", old},
+                 {"neu.txt", "neu"},
+                 {"leer.txt", {}}});
+    const auto copy = [&](const QString& from, const QString& to, WhenTaken whenTaken) {
+        const QDir in(dir.path()); // the names are relative to it, or absolute
+        return failureOf(copyFile(in.filePath(from), in.filePath(to), whenTaken));
+    };
+    const QString source = dir.path("quelle/Rechnung 042.pdf");
     // The process may write files of 64 KiB at most: the disk "fills up".
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    ::getrlimit(RLIMIT_FSIZE, &old);
-    const rlimit limited{64 * 1024, old.rlim_max};
+    rlimit unlimited{};
+    ::getrlimit(RLIMIT_FSIZE, &unlimited);
+    const rlimit limited{64 * 1024, unlimited.rlim_max};
     ::setrlimit(RLIMIT_FSIZE, &limited);
-    const auto failure = failureOf(copyFile(dir.path("neu.pdf"), target, WhenTaken::Replace));
-    ::setrlimit(RLIMIT_FSIZE, &old);
+    const auto failure = copy(source, "ziel/alt.txt", WhenTaken::Replace);
+    ::setrlimit(RLIMIT_FSIZE, &unlimited);
     std::signal(SIGXFSZ, oldHandler);
     QVERIFY(failure.has_value());
-    QCOMPARE(contentOf(target), QByteArray("die alte Fassung"));
-    QCOMPARE(entriesOf(dir.path("ziel")), QStringList{"neu.pdf"});
-    // With room again the same copy goes through.
-    QCOMPARE(failureOf(copyFile(dir.path("neu.pdf"), target, WhenTaken::Replace)), std::nullopt);
-    QCOMPARE(contentOf(target), QByteArray(1024 * 1024, 'n'));
-    // A file whose size says nothing of its content: the copy reads to its true end.
-    QCOMPARE(failureOf(copyFile(QStringLiteral("/proc/self/status"), dir.path("status"),
-                                WhenTaken::Refuse)),
-             std::nullopt);
-    QVERIFY(contentOf(dir.path("status")).startsWith("Name:"));
+    QCOMPARE(entriesOf(dir.path("ziel")) << contentOf(dir.path("ziel/alt.txt")),
+             (QStringList{"alt.txt", old}));
 
+    QFile::setPermissions(source, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                      QFileDevice::ReadGroup);
+    const timespec written[2] = {{1'500'000'000, 0}, {1'500'000'000, 0}};
+    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(source).constData(), written, 0), 0);
+    const QString target = dir.path("ziel/Rechnung 042.pdf");
+    QCOMPARE(copy(source, target, WhenTaken::Refuse), std::nullopt);
+    QCOMPARE(contentOf(target), large);
+    // A copy keeps what the date filter and the owner go by.
+    QCOMPARE(QFileInfo(target).lastModified().toSecsSinceEpoch(), 1'500'000'000);
+    QCOMPARE(QFileInfo(target).permissions(), QFileInfo(source).permissions());
+    QCOMPARE(copy("neu.txt", "ziel/alt.txt", WhenTaken::Replace), std::nullopt);
+    QCOMPARE(copy("leer.txt", "ziel/leer.txt", WhenTaken::Refuse), std::nullopt);
+    QCOMPARE(contentOf(dir.path("ziel/alt.txt")) + '|' + contentOf(dir.path("ziel/leer.txt")),
+             QByteArray("neu|"));
+    QCOMPARE(entriesOf(dir.path("ziel")), (QStringList{"Rechnung 042.pdf", "alt.txt", "leer.txt"}));
+
+    const ino_t inode = statOf(source).st_ino;
+    const QString itself = dir.path("quelle/../quelle/Rechnung 042.pdf");
+    QCOMPARE(copy(source, itself, WhenTaken::Refuse), std::optional(OsError::AlreadyExists));
+    QCOMPARE(copy(source, itself, WhenTaken::Replace), std::nullopt);
+    QVERIFY(contentOf(source) == large && statOf(source).st_ino == inode);
+    QCOMPARE(entriesOf(dir.path("quelle")), QStringList{"Rechnung 042.pdf"});
+
+    QCOMPARE(copy(QStringLiteral("/proc/self/status"), "status", WhenTaken::Refuse), std::nullopt);
+    QVERIFY(contentOf(dir.path("status")).startsWith("Name:"));
     // Memory and disk are two file systems, between which the kernel may not copy by itself.
     QTemporaryDir memory(QStringLiteral("/dev/shm/findolin-XXXXXX"));
     if (!memory.isValid() || statOf(memory.path()).st_dev == statOf(dir.path()).st_dev)
         QSKIP("no second file system here");
     const QByteArray content(2 * 1024 * 1024 + 5, 'm');
-    const QString source = memory.filePath("a.pdf");
-    writeNamed(QFile::encodeName(source), content);
-    QCOMPARE(failureOf(copyFile(source, dir.path("a.pdf"), WhenTaken::Refuse)), std::nullopt);
-    QCOMPARE(contentOf(dir.path("a.pdf")), content);
-    QCOMPARE(failureOf(copyFile(dir.path("a.pdf"), source, WhenTaken::Replace)), std::nullopt);
-    QCOMPARE(contentOf(source), content);
+    const QString inMemory = memory.filePath("a.pdf");
+    writeNamed(QFile::encodeName(inMemory), content);
+    QCOMPARE(copy(inMemory, "a.pdf", WhenTaken::Refuse), std::nullopt);
+    QCOMPARE(copy("a.pdf", inMemory, WhenTaken::Replace), std::nullopt);
+    QCOMPARE(contentOf(dir.path("a.pdf")) + contentOf(inMemory), content + content);
 }
 
 // Whatever bytes a name holds, the file is listed, read, copied, renamed and deleted by exactly
@@ -260,21 +234,16 @@ void TestFileChanges::namesThatAreNotUtf8() {
         const auto scan = scanFolder(dir.path());
         QVERIFY(scan && scan->files.size() == 1);
         const QString listed = scan->files.first();
-        QCOMPARE(bytesOfName(listed), name);
-        QCOMPARE(visibleText(listed), shown);
         const bool utf8 = QString::fromUtf8(name).toUtf8() == name;
-        QCOMPARE(hasRawBytes(listed), !utf8);
-
-        const QString path = joinPath(scan->folder, listed);
-        QCOMPARE(readNamed(bytesOfName(path)), QByteArray("Inhalt"));
-        QVERIFY(isOrdinaryFile(path) && nameIsTaken(path));
-        const QString alias = pathForOtherPrograms(path);
-        QCOMPARE(alias == path, utf8);
-        QCOMPARE(contentOf(alias), QByteArray("Inhalt"));
-
-        QVERIFY(copyFile(path, path + "-kopie", WhenTaken::Refuse).ok());
-        QVERIFY(renameWithoutReplacing(path, path + "-neu").ok());
-        QVERIFY(deleteFile(path + "-neu").ok());
+        QCOMPARE(bytesOfName(listed) + '|' + visibleText(listed).toUtf8(),
+                 name + '|' + shown.toUtf8());
+        const QString path = joinPath(scan->folder, listed), alias = pathForOtherPrograms(path);
+        QCOMPARE((QList<bool>{isOrdinaryFile(path), nameIsTaken(path), hasRawBytes(listed),
+                              alias == path}),
+                 (QList<bool>{true, true, !utf8, utf8}));
+        QCOMPARE(readNamed(bytesOfName(path)) + contentOf(alias), QByteArray("InhaltInhalt"));
+        QVERIFY(copyFile(path, path + "-kopie", WhenTaken::Refuse).ok() &&
+                renameWithoutReplacing(path, path + "-neu").ok() && deleteFile(path + "-neu").ok());
         QCOMPARE(scanFolder(dir.path())->files, QStringList{listed + "-kopie"});
         // Qt's own removal of the test folder could not name it.
         QVERIFY(deleteFile(path + "-kopie").ok());
@@ -284,13 +253,10 @@ void TestFileChanges::namesThatAreNotUtf8() {
 // A deleted file lies in the Trash whole, with a note of where it was, so that a file manager can
 // put it back; deleting another file of the same name keeps the first.
 void TestFileChanges::deleteToTheTrash() {
-    struct Case {
-        QByteArray name;
-        const char* dataHome; // XDG_DATA_HOME ("/...": in the test's folder; "": unset)
-        const char* trash;    // where the Trash is then, in the test's folder
-    };
+    // The name, XDG_DATA_HOME ("/...": in the test's folder; "": unset) and where the Trash is
+    // then, in the test's folder.
     const char* usual = "home/.local/share/Trash";
-    const Case cases[] = {
+    const std::tuple<QByteArray, QByteArray, const char*> cases[] = {
         {"Brief.txt", "", usual},
         {"Brief.txt", "/daten", "daten/Trash"},
         {"Brief.txt", "relativ", usual}, // counts as unset
@@ -298,24 +264,21 @@ void TestFileChanges::deleteToTheTrash() {
         {"Gr\xfc\xdf.txt", "", usual},
         {QString(125, u'ä').toUtf8(), "", usual}, // 250 bytes
     };
-    for (const Case& c : cases) {
+    for (const auto& [name, data, trashFolder] : cases) {
         TestDir dir;
-        const QByteArray data(c.dataHome);
         useHome(QFile::encodeName(dir.folder("home")),
                 data.startsWith('/') ? QFile::encodeName(dir.path()) + data : data);
-        const QByteArray original = QFile::encodeName(dir.folder("akten")) + '/' + c.name;
-        const QByteArray trash = QFile::encodeName(dir.path(c.trash));
+        const QByteArray original = QFile::encodeName(dir.folder("akten")) + '/' + name;
+        const QByteArray trash = QFile::encodeName(dir.path(trashFolder));
         // The note's name adds ".trashinfo" and must be a valid name too: a name is cut at 245
         // bytes, between characters, and 243 with ".2".
-        const QByteArray first = c.name.left(244), second = c.name.left(242) + ".2";
+        const QByteArray first = name.left(244), second = name.left(242) + ".2";
         for (const QByteArray& trashed : {first, second}) {
             writeNamed(original, "Inhalt " + trashed);
             const QString path = nameFromBytes(original);
-            QVERIFY(trashAvailableFor(path));
-            QCOMPARE(failureOf(moveToTrash(path)), std::nullopt);
-            QVERIFY(!nameIsTaken(path));
-            QCOMPARE(readNamed(trash + "/files/" + trashed), "Inhalt " + trashed);
-            QCOMPARE(pathInNote(trash, trashed), original);
+            QVERIFY(trashAvailableFor(path) && moveToTrash(path).ok() && !nameIsTaken(path));
+            QCOMPARE(readNamed(trash + "/files/" + trashed) + '|' + pathInNote(trash, trashed),
+                     "Inhalt " + trashed + '|' + original);
         }
         QCOMPARE(readNamed(trash + "/files/" + first), "Inhalt " + first);
         for (const char* part : {"/files", "/info"})
@@ -324,18 +287,16 @@ void TestFileChanges::deleteToTheTrash() {
         QCOMPARE(QFileInfo(nameFromBytes(trash)).permissions() & 0x0077, 0);
         removeTreeAt(AT_FDCWD, QFile::encodeName(dir.path())); // Qt's removal cannot name them
     }
-}
 
-// A file on another volume than the home Trash goes to that volume's own Trash in its top folder,
-// its note naming it from there. Memory (/dev/shm) is such a volume where it is mounted apart.
-void TestFileChanges::trashOfAnotherVolume() {
+    // A file on another volume than the home Trash goes to that volume's own Trash in its top
+    // folder, its note naming it from there. Memory (/dev/shm) is such a volume where it is
+    // mounted apart.
     TestDir dir;
     useHome(QFile::encodeName(dir.path()), {});
+    // A shared Trash there the test leaves alone.
     if (statOf(QStringLiteral("/dev/shm")).st_dev == statOf(dir.path()).st_dev ||
-        ::access("/dev/shm", W_OK) != 0)
-        QSKIP("/dev/shm is no volume of its own that this user may write");
-    if (QFileInfo::exists(QStringLiteral("/dev/shm/.Trash")))
-        QSKIP("/dev/shm has a shared Trash, which the test leaves alone");
+        ::access("/dev/shm", W_OK) != 0 || QFileInfo::exists(QStringLiteral("/dev/shm/.Trash")))
+        QSKIP("/dev/shm is no volume of its own that this user may write, or has a shared Trash");
     const QString trash = QStringLiteral("/dev/shm/.Trash-") + QString::number(::getuid());
     const bool trashWasThere = QFileInfo::exists(trash);
     QTemporaryDir volume(QStringLiteral("/dev/shm/findolin-XXXXXX"));
@@ -343,18 +304,17 @@ void TestFileChanges::trashOfAnotherVolume() {
     writeNamed(QFile::encodeName(file), "Notiz");
     QVERIFY(trashAvailableFor(file));
     const auto moved = failureOf(moveToTrash(file));
-    const QByteArray note = pathInNote(QFile::encodeName(trash), "Notiz 1.txt");
-    const QByteArray contentInTrash = contentOf(trash + "/files/Notiz 1.txt");
+    const QByteArray note = pathInNote(QFile::encodeName(trash), "Notiz 1.txt"),
+                     contentInTrash = contentOf(trash + "/files/Notiz 1.txt");
     // Whatever happened, this test's traces go.
     QFile::remove(trash + "/files/Notiz 1.txt");
     QFile::remove(trash + "/info/Notiz 1.txt.trashinfo");
     if (!trashWasThere)
         QDir(trash).removeRecursively();
     QCOMPARE(moved, std::nullopt);
-    QVERIFY(!QFileInfo::exists(file));
-    QCOMPARE(contentInTrash, QByteArray("Notiz"));
-    QCOMPARE(note, QFile::encodeName(QFileInfo(volume.path()).fileName()) + "/Notiz 1.txt");
-    QVERIFY(!QFileInfo::exists(dir.path(".local/share/Trash")));
+    QVERIFY(!QFileInfo::exists(file) && !QFileInfo::exists(dir.path(".local/share/Trash")));
+    QCOMPARE(contentInTrash + '|' + note,
+             "Notiz|" + QFile::encodeName(QFileInfo(volume.path()).fileName()) + "/Notiz 1.txt");
 }
 
 void TestFileChanges::userVolumes() {

@@ -169,25 +169,24 @@ void TestForm1FileOps::renameKeepsTheListsInStep() {
         {"", {}},           // nothing happens
         {std::nullopt, {}}, // cancelled
     };
-    for (const auto& [newName, message] : refused) {
+    for (const auto& [newName, message] : refused)
         QCOMPARE(rename(form.File1, 0, newName),
                  QStringList(message.isEmpty() ? 0 : 1, message) + QStringList{"rename alt.txt"});
-    }
-    QCOMPARE(form.File1->lines(), (QStringList{"alt.txt", "b.txt"}));
-    QCOMPARE(contentOf(w.home.home("Documents/b.txt")), QByteArray("B"));
+    QCOMPARE(form.File1->lines() + QStringList{contentOf(w.home.home("Documents/b.txt"))},
+             (QStringList{"alt.txt", "b.txt", "B"}));
 
     searchFor(form, w.home.path("akten"), "brief");
     rename(form.List1, 2, "Zeugnis.txt"); // stays below brief 1.txt
-    QCOMPARE(form.List1->lines(),
-             (QStringList{">>>[" + w.home.path("akten/x") + "]", "brief 1.txt", "Zeugnis.txt"}));
-    QCOMPARE(form.List1->paths()[2], w.home.path("akten/x/Zeugnis.txt"));
-    QCOMPARE(contentOf(w.home.path("akten/x/Zeugnis.txt")), QByteArray("zwei"));
+    const QString renamed = w.home.path("akten/x/Zeugnis.txt");
+    QCOMPARE((form.List1->lines() + QStringList{form.List1->paths()[2], contentOf(renamed)}),
+             (QStringList{">>>[" + w.home.path("akten/x") + "]", "brief 1.txt", "Zeugnis.txt",
+                          renamed, "zwei"}));
 
     searchFor(form, w.home.path("flach"), "Brief", "Angebot");
     QVERIFY(form.List2->isVisible() && form.List2->paths().isEmpty());
     rename(form.List2, 0, "Brief 2003 neu.txt");
-    QCOMPARE(form.List2->lines(), QStringList{"Brief 2003 neu.txt"});
-    QCOMPARE(QDir(w.home.path("flach")).entryList(QDir::Files), QStringList{"Brief 2003 neu.txt"});
+    QCOMPARE(form.List2->lines() + QDir(w.home.path("flach")).entryList(QDir::Files),
+             QStringList(2, "Brief 2003 neu.txt"));
 }
 
 // A delete asks first; Yes puts the file in the Trash and takes its line and path, keeps the
@@ -214,10 +213,8 @@ void TestForm1FileOps::deleteAsksAndKeepsTheListsInStep() {
     QCOMPARE(contentOf(w.home.path("akten/y/brief 3.txt")), QByteArray("y3"));
     lines.removeAt(1);
     paths.removeAt(1);
-    QCOMPARE(form.List1->lines(), lines);
-    QCOMPARE(form.List1->paths(), paths);
-    QCOMPARE(form.RichTextBox2->toPlainText(), QString());
-    QCOMPARE(form.mnuName->text(), QString());
+    QCOMPARE(form.List1->lines() + form.List1->paths(), lines + paths);
+    QCOMPARE(form.RichTextBox2->toPlainText() + form.mnuName->text(), QString());
     // Nothing looks chosen that is not: a copy now has no file to take.
     QVERIFY(form.List1->selectionModel()->selectedIndexes().isEmpty());
     w.trigger(form.mnuDateiKopieren);
@@ -234,11 +231,10 @@ void TestForm1FileOps::deleteAsksAndKeepsTheListsInStep() {
     QCOMPARE(w.done(), QStringList(2, "Soll " + paths[4] +
                                           " endgültig gelöscht werden?\n"
                                           "Auf diesem Laufwerk gibt es keinen Papierkorb."));
-    QCOMPARE(form.List1->count(), 4);
-    QVERIFY(!QFileInfo::exists(paths[4]));
+    QVERIFY(form.List1->count() == 4 && !QFileInfo::exists(paths[4]));
     const QString trash = w.home.home(".local/share/Trash/files");
-    QCOMPARE(QDir(trash).entryList(QDir::Files), QStringList{"brief.txt"});
-    QCOMPARE(contentOf(trash + "/brief.txt"), QByteArray("x"));
+    QCOMPARE(QDir(trash).entryList(QDir::Files) << contentOf(trash + "/brief.txt"),
+             (QStringList{"brief.txt", "x"}));
 }
 
 // "Öffnen" opens a document in the word processor, anything else with the desktop's application,
@@ -301,8 +297,8 @@ void TestForm1FileOps::copyAndPickAFolder() {
     QTest::keyClick(dialog.Dir1, Qt::Key_Return);
     settle(form);
     QVERIFY(!dialog.isVisible() && !form.Kopiermodus);
-    QCOMPARE(contentOf(free + "/Brief.doc"), QByteArray("Brief"));
-    QCOMPARE(form.File1->lines(), QStringList{"Brief.doc"});
+    QCOMPARE(form.File1->lines() + QStringList{contentOf(free + "/Brief.doc")},
+             (QStringList{"Brief.doc", "Brief"}));
 
     form.File1->setCurrentRow(0);
     w.trigger(form.mnuDateiKopieren);
@@ -314,20 +310,17 @@ void TestForm1FileOps::copyAndPickAFolder() {
 
     w.trigger(form.mnuOrdnerSuchen);
     QVERIFY(dialog.isVisible() && !form.Kopiermodus);
-    QCOMPARE(dialog.folder(), free);
-    QCOMPARE(dialog.Label1->text(), free);
+    QCOMPARE((QStringList{dialog.folder(), dialog.Label1->text()}), QStringList(2, free));
     dialog.Drive1->addItem(QStringLiteral("/media/weg"), QStringLiteral("/media/weg"));
     dialog.Drive1_Change(dialog.Drive1->count() - 1);
-    QCOMPARE(w.done(), QStringList{"Gerät nicht verfügbar!"});
-    QCOMPARE(dialog.folder(), free);
-    QCOMPARE(dialog.Drive1->currentData().toString(), volumeRootOf(free));
+    QCOMPARE(w.done() << dialog.folder() << dialog.Drive1->currentData().toString(),
+             (QStringList{"Gerät nicht verfügbar!", free, volumeRootOf(free)}));
     dialog.Drive1_Change(dialog.Drive1->findData(QStringLiteral("/")));
     QCOMPARE(form.Zielordner, QStringLiteral("/"));
     choose(dialog, w.home.home("Documents"));
     QTest::keyClick(dialog.Dir1, Qt::Key_Return);
     settle(form);
-    QCOMPARE(form.File1->lines(), (QStringList{"Brief.doc", "Zweiter.txt"}));
-    QVERIFY(w.done().isEmpty());
+    QCOMPARE(form.File1->lines() + w.done(), (QStringList{"Brief.doc", "Zweiter.txt"}));
 
     // A copy never replaces a file unasked. A copy that fails leaves the dialog open, with its
     // own file, to choose another folder, unless the file itself has gone.
@@ -347,18 +340,18 @@ void TestForm1FileOps::copyAndPickAFolder() {
     QCOMPARE(w.done(), (QStringList{"Ungültiger Zielpfad!", "Datei zum kopieren auswählen!",
                                     "copy " + w.home.path("akten/x/Rechnung.txt")}));
     copy(form.List1, 1, "alt"); // Cancel: nothing copied, but the folder was chosen
-    QCOMPARE(w.done(), QStringList{question.arg(w.home.path("alt/Rechnung.txt"))});
-    QCOMPARE(contentOf(w.home.path("alt/Rechnung.txt")), QByteArray("alt"));
-    QCOMPARE(form.Text2->text(), w.home.path("alt"));
+    QCOMPARE(
+        w.done() << contentOf(w.home.path("alt/Rechnung.txt")) << form.Text2->text(),
+        (QStringList{question.arg(w.home.path("alt/Rechnung.txt")), "alt", w.home.path("alt")}));
     w.dialogs.answers << Answer::Ok;
     copy(form.File1, 0, "akten/x");
-    QCOMPARE(w.done(), QStringList{question.arg(w.home.path("akten/x/Rechnung.txt"))});
-    QCOMPARE(contentOf(w.home.path("akten/x/Rechnung.txt")), QByteArray("alt"));
+    QCOMPARE(w.done() << contentOf(w.home.path("akten/x/Rechnung.txt")),
+             (QStringList{question.arg(w.home.path("akten/x/Rechnung.txt")), "alt"}));
     QVERIFY(QFile::remove(w.home.path("akten/x/Rechnung.txt")));
     copy(form.File1, 0, "frei");
-    QCOMPARE(w.done(), QStringList{"Datei zum kopieren auswählen!"});
     QVERIFY(!dialog.isVisible());
-    QCOMPARE(QDir(free).entryList(QDir::Files | QDir::Hidden), QStringList{"Brief.doc"});
+    QCOMPARE(w.done() + QDir(free).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{"Datei zum kopieren auswählen!", "Brief.doc"}));
 }
 
 // Enter in the real message boxes takes the answer that changes nothing.
@@ -417,14 +410,11 @@ void TestForm1FileOps::fileLineGestures() {
     QSignalSpy chosen(list, &ListBox::chosen);
     dragFrom(0);
     inDrag.stop();
-    QVERIFY(dragged.isEmpty());
-    QCOMPARE(list->currentRow(), 2);
-    QCOMPARE(chosen.count(), 1);
+    QVERIFY(dragged.isEmpty() && list->currentRow() == 2 && chosen.count() == 1);
     // The URL names exactly the file's bytes, also where they are not UTF-8.
     const std::unique_ptr<QMimeData> data(fileDragData(nameFromBytes("/a/Re: 100% #1?.txt")));
-    QCOMPARE(data->formats(), QStringList{"text/uri-list"});
-    QCOMPARE(data->data(QStringLiteral("text/uri-list")),
-             QByteArray("file:///a/Re%3A%20100%25%20%231%3F.txt\r\n"));
+    QCOMPARE(data->formats() << data->data(QStringLiteral("text/uri-list")),
+             (QStringList{"text/uri-list", "file:///a/Re%3A%20100%25%20%231%3F.txt\r\n"}));
 
     const auto take = [&](LineAction action,
                           QContextMenuEvent::Reason reason = QContextMenuEvent::Mouse) {
@@ -463,8 +453,9 @@ void TestForm1FileOps::fileLineGestures() {
     press(form, form.File1, Qt::Key_Delete);
     QCOMPARE(w.done(), (QStringList{"Soll " + w.home.home("Documents/d.txt") + " gelöscht werden?",
                                     "rename a.txt"}));
-    QCOMPARE(contentOf(w.home.home(".local/share/Trash/files/d.txt")), QByteArray("A"));
-    QCOMPARE(contentOf(w.home.home(".local/share/Trash/files/bb.txt")), QByteArray("B"));
+    QCOMPARE(contentOf(w.home.home(".local/share/Trash/files/d.txt")) +
+                 contentOf(w.home.home(".local/share/Trash/files/bb.txt")),
+             QByteArray("AB"));
 
     for (QWidget* focus : std::initializer_list<QWidget*>{form.File1, form.Text4}) {
         form.TextHilfe->hide();
@@ -496,8 +487,7 @@ void TestForm1FileOps::folderLinesAndDoubleClicks() {
         QCOMPARE(useContextMenu(shown, row, LineAction::OpenFolder), offered);
         settle(form);
         QCOMPARE(w.done(), (QStringList{"open " + folder, "clipboard " + folder}));
-        QCOMPARE(form.shownList(), shown);
-        QCOMPARE(shown->lines(), lines);
+        QVERIFY(form.shownList() == shown && shown->lines() == lines);
         QVERIFY(!std::unique_ptr<QMimeData>(shown->dragData(row)));
         // Below the lines there is nothing to act on.
         QVERIFY(useContextMenu(shown, shown->count(), std::nullopt).isEmpty());
@@ -561,8 +551,7 @@ void TestForm1FileOps::fileManagerShowsTheFileOrItsFolderOpens() {
     QVERIFY(session.registerService(QStringLiteral("org.freedesktop.FileManager1")));
     opened.clear();
     show();
-    QCOMPARE(fileManager.shown, QStringList{"file:///tmp/akten/Gr%FC%DF%201.txt"});
-    QVERIFY(opened.isEmpty());
+    QCOMPARE(fileManager.shown + opened, QStringList{"file:///tmp/akten/Gr%FC%DF%201.txt"});
 }
 
 QTEST_MAIN(TestForm1FileOps)
