@@ -44,16 +44,8 @@ std::function<bool(FileAt)> changedAfterLimit(const QDateTime& limit, QStringLis
     };
 }
 
-void setModified(const QString& path, const QDateTime& time) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadWrite));
-    QVERIFY(file.setFileTime(time, QFileDevice::FileModificationTime));
-}
-
 qsizetype openDescriptors() {
-    return QDir("/proc/self/fd")
-        .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
-        .size();
+    return QDir("/proc/self/fd").entryList(QDir::AllEntries | QDir::System).size();
 }
 
 } // namespace
@@ -113,8 +105,7 @@ private Q_SLOTS:
         events.enteringFolder = [&](const QString& folder) { inB = folder == dir.path("b"); };
         events.keepGoing = [&] { return !(inB && ++asked > 2); };
         const Recorded result = walk(dir.path(), "x", NameMatch::Contains, events);
-        QVERIFY(result.summary.stopped);
-        QCOMPARE(result.hits, "a: x.txt");
+        QCOMPARE(result.hits + (result.summary.stopped ? " (stopped)" : ""), "a: x.txt (stopped)");
     }
 
     // The date filter looks at each file at most once, and only at files a group's pattern lists
@@ -126,11 +117,13 @@ private Q_SLOTS:
              {"alt.doc", "u/tax.doc", "u/neu.doc", "u/tee.doc", "u/bau.doc", "u/tat.doc"})
             dir.file(name);
         const QDateTime now = QDateTime::currentDateTime();
-        setModified(dir.path("alt.doc"), now.addDays(-3).addSecs(-1));
-        setModified(dir.path("u/tat.doc"), now.addDays(-3).addSecs(60));
-        const auto byPath = [](const QString& folder, const KeepGoing& keepGoing) {
-            return scanFolder(folder, keepGoing);
-        };
+        for (const auto& [name, seconds] : {std::pair{"alt.doc", -1}, {"u/tat.doc", 60}}) {
+            QFile file(dir.path(name));
+            QVERIFY(file.open(QIODevice::ReadWrite) &&
+                    file.setFileTime(now.addDays(-3).addSecs(seconds),
+                                     QFileDevice::FileModificationTime));
+        }
+        const auto byPath = [](const QString& f, const KeepGoing& k) { return scanFolder(f, k); };
         for (const FolderScanner& scan : {FolderScanner{}, FolderScanner{byPath}}) {
             QStringList asked;
             const auto passes = changedAfterLimit(findolin::dateLimit(now, {0, 3, 0}), &asked);
@@ -153,9 +146,7 @@ private Q_SLOTS:
         const TestDir dir;
         QStringList names;
         for (int level = 1; level <= 120; ++level)
-            names << QStringLiteral("ebene-%1-")
-                         .arg(level, 3, 10, QChar(u'0'))
-                         .leftJustified(40, u'x');
+            names << QString("ebene-%1-").arg(level, 3, 10, QChar(u'0')).leftJustified(40, u'x');
         const DeepFolders deep(dir.path(), names);
         const QDateTime now = QDateTime::currentDateTime();
         deep.file(deep.depth(), "treffer.txt");
@@ -184,15 +175,13 @@ private Q_SLOTS:
             events.enteringFolder = [&](const QString&) {
                 mostOpen = std::max(mostOpen, openDescriptors());
             };
-            const auto passes = dateFilter ? changedAfterLimit(findolin::dateLimit(now, {0, 3, 0}))
-                                           : std::function<bool(FileAt)>{};
             const Recorded result =
-                walk(dir.path(), "treffer", NameMatch::Contains, events, passes);
+                walk(dir.path(), "treffer", NameMatch::Contains, events,
+                     dateFilter ? changedAfterLimit(findolin::dateLimit(now, {0, 3, 0})) : nullptr);
             QCOMPARE(result.hits, expected.join(" | "));
-            QCOMPARE(result.summary.hits, expected.size() + (dateFilter ? 0 : 1));
-            QCOMPARE(result.rejections.size(), dateFilter ? 1 : 0);
-            QVERIFY2(mostOpen - openBefore < deep.depth() / 2,
-                     qPrintable(QString::number(mostOpen)));
+            QCOMPARE(QList<qsizetype>({result.summary.hits, result.rejections.size()}),
+                     QList<qsizetype>({expected.size() + !dateFilter, dateFilter}));
+            QVERIFY(mostOpen - openBefore < deep.depth() / 2);
             QCOMPARE(openDescriptors(), openBefore);
         }
         // Down there the files can be read, as the text search and the preview do.
