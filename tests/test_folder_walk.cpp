@@ -110,7 +110,7 @@ private Q_SLOTS:
 
     // The date filter looks at each file at most once, and only at files a group's pattern lists
     // and no NOT term excludes; through the folder's handle or by the full path.
-    void dateFilter() {
+    void dateFilterAndLimit() {
         const TestDir dir;
         // alt.doc: too old; tax.doc: excluded; neu.doc: listed by no group
         for (const char* name :
@@ -135,6 +135,27 @@ private Q_SLOTS:
             QCOMPARE(result.rejections, QList<qint64>{2}); // alt.doc, examined for both groups
             QCOMPARE(result.summary.examined, 8);
         }
+        // Now, the months, days and hours back, the limit: months first (a day beyond the month's
+        // end becomes its last), then calendar days, then hours; a fraction of a month is of 30
+        // days.
+        for (const QString row :
+             {"2026-03-31 14:30|1|0|0|2026-02-28 14:30", "2024-03-31 08:00|1|0|0|2024-02-29 08:00",
+              "2026-03-31 14:30|1|3|2|2026-02-25 12:30", "2026-03-31 14:30|0|0|0|2026-03-31 14:30",
+              "2026-03-31 14:30|0|-2|0|2026-04-02 14:30",
+              "2026-03-31 14:30|0|0.5|0|2026-03-31 02:30",
+              "2026-03-31 14:30|0.5|0|0|2026-03-16 14:30",
+              "2026-03-31 14:30|0|0|1.5|2026-03-31 13:00"}) {
+            const auto field = [&](int i) { return row.section(u'|', i, i); };
+            const QDateTime now = QDateTime::fromString(field(0), "yyyy-MM-dd HH:mm");
+            const QDateTime limit = findolin::dateLimit(
+                now, {field(1).toDouble(), field(2).toDouble(), field(3).toDouble()});
+            QCOMPARE(row.section(u'|', 0, 3) + u'|' + limit.toString("yyyy-MM-dd HH:mm"), row);
+            QVERIFY(!changedAfter(limit, limit)); // a file changed at the limit itself fails
+            QVERIFY(changedAfter(limit.addMSecs(1), limit));
+        }
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        for (const QString row : {"3|3", "1,5|1.5", "1.5|1.5", " 2 |2", "|0", "drei|0", "-1|-1"})
+            QCOMPARE(amountFromText(row.section(u'|', 0, 0)), row.section(u'|', 1, 1).toDouble());
     }
 
     // A chain of folders whose lower part lies beyond PATH_MAX, with side folders every ten
@@ -187,29 +208,6 @@ private Q_SLOTS:
         // Down there the files can be read, as the text search and the preview do.
         auto deepest = ReadOnlyFile::open(deep.path(deep.depth()) + "/treffer.txt");
         QCOMPARE(deepest->read(100).value(), QByteArray());
-    }
-
-    // Now, the months, days and hours back, the limit: months first (a day beyond the month's
-    // end becomes its last), then calendar days, then hours; a fraction of a month is of 30 days.
-    void dateLimit() {
-        for (const QString row :
-             {"2026-03-31 14:30|1|0|0|2026-02-28 14:30", "2024-03-31 08:00|1|0|0|2024-02-29 08:00",
-              "2026-03-31 14:30|1|3|2|2026-02-25 12:30", "2026-03-31 14:30|0|0|0|2026-03-31 14:30",
-              "2026-03-31 14:30|0|-2|0|2026-04-02 14:30",
-              "2026-03-31 14:30|0|0.5|0|2026-03-31 02:30",
-              "2026-03-31 14:30|0.5|0|0|2026-03-16 14:30",
-              "2026-03-31 14:30|0|0|1.5|2026-03-31 13:00"}) {
-            const auto field = [&](int i) { return row.section(u'|', i, i); };
-            const QDateTime now = QDateTime::fromString(field(0), "yyyy-MM-dd HH:mm");
-            const QDateTime limit = findolin::dateLimit(
-                now, {field(1).toDouble(), field(2).toDouble(), field(3).toDouble()});
-            QCOMPARE(row.section(u'|', 0, 3) + u'|' + limit.toString("yyyy-MM-dd HH:mm"), row);
-            QVERIFY(!changedAfter(limit, limit)); // a file changed at the limit itself fails
-            QVERIFY(changedAfter(limit.addMSecs(1), limit));
-        }
-        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        for (const QString row : {"3|3", "1,5|1.5", "1.5|1.5", " 2 |2", "|0", "drei|0", "-1|-1"})
-            QCOMPARE(amountFromText(row.section(u'|', 0, 0)), row.section(u'|', 1, 1).toDouble());
     }
 };
 

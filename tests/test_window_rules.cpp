@@ -84,7 +84,7 @@ private Q_SLOTS:
 
     // A name, its class (Picture, Document, Web, Other), whether the text search passes over it.
     // The first class whose type the name holds anywhere wins.
-    void classByName() {
+    void classAndWebModeByName() {
         for (const QString row :
              {"FOTO.JPG|P|+", "scan.tiff|P|+", "urlaub.gif.txt|P|+", "report.gifts.doc|P|+",
               "v1.2.Jpg|P|+", "brief.doc.txt|D|-", "liste.xlsx|D|-", "plan.CDR|D|+",
@@ -95,10 +95,7 @@ private Q_SLOTS:
                          (isPictureOrDrawingName(name) ? "|+" : "|-"),
                      row);
         }
-    }
-
-    // Only the file's own extension tells a mail or a video from a page.
-    void webModeByOwnExtension() {
+        // Only the file's own extension tells a mail or a video from a page.
         for (const QString row :
              {"/home/a/seite.html|P", "/home/a/Post.EML|M", "/home/a/Feier.avi|V",
               "/home/a/film.mpeg|V", "/home/a/clip.MPG|V", "/home/a/lieferung.avis.htm|P",
