@@ -130,8 +130,9 @@ private Q_SLOTS:
               // Qt's own options pass, and their values are not taken for the folder.
               "-platform offscreen|S|", "--platform=offscreen sub|S|@/work/sub",
               "-style fusion -reverse sub|S|@/work/sub", "-session 1234|S|",
-              "--bogus|R|Unknown option 'bogus'.", "-x sub|R|Unknown option 'x'.",
-              "-hv|R|Unknown option 'hv'.", "sub -platform|R|Missing value after '-platform'.",
+              "-platformpluginpath x sub|S|@/work/sub", "--bogus|R|Unknown option 'bogus'.",
+              "-x sub|R|Unknown option 'x'.", "-hv|R|Unknown option 'hv'.",
+              "sub -platform|R|Missing value after '-platform'.",
               "--version=2|R|Unexpected value after '--version'.",
               "sub other|R|one folder at most, not 2: 'sub', 'other'",
               "gone|r|cannot list '@/work/gone': ENOENT",
