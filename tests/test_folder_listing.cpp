@@ -60,7 +60,7 @@ private Q_SLOTS:
 
     // Sub-folder entries first, then the files the pattern picks, in list-box order; the entries
     // only while the folder text still names the listed folder.
-    void listingAndMergedListing() {
+    void listingOrderAndPaths() {
         const TestDir dir;
         for (const char* name : {"Rechnung 12.doc", "angebot PC.doc", "Angebot.txt", "Äpfel.doc",
                                  "Zettel.doc", "Brief.doc", " [Archiv].txt", "briefe/", "Archiv/"})
@@ -92,9 +92,7 @@ private Q_SLOTS:
         for (int count : {0, 1, 2, 40000})
             QCOMPARE(countCaption(count),
                      QString::number(count) + (count == 1 ? " Datei" : " Dateien"));
-    }
-
-    void orderAndPaths() {
+        // The list-box order itself; paths joined, made plain, shortened.
         QStringList lines{"b", " [z]", "A", "10", "ä", "B"};
         sortLikeListBox(lines);
         QCOMPARE(lines, (QStringList{" [z]", "10", "A", QStringLiteral("ä"), "b", "B"}));
