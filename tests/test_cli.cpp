@@ -45,8 +45,8 @@ private Q_SLOTS:
             program.setProcessEnvironment(environment(home.path(), false));
             program.start(FINDOLIN_EXECUTABLE, arguments);
             QVERIFY2(program.waitForFinished(60000), "the program did not end by itself");
-            QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-            const QString shown = QString::number(program.exitCode()) + u'|' +
+            const int code = program.exitStatus() == QProcess::CrashExit ? -1 : program.exitCode();
+            const QString shown = QString::number(code) + u'|' +
                                   QString::fromUtf8(program.readAllStandardOutput()) + u'|' +
                                   QString::fromUtf8(program.readAllStandardError());
             QVERIFY2(QRegularExpression("\\A(?:" + expected + ")\\z").match(shown).hasMatch(),
@@ -61,8 +61,7 @@ private Q_SLOTS:
         for (QString argument : {"@/elsewhere/Projekt", "Projekt"}) {
             const TestDir dir(
                 Tree{{"home/Documents/start.txt", {}}, {"elsewhere/Projekt/plan.txt", {}}});
-            const int watch = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
-            QVERIFY(watch >= 0);
+            const int watch = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK); // a failure fails the next
             const auto closeWatch = qScopeGuard([&] { ::close(watch); });
             const QByteArray folder = QFile::encodeName(dir.path("elsewhere/Projekt"));
             QVERIFY(::inotify_add_watch(watch, folder.constData(), IN_OPEN) >= 0);
@@ -71,10 +70,7 @@ private Q_SLOTS:
             program.setProcessEnvironment(environment(dir.path("home"), true));
             program.setWorkingDirectory(dir.path("elsewhere"));
             program.start(FINDOLIN_EXECUTABLE, {argument.replace(u'@', dir.path())});
-            const auto endProgram = qScopeGuard([&] {
-                program.kill();
-                program.waitForFinished(30000);
-            });
+            const auto endProgram = qScopeGuard([&] { program.kill(), program.waitForFinished(); });
             QVERIFY(program.waitForStarted(30000));
             QDeadlineTimer deadline(60000);
             bool opened = false;
@@ -83,9 +79,9 @@ private Q_SLOTS:
                 opened = ::poll(&event, 1, 100) > 0;
                 program.waitForFinished(0); // notices an end
             }
-            QVERIFY2(program.state() == QProcess::Running,
-                     qPrintable("the program ended: " + program.readAllStandardError()));
-            QVERIFY2(opened, qPrintable("the folder given was not opened: " + argument));
+            // it opened the folder and is still up
+            QVERIFY2(opened && program.state() == QProcess::Running,
+                     qPrintable(argument + ": " + program.readAllStandardError()));
         }
     }
 };

@@ -96,8 +96,8 @@ private Q_SLOTS:
             << Nothing << "Text2=$/b; Command1"
             << "?List1:>>>[$/b/x]|treffer.txt|>>>[$/b/y]|treffer.doc; ?mnuDateiZähler=2 Dateien; "
                "?Label3=® Trellwin";
-        QTest::newRow("the search goes on") << Stop << ""
-                                            << "?mnuDateiZähler=40 Dateien";
+        QTest::newRow("goes on") << Stop << ""
+                                 << "?mnuDateiZähler=40 Dateien";
     }
     // A stop or a newer search ends the walk at once, also while a folder does not answer; the
     // lines written so far stay, nothing of the stopped walk comes later. A key typed meanwhile
@@ -136,8 +136,8 @@ private Q_SLOTS:
         for (const auto& [file, age] :
              {std::pair{"a/neu.txt", 1}, {"a/alt.txt", 5}, {"b/neu.txt", 0}, {"b/alt.txt", 400}}) {
             QFile out(home.file(file));
-            QVERIFY(out.open(QIODevice::ReadWrite));
-            QVERIFY(out.setFileTime(QDateTime::currentDateTime().addDays(-age).addSecs(-60),
+            QVERIFY(out.open(QIODevice::ReadWrite) &&
+                    out.setFileTime(QDateTime::currentDateTime().addDays(-age).addSecs(-60),
                                     QFileDevice::FileModificationTime));
         }
         // Armed for one search, again by an amount typed; put away by Escape: then it asks.
@@ -160,9 +160,8 @@ private Q_SLOTS:
         const QByteArray folder = QFile::encodeName(home.path("a")) + "/alt\xe9";
         const QByteArray name = QByteArray("Gr\xfc\xdf") + 'e';
         QVERIFY(::mkdir(folder, 0700) == 0);
-        const int fd = ::open(folder + "/" + name + ".txt", O_WRONLY | O_CREAT, 0600);
-        QVERIFY(fd >= 0 && ::write(fd, "Angebot", 7) == 7);
-        ::close(fd);
+        const int fd = ::open(folder + "/" + name + ".txt", O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        QVERIFY(::write(fd, "Angebot", 7) == 7 && ::close(fd) == 0); // a bad fd fails both
         ScriptedDialogs dialogs;
         dialogs.inputs << nameFromBytes(name + "-neu.txt");
         dialogs.answers << Answer::Yes;
@@ -185,11 +184,10 @@ private Q_SLOTS:
     void escapeWhileReadingAHugeFile() {
         TestHome home;
         for (int i = 0; i < 60; ++i)
-            home.file(QStringLiteral("a/%1/brief.txt").arg(i, 2, 10, QChar(u'0')), "Angebot");
-        QFile big(home.path("a/30/brief.txt"));
-        QVERIFY(big.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        QVERIFY(big.resize(qint64(4) << 30)); // sparse: four gigabytes of nothing, slow to read
-        big.close();
+            home.file(QStringLiteral("a/%1/brief.txt").arg(i, 2, 10, QChar(u'0')),
+                      i == 30 ? "" : "Angebot");
+        // sparse: four gigabytes of nothing, slow to read
+        QVERIFY(QFile::resize(home.path("a/30/brief.txt"), qint64(4) << 30));
         const auto form = startAndPlay(home, "Text2=$/a; Text1=brief; Command1; Text4=angebot");
         form->Command1->click(); // the hits before the large file come, with their headers
         QTRY_COMPARE(form->List2->count(), 60);
@@ -198,8 +196,7 @@ private Q_SLOTS:
         QTest::keyClick(form->Text4, Qt::Key_Escape);
         QVERIFY(!form->engine().busy());
         play(*form, home, "?List2:" + before + "; ?mnuName=; ?mnuDateiZähler=");
-        QCOMPARE(form->mousePointer(), MousePointer::Default);
-        QVERIFY(!later.wait(100));
+        QVERIFY(form->mousePointer() == MousePointer::Default && !later.wait(100));
     }
 };
 
