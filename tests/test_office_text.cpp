@@ -246,17 +246,15 @@ void TestOfficeText::cutShortOrStopped() {
     const QByteArray bytes = zipped({{"word/document.xml", wordBody(body)},
                                      {"word/header1.xml", wordPart("hdr", para("Kopf"))}});
     const Extracted whole = extract(bytes);
-    QVERIFY(whole.ok);
-    QVERIFY(whole.text.endsWith(
-        QStringLiteral("Absatz %1 mit etwas Text\nKopf\n").arg(2999 * 7919 % 1013)));
+    QVERIFY(whole.ok &&
+            whole.text.endsWith(
+                QStringLiteral("Absatz %1 mit etwas Text\nKopf\n").arg(2999 * 7919 % 1013)));
     // Pieces are batched, not one per run or paragraph.
     QVERIFY2(whole.pieces > 2 && whole.pieces < 100, qPrintable(QString::number(whole.pieces)));
     for (int stopAfter : {1, 2}) {
         const Extracted part = extract(bytes, stopAfter);
-        QVERIFY(part.ok);
         QCOMPARE(part.pieces, stopAfter);
-        QVERIFY(whole.text.startsWith(part.text));
-        QVERIFY(!part.text.contains("Kopf"));
+        QVERIFY(part.ok && whole.text.startsWith(part.text) && !part.text.contains("Kopf"));
     }
     // A zip cut off anywhere gives no text, or none but the document's.
     for (qsizetype size = 0; size < bytes.size(); ++size) {
@@ -273,6 +271,9 @@ void TestOfficeText::cutShortOrStopped() {
 void TestOfficeText::feedCutsLongTokens_data() {
     QTest::addColumn<QByteArray>("document");
     QTest::addColumn<QString>("expected");
+    const auto row = [](const char* tag, const QByteArray& document, const QString& expected) {
+        QTest::newRow(tag) << document << expected;
+    };
     constexpr qsizetype kPiece = BoundedXmlFeed::kTextPieceBytes;
     const QByteArray held(BoundedXmlFeed::kHeldBytes, 'v');
 
@@ -281,19 +282,20 @@ void TestOfficeText::feedCutsLongTokens_data() {
     const QByteArray run = QByteArray("ä😀\r\n&lt;&#65;").repeated(2 * kPiece);
     static_assert((kPiece - 1) % 17 == 0);
     const QString runText = QString::fromUtf8("ä😀\n<A").repeated(2 * kPiece);
-    QTest::newRow("text run") << "<r>" + run + "</r>" << runText;
+    row("text run", "<r>" + run + "</r>", runText);
     const QString utf16 =
         QChar(0xfeff) +
         QString::fromUtf8(R"(<?xml version="1.0" encoding="UTF-16"?><r>)" + run + "</r>");
-    QTest::newRow("text run in UTF-16")
-        << QByteArray(reinterpret_cast<const char*>(utf16.utf16()), utf16.size() * 2) << runText;
+    row("text run in UTF-16",
+        QByteArray(reinterpret_cast<const char*>(utf16.utf16()), utf16.size() * 2), runText);
     // The longest reference kept whole, with the cut due at its ";".
-    QTest::newRow("reference at the cut")
-        << "<r>" + QByteArray(kPiece - 31, 'a') + "&#x" + QByteArray(26, '0') + "41;</r>"
-        << QString(kPiece - 31, u'a') + "A";
-    QTest::newRow("ISO 8859-1") << QByteArray(R"(<?xml version="1.0" encoding="ISO-8859-1"?><r>)"
-                                              "\xe4</r>")
-                                << "ä";
+    row("reference at the cut",
+        "<r>" + QByteArray(kPiece - 31, 'a') + "&#x" + QByteArray(26, '0') + "41;</r>",
+        QString(kPiece - 31, u'a') + "A");
+    row("ISO 8859-1",
+        R"(<?xml version="1.0" encoding="ISO-8859-1"?><r>)"
+        "\xe4</r>",
+        "ä");
     // Sections whose brackets and closing "]]>" come where a cut is due; then sections whose
     // "]]>" two pieces share, each followed by text that a feed still in CDATA would cut wrongly.
     QByteArray sections;
@@ -303,7 +305,7 @@ void TestOfficeText::feedCutsLongTokens_data() {
         sections += "<![CDATA[" + content + "]]>";
         sectionsText += QString::fromLatin1(content);
     }
-    QTest::newRow("CDATA") << "<r>" + sections + "</r>" << sectionsText;
+    row("CDATA", "<r>" + sections + "</r>", sectionsText);
     QByteArray shared = "<r><![CDATA[";
     QString sharedText;
     for (qsizetype split : {2, 1}) { // "]]>" after `split` bytes of a piece, then long text
@@ -313,36 +315,30 @@ void TestOfficeText::feedCutsLongTokens_data() {
             content + "]]>" + QByteArray(kPiece, 'x') + "<x/>" + (split == 2 ? "<![CDATA[" : "");
         sharedText += QString::fromLatin1(content) + QString(kPiece, u'x');
     }
-    QTest::newRow("CDATA ends across pieces") << shared + "</r>" << sharedText;
-    QTest::newRow("no place for a cut ends the document")
-        << "<r>vor<![CDATA[" + QByteArray(3 * kPiece, ']') + "]]>nach</r>"
-        << "vor";
-    QTest::newRow("attribute values up to the limit")
-        << "<r><e a=\"" + held + "\" b='" + held + "v'>x</e></r>"
-        << QStringLiteral("{%1}{0}x").arg(held.size());
-    QTest::newRow("comments and processing instructions")
-        << "<r>a<!-- - -->b<!--" + QByteArray("->c").repeated(held.size()) + "-->c<?pi x?>d<?pi " +
-               QByteArray("?p>").repeated(held.size()) + "?>e</r>"
-        << "a<3>bc<1>de";
+    row("CDATA ends across pieces", shared + "</r>", sharedText);
+    row("no place for a cut ends the document",
+        "<r>vor<![CDATA[" + QByteArray(3 * kPiece, ']') + "]]>nach</r>", "vor");
+    row("attribute values up to the limit", "<r><e a=\"" + held + "\" b='" + held + "v'>x</e></r>",
+        QStringLiteral("{%1}{0}x").arg(held.size()));
+    row("comments and processing instructions",
+        "<r>a<!-- - -->b<!--" + QByteArray("->c").repeated(held.size()) + "-->c<?pi x?>d<?pi " +
+            QByteArray("?p>").repeated(held.size()) + "?>e</r>",
+        "a<3>bc<1>de");
 
-    QTest::newRow("nesting ends the document")
-        << "<r>vor" + QByteArray("<e>").repeated(BoundedXmlFeed::kMaxDepth) + "nach</e>"
-        << "vor";
-    QTest::newRow("long tag ends the document")
-        << "<r>vor<e a='" + held + "' b='" + held + "'>nach</e></r>"
-        << "vor";
+    row("nesting ends the document",
+        "<r>vor" + QByteArray("<e>").repeated(BoundedXmlFeed::kMaxDepth) + "nach</e>", "vor");
+    row("long tag ends the document", "<r>vor<e a='" + held + "' b='" + held + "'>nach</e></r>",
+        "vor");
     // The reader keeps the namespaces that open elements declare.
-    QTest::newRow("open tags end the document")
-        << "<r>vor" + ("<e xmlns:a='" + held + "'>").repeated(4) + "nach" +
-               QByteArray("</e>").repeated(4) + "</r>"
-        << "vor";
+    row("open tags end the document",
+        "<r>vor" + ("<e xmlns:a='" + held + "'>").repeated(4) + "nach" +
+            QByteArray("</e>").repeated(4) + "</r>",
+        "vor");
     QByteArray attributes;
     for (int i = 0; i <= BoundedXmlFeed::kMaxAttributes; ++i)
         attributes += " a" + QByteArray::number(i) + "=''";
-    QTest::newRow("many attributes end the document") << "<r>vor<e" + attributes + ">nach</e></r>"
-                                                      << "vor";
-    QTest::newRow("DOCTYPE ends the document")
-        << QByteArray("<!DOCTYPE r [<!ENTITY e 'eee'>]><r>&e;</r>") << "";
+    row("many attributes end the document", "<r>vor<e" + attributes + ">nach</e></r>", "vor");
+    row("DOCTYPE ends the document", "<!DOCTYPE r [<!ENTITY e 'eee'>]><r>&e;</r>", "");
 }
 
 void TestOfficeText::feedCutsLongTokens() {
