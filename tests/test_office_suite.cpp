@@ -12,9 +12,6 @@ using namespace findolin;
 namespace {
 
 const QString kConverts = QStringLiteral("convert \"$@\"");
-// Converts once a file "go" appears in the test folder.
-const QString kWaitsForGo =
-    QStringLiteral("while [ ! -e \"${0%/bin/*}/go\" ]; do sleep 0.02; done; convert \"$@\"");
 // Hangs, with a child standing in for soffice.bin; both log their ids, each file written whole
 // before it appears.
 const QString kHangs = QStringLiteral(
@@ -41,9 +38,6 @@ QMap<QByteArray, QByteArray> officeProcesses(const QString& cache) {
     }
     return result;
 }
-
-// Office start-up on a busy machine takes seconds; this bounds the wait, not the work.
-constexpr int kOfficeWaitMs = 60000;
 
 QString pdfOf(const QSignalSpy& spy, int i) {
     return spy.at(i).at(1).toString();
@@ -151,7 +145,9 @@ void TestOfficeSuite::convertsOnlyTheNewestRequest() {
     for (const auto& [asked, converted] :
          {std::pair<QString, QString>("abcc", "acz"), {"aba", "az"}}) {
         TestDir dir;
-        const FakeOffice office(dir, kWaitsForGo);
+        // Converts once a file "go" appears in the test folder.
+        const FakeOffice office(dir, "while [ ! -e \"${0%/bin/*}/go\" ]; do sleep 0.02; done; " +
+                                         kConverts);
         DocumentConverter converter(dir.path("cache"), office.program());
         QSignalSpy spy(&converter, &DocumentConverter::converted);
         for (QChar name : asked + 'z')
@@ -204,7 +200,8 @@ void TestOfficeSuite::oneOfficeServesEveryConversion() {
     const auto convert = [&](const QString& name, const QByteArray& content) {
         converter->pdfFor(dir.file(name, content));
         const int before = spy.count();
-        return QTest::qWaitFor([&] { return spy.count() > before; }, kOfficeWaitMs) &&
+        // Office start-up on a busy machine takes seconds; this bounds the wait, not the work.
+        return QTest::qWaitFor([&] { return spy.count() > before; }, 60000) &&
                contentOf(pdfOf(spy, before)).startsWith("%PDF");
     };
     // A text and a spreadsheet, each exported by its own PDF filter; names the URLs must encode.
