@@ -249,9 +249,8 @@ void TestForm1Preview::mailIsShownWithoutReachingOut() {
               QByteArray::number(tracker.serverPort()) + "/gelesen.png\"></p>\r\n"}});
     const auto form = startForm1();
     select(form->File1, 0);
-    QVERIFY(form->WebBrowser1->isVisible());
     QWebEngineView* page = form->webView().page();
-    QVERIFY(page);
+    QVERIFY(form->WebBrowser1->isVisible() && page);
     QSignalSpy loaded(page, &QWebEngineView::loadFinished);
     QVERIFY(loaded.count() > 0 || loaded.wait(20000));
     QString text;

@@ -6,7 +6,6 @@
 #include <QBuffer>
 #include <QXmlStreamReader>
 #include <QtTest>
-#include <algorithm>
 #include <fcntl.h>
 #include <unistd.h>
 
