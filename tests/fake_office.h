@@ -19,19 +19,12 @@ public:
         const QString script = QStringLiteral(R"(#!/bin/sh
 { for a in "$@"; do printf '%s\t' "$a"; done; echo; } >> '%1'
 convert() {
-    for a in "$@"; do
-        case "$prev" in --outdir) out=$a ;; esac
-        prev=$a doc=$a
-    done
+    for a in "$@"; do case "$prev" in --outdir) out=$a ;; esac; prev=$a doc=$a; done
     name=$(basename "$doc")
-    cat > "$out/${name%.*}.pdf" <<'EOF'
-%PDF-1.4
-1 0 obj <</Type/Catalog/Pages 2 0 R>> endobj
-2 0 obj <</Type/Pages/Kids[3 0 R]/Count 1>> endobj
-3 0 obj <</Type/Page/Parent 2 0 R/MediaBox[0 0 300 200]>> endobj
-trailer <</Root 1 0 R>>
-%%EOF
-EOF
+    printf '%s\n' '%PDF-1.4' '1 0 obj <</Type/Catalog/Pages 2 0 R>> endobj' \
+        '2 0 obj <</Type/Pages/Kids[3 0 R]/Count 1>> endobj' \
+        '3 0 obj <</Type/Page/Parent 2 0 R/MediaBox[0 0 300 200]>> endobj' \
+        'trailer <</Root 1 0 R>>' '%%EOF' > "$out/${name%.*}.pdf"
 }
 %2
 )");
@@ -46,10 +39,9 @@ EOF
     QString log() const { return QString::fromUtf8(contentOf(log_)).replace(u'\t', u' '); }
     QList<QStringList> calls() const {
         QList<QStringList> result;
-        for (const QByteArray& line :
-             QFile::exists(log_) ? contentOf(log_).split('\n') : QByteArrayList())
-            if (!line.isEmpty())
-                result.append(QString::fromUtf8(line.chopped(1)).split(u'\t'));
+        for (const QString& line : QString::fromUtf8(contentOf(log_)).split(u'\n'))
+            if (line.endsWith(u'\t')) // not the last, empty line, nor contentOf's "<gone>"
+                result.append(line.chopped(1).split(u'\t'));
         return result;
     }
 

@@ -9,8 +9,6 @@
 #include <quazip.h>
 #include <quazipfile.h>
 
-namespace {
-
 using Members = QList<std::pair<QString, QByteArray>>;
 
 const QString kXmlDecl = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
@@ -19,9 +17,6 @@ const QString kWordNs =
                    " xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\"");
 const QString kSheetNs =
     QStringLiteral(" xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"");
-const QString kSlideNs =
-    QStringLiteral(" xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\""
-                   " xmlns:p=\"http://schemas.openxmlformats.org/presentationml/2006/main\"");
 const QString kOdfNs =
     QStringLiteral(" xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\""
                    " xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\""
@@ -41,7 +36,10 @@ inline QString para(const QString& text) {
     return "<w:p><w:r><w:t>" + text + "</w:t></w:r></w:p>";
 }
 inline QByteArray slide(const QString& text) {
-    return (kXmlDecl + "<p:sld" + kSlideNs + "><p:cSld><p:spTree><p:sp><p:txBody><a:p><a:r><a:t>" +
+    return (kXmlDecl +
+            "<p:sld xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\""
+            " xmlns:p=\"http://schemas.openxmlformats.org/presentationml/2006/main\">"
+            "<p:cSld><p:spTree><p:sp><p:txBody><a:p><a:r><a:t>" +
             text + "</a:t></a:r></a:p></p:txBody></p:sp></p:spTree></p:cSld></p:sld>")
         .toUtf8();
 }
@@ -59,7 +57,6 @@ inline QByteArray zipped(const Members& members, bool stored = false) {
     QBuffer buffer;
     buffer.open(QIODevice::ReadWrite);
     QuaZip zip(&buffer);
-    zip.setAutoClose(false);
     if (!zip.open(QuaZip::mdCreate))
         qFatal("cannot create a zip");
     for (const auto& [name, data] : members) {
@@ -67,8 +64,7 @@ inline QByteArray zipped(const Members& members, bool stored = false) {
         if (!file.open(QIODevice::WriteOnly, QuaZipNewInfo(name), nullptr, 0,
                        stored ? 0 : Z_DEFLATED) ||
             file.write(data) != data.size())
-            qFatal("cannot write %s", qPrintable(name));
-        file.close();
+            qFatal("cannot write %s", qPrintable(name)); // closed as it goes
     }
     zip.close();
     return buffer.data();
@@ -82,5 +78,3 @@ inline QByteArray odt(const QByteArray& content) {
     return zipped(
         {{"mimetype", "application/vnd.oasis.opendocument.text"}, {"content.xml", content}});
 }
-
-} // namespace
