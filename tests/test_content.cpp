@@ -44,26 +44,12 @@ QByteArray utf16(const QString& text, bool bigEndian = false) {
 class TestContent : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void kindsAreToldByContent();
     void verdicts();
     void pdfLibraryOnlyWhereItCanRead();
-    void readsNoFurtherThanTheAnswerNeeds();
-    void termBytes();
-    void buffer();
-    void preview();
+    void rawBytes();
+    void reading();
     void poolGivesVerdictsInOrder();
 };
-
-void TestContent::kindsAreToldByContent() {
-    QCOMPARE(contentKindOf("{\\rtf1\\ansi x}"), ContentKind::RichText);
-    QCOMPARE(contentKindOf("%PDF-1.4\n1 0 obj"), ContentKind::Pdf);
-    QCOMPARE(contentKindOf(QByteArray("PK\x03\x04rest PK\x05\x06", 13)), ContentKind::ZipContainer);
-    // Broken: no record of the zip's folder at its end.
-    QCOMPARE(contentKindOf(QByteArray("PK\x03\x04\x85\xab\0\x01", 8)), ContentKind::Binary);
-    QCOMPARE(contentKindOf(QByteArray("\xd0\xcf\x11\xe0\x00\x00", 6)), ContentKind::Binary);
-    QCOMPARE(contentKindOf("Sehr geehrte Damen"), ContentKind::PlainText);
-    QCOMPARE(contentKindOf(QByteArray("\xff\xfeH\x00", 4)), ContentKind::PlainText);
-}
 
 // Queries against the text the loader gives in every encoding and kind of file. Whether the raw
 // bytes rule a term out or prove it, the verdict is the one the decoded text gives: with
@@ -153,36 +139,18 @@ void TestContent::pdfLibraryOnlyWhereItCanRead() {
     }
 }
 
-// The pieces of a long text are tested as they come: the reading stops once the answer is
-// certain, and goes on to the end while a NOT term or a missing term may still turn up.
-void TestContent::readsNoFurtherThanTheAnswerNeeds() {
-    const struct {
-        QString query;
-        bool draftAtTheEnd, hit, readToTheEnd;
-    } rows[] = {
-        {"angebot", true, true, false},           {"rechnung-angebot", false, false, false},
-        {"angebot-entwurf", false, true, true},   {"angebot-entwurf", true, false, true},
-        {"angebot+rechnung", false, false, true},
-    };
-    TestDir dir;
-    const ContentLoader loader;
-    for (const auto& row : rows) {
-        QByteArray bytes = "Angebot " + QByteArray(4 * ContentLoader::kPieceBytes, 'x');
-        if (row.draftAtTheEnd)
-            bytes += " Entwurf";
-        const QString path = dir.file("lang.txt", bytes);
-        auto file = ReadOnlyFile::open(path);
-        QVERIFY(file);
-        QCOMPARE(ContentQuery(TextAuslesen(row.query)).test(loader, *file, path),
-                 row.hit ? ContentVerdict::Hit : ContentVerdict::Miss);
-        QCOMPARE(file->position() == bytes.size(), row.readToTheEnd);
-    }
-}
-
 // The test on raw bytes finds a term's spellings in every encoding, an ASCII one as proof; a term
 // it cannot rule out (empty, with a character a decoder makes of broken bytes, a line end) is of
 // no use to it.
-void TestContent::termBytes() {
+void TestContent::rawBytes() {
+    QCOMPARE(contentKindOf("{\\rtf1\\ansi x}"), ContentKind::RichText);
+    QCOMPARE(contentKindOf("%PDF-1.4\n1 0 obj"), ContentKind::Pdf);
+    QCOMPARE(contentKindOf(QByteArray("PK\x03\x04rest PK\x05\x06", 13)), ContentKind::ZipContainer);
+    // Broken: no record of the zip's folder at its end.
+    QCOMPARE(contentKindOf(QByteArray("PK\x03\x04\x85\xab\0\x01", 8)), ContentKind::Binary);
+    QCOMPARE(contentKindOf(QByteArray("\xd0\xcf\x11\xe0\x00\x00", 6)), ContentKind::Binary);
+    QCOMPARE(contentKindOf("Sehr geehrte Damen"), ContentKind::PlainText);
+    QCOMPARE(contentKindOf(QByteArray("\xff\xfeH\x00", 4)), ContentKind::PlainText);
     using Found = TermBytes::Found;
     const struct {
         QString term;
@@ -206,9 +174,30 @@ void TestContent::termBytes() {
         QVERIFY(!TermBytes(term).usable());
 }
 
-void TestContent::buffer() {
+void TestContent::reading() {
     TestDir dir;
     const ContentLoader loader;
+    // The pieces of a long text are tested as they come: the reading stops once the answer is
+    // certain, and goes on to the end while a NOT term or a missing term may still turn up.
+    const struct {
+        QString query;
+        bool draftAtTheEnd, hit, readToTheEnd;
+    } rows[] = {
+        {"angebot", true, true, false},           {"rechnung-angebot", false, false, false},
+        {"angebot-entwurf", false, true, true},   {"angebot-entwurf", true, false, true},
+        {"angebot+rechnung", false, false, true},
+    };
+    for (const auto& row : rows) {
+        QByteArray bytes = "Angebot " + QByteArray(4 * ContentLoader::kPieceBytes, 'x');
+        if (row.draftAtTheEnd)
+            bytes += " Entwurf";
+        const QString path = dir.file("lang.txt", bytes);
+        auto file = ReadOnlyFile::open(path);
+        QVERIFY(file);
+        QCOMPARE(ContentQuery(TextAuslesen(row.query)).test(loader, *file, path),
+                 row.hit ? ContentVerdict::Hit : ContentVerdict::Miss);
+        QCOMPARE(file->position() == bytes.size(), row.readToTheEnd);
+    }
     RichTextBuffer buffer(loader);
     QVERIFY(buffer.LoadFile(dir.file("a.txt", "Der B\xfcrostuhl im B\xdcRO")));
     QCOMPARE((QList{buffer.Find(u"büro"_s), buffer.Find(u"STUHL"_s), buffer.Find(u"Tisch"_s),
@@ -249,11 +238,7 @@ void TestContent::buffer() {
     scanner.feed(QStringView(deseret).sliced(2));
     scanner.finish();
     QCOMPARE(scanner.position(0), 1);
-}
-
-void TestContent::preview() {
-    TestDir dir;
-    const ContentLoader loader;
+    // The preview of rich text keeps its bold and italics, and shows markup as text.
     const auto rtf = previewText(
         loader, dir.file("a.rtf", "{\\rtf1 normal \\b fett\\b0 \\i schr\\'e4g\\i0 <x>}"));
     QVERIFY(rtf && !rtf->cut);
