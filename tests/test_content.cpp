@@ -281,14 +281,12 @@ void TestContent::poolGivesVerdictsInOrder() {
     QStringList paths;
     QList<ContentVerdict> expected;
     for (int i = 0; i < 300; ++i) {
-        const bool hit = i % 7 == 0; // the 5th is not to be read, the 6th is missing
-        paths << (i == 5   ? QString()
-                  : i == 6 ? dir.path("fehlt.txt")
-                           : dir.file(u"f%1.txt"_s.arg(i), hit ? "ein Angebot" : "nichts"));
-        expected << (i == 6 ? ContentVerdict::Unreadable
-                     : hit  ? ContentVerdict::Hit
-                            : ContentVerdict::Miss);
+        paths << dir.file(u"f%1.txt"_s.arg(i), i % 7 ? "nichts" : "ein Angebot");
+        expected << (i % 7 ? ContentVerdict::Miss : ContentVerdict::Hit);
     }
+    paths[5].clear(); // not to be read: a miss
+    paths[6] = dir.path("fehlt.txt");
+    expected[6] = ContentVerdict::Unreadable;
     const ContentLoader loader;
     const ContentQuery query(TextAuslesen(u"angebot"));
     const auto take = [](VerdictPool& pool, qsizetype i) {
