@@ -152,9 +152,11 @@ void TestMailMessage::messages() {
         {"From: o@x\nHallo ohne Leerzeile", "|Hallo ohne Leerzeile"},
         // HTML: a second frame inside the body, a fragment with its charset in a <meta>.
         {typed("text/html\n\n<html><body>eins<html><body>zwei</body></html>"), "|einszwei"},
-        {typed("text/html\n\n<html><head><meta charset=\"windows-1252\"></head><div>\x80 x</div>"
+        {typed("text/html\n\n<html><head><meta charset=\"iso-8859-15\"></head><div>\xA4 x</div>"
                "<script>unclosed"),
          "|€ x"},
+        // A script tag that removing a script joins together is shown as text.
+        {typed("text/html\n\n<scr<script>x</script>ipt>late()</script>b"), "|<script>late()b"},
         // A file that is no mail comes out as its text, without a header table.
         {"Liebe Anna,\n\nbis morgen.\n", "Liebe Anna,\n\nbis morgen.\n"},
         {"Hinweis: bitte <lesen>\nZweite Zeile\n", "Hinweis: bitte <lesen>\nZweite Zeile\n"},
