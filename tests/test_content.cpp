@@ -45,10 +45,8 @@ class TestContent : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void verdicts();
-    void pdfLibraryOnlyWhereItCanRead();
     void rawBytes();
     void reading();
-    void poolGivesVerdictsInOrder();
 };
 
 // Queries against the text the loader gives in every encoding and kind of file. Whether the raw
@@ -106,35 +104,32 @@ void TestContent::verdicts() {
     QCOMPARE(textOf(loader, dir.file("a", rows[0].bytes)), QStringLiteral("GRÖßE Bürostuhl"));
     QCOMPARE(textOf(loader, dir.file("b", rows[6].bytes)), QStringLiteral("Gerät mit 600 MHz"));
     QCOMPARE(textOf(loader, dir.file("c", rtf)), QStringLiteral("Die Rechnung für März 600 MHz\n"));
-}
-
-// Asking the PDF library costs far more than reading a small file: a file that begins like a PDF
-// and cannot be one is read as the bytes it holds, and its text searched as any other file's.
-void TestContent::pdfLibraryOnlyWhereItCanRead() {
+    // Asking the PDF library costs far more than reading a small file: a file that begins like a
+    // PDF and cannot be one is read as the bytes it holds, and its text searched as any other
+    // file's.
     const struct {
         QByteArray bytes;
         bool libraryAsked;
         QString text;
-    } rows[] = {
+    } pdfs[] = {
         {"%PDF-1.4\n1 0 obj\n<<>>\nendobj\n", true, "aus der Bibliothek"},
         {"%PDF-1.3\n%\xe2\xe3\xcf\xd3\nRechnung Kaiser", false, "%PDF-1.3\n%âãÏÓ\nRechnung Kaiser"},
         // What lies beyond the first piece is not looked at: the library is asked.
         {"%PDF-1.3\n" + QByteArray(ContentLoader::kPieceBytes + 10, 'x'), true,
          "aus der Bibliothek"},
     };
-    TestDir dir;
     int asked = 0;
-    const ContentLoader loader([&](const QString&, const TextSink& sink) {
+    const ContentLoader library([&](const QString&, const TextSink& sink) {
         ++asked;
         sink(u"aus der Bibliothek");
         return true;
     });
     const ContentQuery query(TextAuslesen(QStringLiteral("kaiser#bibliothek")));
-    for (const auto& row : rows) {
+    for (const auto& row : pdfs) {
         const QString path = dir.file("x.pdf", row.bytes);
         asked = 0;
-        QCOMPARE(textOf(loader, path), row.text);
-        QCOMPARE(query.test(loader, path), ContentVerdict::Hit);
+        QCOMPARE(textOf(library, path), row.text);
+        QCOMPARE(query.test(library, path), ContentVerdict::Hit);
         QCOMPARE(asked, row.libraryAsked ? 2 : 0); // once for the text, once for the query
     }
 }
@@ -143,6 +138,7 @@ void TestContent::pdfLibraryOnlyWhereItCanRead() {
 // it cannot rule out (empty, with a character a decoder makes of broken bytes, a line end) is of
 // no use to it.
 void TestContent::rawBytes() {
+    // A file's kind is told by its first bytes, never by its name.
     QCOMPARE(contentKindOf("{\\rtf1\\ansi x}"), ContentKind::RichText);
     QCOMPARE(contentKindOf("%PDF-1.4\n1 0 obj"), ContentKind::Pdf);
     QCOMPARE(contentKindOf(QByteArray("PK\x03\x04rest PK\x05\x06", 13)), ContentKind::ZipContainer);
@@ -262,22 +258,7 @@ void TestContent::reading() {
     QVERIFY(file->position() <= 3 * ContentLoader::kPieceBytes);
     const auto preview = previewText(loader, path);
     QVERIFY(preview && preview->cut);
-    // Reading leaves a file's access time as it was.
-    const QString old = dir.file("alt.txt", "Angebot");
-    const QByteArray name = QFile::encodeName(old);
-    const time_t twoDaysAgo = time(nullptr) - 2 * 24 * 3600;
-    utimbuf times{twoDaysAgo, twoDaysAgo - 3600};
-    QCOMPARE(utime(name.constData(), &times), 0);
-    QCOMPARE(verdict(old, "angebot"), ContentVerdict::Hit);
-    struct stat st;
-    QCOMPARE(stat(name.constData(), &st), 0);
-    if (st.st_uid != geteuid() && geteuid() != 0)
-        QSKIP("only the owner may read without touching the access time");
-    QCOMPARE(std::pair(st.st_atime, st.st_mtime), std::pair(twoDaysAgo, twoDaysAgo - 3600));
-}
-
-void TestContent::poolGivesVerdictsInOrder() {
-    TestDir dir;
+    // The pool gives each file's verdict in the order of the list, however many read them.
     QStringList paths;
     QList<ContentVerdict> expected;
     for (int i = 0; i < 300; ++i) {
@@ -287,7 +268,6 @@ void TestContent::poolGivesVerdictsInOrder() {
     paths[5].clear(); // not to be read: a miss
     paths[6] = dir.path("fehlt.txt");
     expected[6] = ContentVerdict::Unreadable;
-    const ContentLoader loader;
     const ContentQuery query(TextAuslesen(u"angebot"));
     const auto take = [](VerdictPool& pool, qsizetype i) {
         std::optional<ContentVerdict> verdict;
@@ -305,6 +285,18 @@ void TestContent::poolGivesVerdictsInOrder() {
     QStringList passedOver(VerdictPool::kLookAhead * 3, QString());
     VerdictPool pool(loader, query, passedOver << paths[0], 2);
     QCOMPARE(take(pool, passedOver.size() - 1), std::optional(ContentVerdict::Hit));
+    // Reading leaves a file's access time as it was.
+    const QString old = dir.file("alt.txt", "Angebot");
+    const QByteArray name = QFile::encodeName(old);
+    const time_t twoDaysAgo = time(nullptr) - 2 * 24 * 3600;
+    utimbuf times{twoDaysAgo, twoDaysAgo - 3600};
+    QCOMPARE(utime(name.constData(), &times), 0);
+    QCOMPARE(verdict(old, "angebot"), ContentVerdict::Hit);
+    struct stat st;
+    QCOMPARE(stat(name.constData(), &st), 0);
+    if (st.st_uid != geteuid() && geteuid() != 0)
+        QSKIP("only the owner may read without touching the access time");
+    QCOMPARE(std::pair(st.st_atime, st.st_mtime), std::pair(twoDaysAgo, twoDaysAgo - 3600));
 }
 
 QTEST_GUILESS_MAIN(TestContent)
