@@ -138,7 +138,7 @@ void TestContent::verdicts() {
 // it cannot rule out (empty, with a character a decoder makes of broken bytes, a line end) is of
 // no use to it.
 void TestContent::rawBytes() {
-    // A file's kind is told by its first bytes, never by its name.
+    // A file's kind is told by its first bytes.
     QCOMPARE(contentKindOf("{\\rtf1\\ansi x}"), ContentKind::RichText);
     QCOMPARE(contentKindOf("%PDF-1.4\n1 0 obj"), ContentKind::Pdf);
     QCOMPARE(contentKindOf(QByteArray("PK\x03\x04rest PK\x05\x06", 13)), ContentKind::ZipContainer);
