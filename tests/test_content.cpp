@@ -12,6 +12,7 @@
 #include <utime.h>
 
 using namespace findolin;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -43,27 +44,10 @@ QByteArray utf16(const QString& text, bool bigEndian = false) {
 class TestContent : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void kindsAreToldByContent();
     void verdicts();
-    void pdfLibraryOnlyWhereItCanRead();
-    void readsNoFurtherThanTheAnswerNeeds();
-    void termBytes();
-    void buffer();
-    void readingLeavesAccessTimeAlone();
-    void preview();
-    void poolGivesVerdictsInOrder();
+    void rawBytes();
+    void reading();
 };
-
-void TestContent::kindsAreToldByContent() {
-    QCOMPARE(contentKindOf("{\\rtf1\\ansi x}"), ContentKind::RichText);
-    QCOMPARE(contentKindOf("%PDF-1.4\n1 0 obj"), ContentKind::Pdf);
-    QCOMPARE(contentKindOf(QByteArray("PK\x03\x04rest PK\x05\x06", 13)), ContentKind::ZipContainer);
-    // Broken: no record of the zip's folder at its end.
-    QCOMPARE(contentKindOf(QByteArray("PK\x03\x04\x85\xab\0\x01", 8)), ContentKind::Binary);
-    QCOMPARE(contentKindOf(QByteArray("\xd0\xcf\x11\xe0\x00\x00", 6)), ContentKind::Binary);
-    QCOMPARE(contentKindOf("Sehr geehrte Damen"), ContentKind::PlainText);
-    QCOMPARE(contentKindOf(QByteArray("\xff\xfeH\x00", 4)), ContentKind::PlainText);
-}
 
 // Queries against the text the loader gives in every encoding and kind of file. Whether the raw
 // bytes rule a term out or prove it, the verdict is the one the decoded text gives: with
@@ -120,71 +104,49 @@ void TestContent::verdicts() {
     QCOMPARE(textOf(loader, dir.file("a", rows[0].bytes)), QStringLiteral("GRÖßE Bürostuhl"));
     QCOMPARE(textOf(loader, dir.file("b", rows[6].bytes)), QStringLiteral("Gerät mit 600 MHz"));
     QCOMPARE(textOf(loader, dir.file("c", rtf)), QStringLiteral("Die Rechnung für März 600 MHz\n"));
-}
-
-// Asking the PDF library costs far more than reading a small file: a file that begins like a PDF
-// and cannot be one is read as the bytes it holds, and its text searched as any other file's.
-void TestContent::pdfLibraryOnlyWhereItCanRead() {
+    // Asking the PDF library costs far more than reading a small file: a file that begins like a
+    // PDF and cannot be one is read as the bytes it holds, and its text searched as any other
+    // file's.
     const struct {
         QByteArray bytes;
         bool libraryAsked;
         QString text;
-    } rows[] = {
+    } pdfs[] = {
         {"%PDF-1.4\n1 0 obj\n<<>>\nendobj\n", true, "aus der Bibliothek"},
         {"%PDF-1.3\n%\xe2\xe3\xcf\xd3\nRechnung Kaiser", false, "%PDF-1.3\n%âãÏÓ\nRechnung Kaiser"},
         // What lies beyond the first piece is not looked at: the library is asked.
         {"%PDF-1.3\n" + QByteArray(ContentLoader::kPieceBytes + 10, 'x'), true,
          "aus der Bibliothek"},
     };
-    TestDir dir;
-    bool asked = false;
-    const ContentLoader loader([&](const QString&, const TextSink& sink) {
-        asked = true;
+    int asked = 0;
+    const ContentLoader library([&](const QString&, const TextSink& sink) {
+        ++asked;
         sink(u"aus der Bibliothek");
         return true;
     });
     const ContentQuery query(TextAuslesen(QStringLiteral("kaiser#bibliothek")));
-    for (const auto& row : rows) {
+    for (const auto& row : pdfs) {
         const QString path = dir.file("x.pdf", row.bytes);
-        asked = false;
-        QCOMPARE(textOf(loader, path), row.text);
-        QCOMPARE(asked, row.libraryAsked);
-        asked = false;
-        QCOMPARE(query.test(loader, path), ContentVerdict::Hit);
-        QCOMPARE(asked, row.libraryAsked);
-    }
-}
-
-// The pieces of a long text are tested as they come: the reading stops once the answer is
-// certain, and goes on to the end while a NOT term or a missing term may still turn up.
-void TestContent::readsNoFurtherThanTheAnswerNeeds() {
-    const struct {
-        QString query;
-        bool draftAtTheEnd, hit, readToTheEnd;
-    } rows[] = {
-        {"angebot", true, true, false},           {"rechnung-angebot", false, false, false},
-        {"angebot-entwurf", false, true, true},   {"angebot-entwurf", true, false, true},
-        {"angebot+rechnung", false, false, true},
-    };
-    TestDir dir;
-    const ContentLoader loader;
-    for (const auto& row : rows) {
-        QByteArray bytes = "Angebot " + QByteArray(4 * ContentLoader::kPieceBytes, 'x');
-        if (row.draftAtTheEnd)
-            bytes += " Entwurf";
-        const QString path = dir.file("lang.txt", bytes);
-        auto file = ReadOnlyFile::open(path);
-        QVERIFY(file);
-        QCOMPARE(ContentQuery(TextAuslesen(row.query)).test(loader, *file, path),
-                 row.hit ? ContentVerdict::Hit : ContentVerdict::Miss);
-        QCOMPARE(file->position() == bytes.size(), row.readToTheEnd);
+        asked = 0;
+        QCOMPARE(textOf(library, path), row.text);
+        QCOMPARE(query.test(library, path), ContentVerdict::Hit);
+        QCOMPARE(asked, row.libraryAsked ? 2 : 0); // once for the text, once for the query
     }
 }
 
 // The test on raw bytes finds a term's spellings in every encoding, an ASCII one as proof; a term
 // it cannot rule out (empty, with a character a decoder makes of broken bytes, a line end) is of
 // no use to it.
-void TestContent::termBytes() {
+void TestContent::rawBytes() {
+    // A file's kind is told by its first bytes.
+    QCOMPARE(contentKindOf("{\\rtf1\\ansi x}"), ContentKind::RichText);
+    QCOMPARE(contentKindOf("%PDF-1.4\n1 0 obj"), ContentKind::Pdf);
+    QCOMPARE(contentKindOf(QByteArray("PK\x03\x04rest PK\x05\x06", 13)), ContentKind::ZipContainer);
+    // Broken: no record of the zip's folder at its end.
+    QCOMPARE(contentKindOf(QByteArray("PK\x03\x04\x85\xab\0\x01", 8)), ContentKind::Binary);
+    QCOMPARE(contentKindOf(QByteArray("\xd0\xcf\x11\xe0\x00\x00", 6)), ContentKind::Binary);
+    QCOMPARE(contentKindOf("Sehr geehrte Damen"), ContentKind::PlainText);
+    QCOMPARE(contentKindOf(QByteArray("\xff\xfeH\x00", 4)), ContentKind::PlainText);
     using Found = TermBytes::Found;
     const struct {
         QString term;
@@ -208,32 +170,50 @@ void TestContent::termBytes() {
         QVERIFY(!TermBytes(term).usable());
 }
 
-void TestContent::buffer() {
+void TestContent::reading() {
     TestDir dir;
     const ContentLoader loader;
+    // The pieces of a long text are tested as they come: the reading stops once the answer is
+    // certain, and goes on to the end while a NOT term or a missing term may still turn up.
+    const struct {
+        QString query;
+        bool draftAtTheEnd, hit, readToTheEnd;
+    } rows[] = {
+        {"angebot", true, true, false},           {"rechnung-angebot", false, false, false},
+        {"angebot-entwurf", false, true, true},   {"angebot-entwurf", true, false, true},
+        {"angebot+rechnung", false, false, true},
+    };
+    for (const auto& row : rows) {
+        QByteArray bytes = "Angebot " + QByteArray(4 * ContentLoader::kPieceBytes, 'x');
+        if (row.draftAtTheEnd)
+            bytes += " Entwurf";
+        const QString path = dir.file("lang.txt", bytes);
+        auto file = ReadOnlyFile::open(path);
+        QVERIFY(file);
+        QCOMPARE(ContentQuery(TextAuslesen(row.query)).test(loader, *file, path),
+                 row.hit ? ContentVerdict::Hit : ContentVerdict::Miss);
+        QCOMPARE(file->position() == bytes.size(), row.readToTheEnd);
+    }
     RichTextBuffer buffer(loader);
     QVERIFY(buffer.LoadFile(dir.file("a.txt", "Der B\xfcrostuhl im B\xdcRO")));
-    QCOMPARE(buffer.Find(QStringLiteral("büro")), 4);
-    QCOMPARE(buffer.Find(QStringLiteral("STUHL")), 8);
-    QCOMPARE(buffer.Find(QStringLiteral("Tisch")), -1);
-    QCOMPARE(buffer.Find(QString()), 0);
+    QCOMPARE((QList{buffer.Find(u"büro"_s), buffer.Find(u"STUHL"_s), buffer.Find(u"Tisch"_s),
+                    buffer.Find(QString())}),
+             (QList<qsizetype>{4, 8, -1, 0}));
     QCOMPARE(buffer.Matches(ContentQuery(TextAuslesen(u"stuhl"))), ContentVerdict::Hit);
     // Neither a missing file nor a folder leaves the document before in the buffer, and what
     // cannot be read is never a hit.
-    QVERIFY(!buffer.LoadFile(dir.path("fehlt.txt")));
-    QCOMPARE(buffer.Find("büro"), -1);
-    QCOMPARE(buffer.Matches(ContentQuery(TextAuslesen(u"büro"))), ContentVerdict::Unreadable);
-    QVERIFY(buffer.LoadFile(dir.file("b.txt", "Angebot")));
-    QVERIFY(!buffer.LoadFile(dir.folder("ordner.txt")));
-    QCOMPARE(buffer.Find("angebot"), -1);
+    for (const QString& unreadable : {dir.path("fehlt.txt"), dir.folder("ordner.txt")}) {
+        QVERIFY(buffer.LoadFile(dir.file("b.txt", "Angebot")) && !buffer.LoadFile(unreadable));
+        QCOMPARE(buffer.Find("angebot"), -1);
+        QCOMPARE(buffer.Matches(ContentQuery(TextAuslesen(u"angebot"))),
+                 ContentVerdict::Unreadable);
+    }
     QCOMPARE(verdict(dir.path("ordner.txt"), "#"), ContentVerdict::Unreadable);
     // A sink that wants no more gets no more, not even the end of a cut sequence.
     int pieces = 0;
-    QVERIFY(loader
-                .readText(dir.file("c.txt", "Preis \xE2\x82"),
-                          [&](QStringView) { return ++pieces > 1; })
-                .ok());
-    QCOMPARE(pieces, 1);
+    const auto read = loader.readText(dir.file("c.txt", "Preis \xE2\x82"),
+                                      [&](QStringView) { return ++pieces > 1; });
+    QVERIFY(read.ok() && pieces == 1);
     // Terms straddling the file's read pieces and the scanner's search windows.
     for (qsizetype cut :
          {ContentLoader::kPieceBytes, qsizetype(64 * 1024), qsizetype(3 * 64 * 1024 + 5)}) {
@@ -254,27 +234,7 @@ void TestContent::buffer() {
     scanner.feed(QStringView(deseret).sliced(2));
     scanner.finish();
     QCOMPARE(scanner.position(0), 1);
-}
-
-void TestContent::readingLeavesAccessTimeAlone() {
-    TestDir dir;
-    const QString path = dir.file("alt.txt", "Angebot");
-    const QByteArray name = QFile::encodeName(path);
-    const time_t twoDaysAgo = time(nullptr) - 2 * 24 * 3600;
-    utimbuf times{twoDaysAgo, twoDaysAgo - 3600};
-    QCOMPARE(utime(name.constData(), &times), 0);
-    QCOMPARE(verdict(path, "angebot"), ContentVerdict::Hit);
-    struct stat st;
-    QCOMPARE(stat(name.constData(), &st), 0);
-    if (st.st_uid != geteuid() && geteuid() != 0)
-        QSKIP("only the owner may read without touching the access time");
-    QCOMPARE(st.st_atime, twoDaysAgo);
-    QCOMPARE(st.st_mtime, twoDaysAgo - 3600);
-}
-
-void TestContent::preview() {
-    TestDir dir;
-    const ContentLoader loader;
+    // The preview of rich text keeps its bold and italics, and shows markup as text.
     const auto rtf = previewText(
         loader, dir.file("a.rtf", "{\\rtf1 normal \\b fett\\b0 \\i schr\\'e4g\\i0 <x>}"));
     QVERIFY(rtf && !rtf->cut);
@@ -283,42 +243,31 @@ void TestContent::preview() {
     QVERIFY(rtf->html.contains(u"&lt;x&gt;"));
     // A large file is cut at the limit, with a note.
     const auto large = previewText(loader, dir.file("b.txt", QByteArray(5000, 'a')), 1000);
-    QVERIFY(large->cut);
-    QVERIFY(large->html.contains(QString(1000, u'a')));
-    QVERIFY(!large->html.contains(QString(1001, u'a')));
-    QVERIFY(large->html.contains(QStringLiteral("gekürzt")));
+    QVERIFY(large->cut && large->html.contains(QString(1000, u'a')) &&
+            !large->html.contains(QString(1001, u'a')) && large->html.contains(u"gekürzt"_s));
     QCOMPARE(previewText(loader, dir.path("fehlt")).error(), OsError::NotFound);
     // A gigabyte of zeros (sparse, so it costs no disk): no text ever arrives, yet a stop is
     // heard after the next piece, and the preview reads only its beginning.
-    const QString path = dir.path("leer.txt");
-    QFile sparse(path);
-    QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(qint64(1) << 30));
-    sparse.close();
+    const QString path = dir.file("leer.txt");
+    QVERIFY(QFile::resize(path, qint64(1) << 30));
     auto file = ReadOnlyFile::open(path);
     QVERIFY(file);
-    int asked = 0;
-    const auto stopAtThird = [&] { return ++asked < 3; };
+    const auto stopAtThird = [asked = 0]() mutable { return ++asked < 3; };
     QCOMPARE(ContentQuery(TextAuslesen(u"angebot")).test(loader, *file, path, stopAtThird),
              ContentVerdict::Stopped);
     QVERIFY(file->position() <= 3 * ContentLoader::kPieceBytes);
     const auto preview = previewText(loader, path);
     QVERIFY(preview && preview->cut);
-}
-
-void TestContent::poolGivesVerdictsInOrder() {
-    TestDir dir;
+    // The pool gives each file's verdict in the order of the list, however many read them.
     QStringList paths;
     QList<ContentVerdict> expected;
     for (int i = 0; i < 300; ++i) {
-        const bool hit = i % 7 == 0;
-        paths << dir.file(QStringLiteral("f%1.txt").arg(i), hit ? "ein Angebot" : "nichts");
-        expected << (hit ? ContentVerdict::Hit : ContentVerdict::Miss);
+        paths << dir.file(u"f%1.txt"_s.arg(i), i % 7 ? "nichts" : "ein Angebot");
+        expected << (i % 7 ? ContentVerdict::Miss : ContentVerdict::Hit);
     }
-    paths[5].clear(); // not to be read
-    expected[5] = ContentVerdict::Miss;
+    paths[5].clear(); // not to be read: a miss
     paths[6] = dir.path("fehlt.txt");
     expected[6] = ContentVerdict::Unreadable;
-    const ContentLoader loader;
     const ContentQuery query(TextAuslesen(u"angebot"));
     const auto take = [](VerdictPool& pool, qsizetype i) {
         std::optional<ContentVerdict> verdict;
@@ -336,6 +285,18 @@ void TestContent::poolGivesVerdictsInOrder() {
     QStringList passedOver(VerdictPool::kLookAhead * 3, QString());
     VerdictPool pool(loader, query, passedOver << paths[0], 2);
     QCOMPARE(take(pool, passedOver.size() - 1), std::optional(ContentVerdict::Hit));
+    // Reading leaves a file's access time as it was.
+    const QString old = dir.file("alt.txt", "Angebot");
+    const QByteArray name = QFile::encodeName(old);
+    const time_t twoDaysAgo = time(nullptr) - 2 * 24 * 3600;
+    utimbuf times{twoDaysAgo, twoDaysAgo - 3600};
+    QCOMPARE(utime(name.constData(), &times), 0);
+    QCOMPARE(verdict(old, "angebot"), ContentVerdict::Hit);
+    struct stat st;
+    QCOMPARE(stat(name.constData(), &st), 0);
+    if (st.st_uid != geteuid() && geteuid() != 0)
+        QSKIP("only the owner may read without touching the access time");
+    QCOMPARE(std::pair(st.st_atime, st.st_mtime), std::pair(twoDaysAgo, twoDaysAgo - 3600));
 }
 
 QTEST_GUILESS_MAIN(TestContent)

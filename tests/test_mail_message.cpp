@@ -29,8 +29,6 @@ class TestMailMessage : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void messages();
-    void notAMail();
-    void htmlPartIsInsertedAsItsBody();
     void hostileInputEnds();
 };
 
@@ -151,32 +149,33 @@ void TestMailMessage::messages() {
         {kHead + "Content-Transfer-Encoding: quoted-printable\n\na=b =zz 100%=\n", "|a=b =zz 100%"},
         {"From: o@x\nSubject: =?utf-8?Q?abgeschn", "Von: o@x\nBetreff: =?utf-8?Q?abgeschn\n|"},
         {"From: o@x\nHallo ohne Leerzeile", "|Hallo ohne Leerzeile"},
-    };
-    for (const auto& row : rows) {
-        for (QByteArray message : {row.message, QByteArray(row.message).replace("\n", "\r\n")}) {
-            const QString html = mailAsHtml(message);
-            QVERIFY(html.endsWith(QStringLiteral("</body></html>")));
-            QCOMPARE(html.count(QStringLiteral("<body"), Qt::CaseInsensitive), 1);
-            QCOMPARE(shown(html),
-                     row.shown.startsWith(u'|') ? "Von: o@x\n" + row.shown : row.shown);
-        }
-    }
-}
-
-void TestMailMessage::notAMail() {
-    // A file that is no mail comes out as its text, without a header table.
-    const std::pair<QByteArray, QString> files[] = {
+        // HTML: a second frame inside the body, a fragment with its charset in a <meta>.
+        {typed("text/html\n\n<html><body>eins<html><body>zwei</body></html>"), "|einszwei"},
+        {typed("text/html\n\n<html><head><meta charset=\"iso-8859-15\"></head><div>\xA4 x</div>"
+               "<script>unclosed"),
+         "|€ x"},
+        // A script tag that removing a script joins together is shown as text.
+        {typed("text/html\n\n<scr<script>x</script>ipt>late()</script>b"), "|<script>late()b"},
+        // A file that is no mail comes out as its text, without a header table.
         {"Liebe Anna,\n\nbis morgen.\n", "Liebe Anna,\n\nbis morgen.\n"},
         {"Hinweis: bitte <lesen>\nZweite Zeile\n", "Hinweis: bitte <lesen>\nZweite Zeile\n"},
         {"Gr\xFC\xDF\x65 \x80", "Grüße €"},
         {"", ""},
     };
-    for (const auto& [file, text] : files)
-        QCOMPARE(shown(mailAsHtml(file)), text);
-}
-
-void TestMailMessage::htmlPartIsInsertedAsItsBody() {
-    // Its body goes into the page without the frame, title and scripts; its styles stay.
+    for (const auto& row : rows) {
+        for (const bool crlf : {false, true}) {
+            const QString html =
+                mailAsHtml(crlf ? QByteArray(row.message).replace("\n", "\r\n") : row.message);
+            QVERIFY(html.endsWith(QStringLiteral("</body></html>")));
+            QCOMPARE(html.count(QStringLiteral("<body"), Qt::CaseInsensitive), 1);
+            QCOMPARE(html.count(QStringLiteral("<html"), Qt::CaseInsensitive), 1);
+            QString expected = row.shown.startsWith(u'|') ? "Von: o@x\n" + row.shown : row.shown;
+            if (crlf && !row.shown.contains(u'|'))
+                expected.replace("\n", "\r\n"); // no mail: its text as it is
+            QCOMPARE(shown(html), expected);
+        }
+    }
+    // An HTML part's body goes into the page without the frame, title and scripts; its styles stay.
     const QString html =
         mailAsHtml(kHead + "Content-Type: text/html; charset=iso-8859-1\n\n"
                            "<!DOCTYPE html><html><head><title>Titel</title>"
@@ -186,25 +185,8 @@ void TestMailMessage::htmlPartIsInsertedAsItsBody() {
                            "<p>nach</p><scr<script>x</script>ipt>late()</script></body></html>\n");
     QVERIFY(html.contains(QStringLiteral("<p class=\"x\">Grüße <b>fett</b></p><p>nach</p>")));
     QVERIFY(html.contains(QStringLiteral("<style>p{color:red}</style>")));
-    QVERIFY(!html.contains(QStringLiteral("Titel")));
-    QVERIFY(!html.contains(QStringLiteral("<script"), Qt::CaseInsensitive));
-    QVERIFY(!html.contains(QStringLiteral("alert")));
-    QVERIFY(!html.contains(QStringLiteral("evil")));
-    QCOMPARE(html.count(QStringLiteral("<html"), Qt::CaseInsensitive), 1);
-    // A broken document with a second frame inside its body, and a fragment without a frame
-    // whose charset is in its <meta>.
-    const QString twice = mailAsHtml(kHead + "Content-Type: text/html\n\n"
-                                             "<html><body>eins<html><body>zwei</body></html>");
-    QCOMPARE(shown(twice), QStringLiteral("Von: o@x\n|einszwei"));
-    QCOMPARE(twice.count(QStringLiteral("<html"), Qt::CaseInsensitive), 1);
-    QCOMPARE(twice.count(QStringLiteral("<body"), Qt::CaseInsensitive), 1);
-    const QString fragment = mailAsHtml(
-        kHead + "Content-Type: text/html\n\n"
-                "<html><head><meta charset=\"windows-1252\"></head><div>\x80 x</div><script>"
-                "unclosed");
-    QVERIFY(fragment.contains(QStringLiteral("<div>€ x</div>")));
-    QVERIFY(!fragment.contains(QStringLiteral("unclosed")));
-    QCOMPARE(fragment.count(QStringLiteral("<html"), Qt::CaseInsensitive), 1);
+    for (const char* gone : {"Titel", "<script", "alert", "evil"})
+        QVERIFY2(!html.contains(QLatin1String(gone), Qt::CaseInsensitive), gone);
 }
 
 void TestMailMessage::hostileInputEnds() {
@@ -219,24 +201,17 @@ void TestMailMessage::hostileInputEnds() {
         QCOMPARE(shown(html).contains(QStringLiteral("tief")), levels < 10);
     }
     // A header of a million folded lines and one of ten megabytes in a single line.
-    QByteArray folded = "From: a@b\nSubject: x";
-    for (int i = 0; i < 1000000; ++i)
-        folded += "\n =?utf-8?Q?y?=";
-    const QString foldedHtml = mailAsHtml(folded + "\n\nRumpf");
-    QVERIFY(shown(foldedHtml).endsWith(QStringLiteral("|Rumpf")));
-    QVERIFY(foldedHtml.size() < 100000);
+    const QString folded = mailAsHtml(
+        "From: a@b\nSubject: x" + QByteArray("\n =?utf-8?Q?y?=").repeated(1000000) + "\n\nRumpf");
+    QVERIFY(shown(folded).endsWith(QStringLiteral("|Rumpf")) && folded.size() < 100000);
     const QByteArray wide = "From: a@b\nTo: " + QByteArray(10 << 20, 'x') + "\n\nRumpf";
     QVERIFY(shown(mailAsHtml(wide)).endsWith(QStringLiteral("|Rumpf")));
     // Frame tags without end, each a search through the rest of the part; many parts, each
     // naming an attachment.
-    QByteArray frames = kHead + "Content-Type: text/html\n\n";
-    for (int i = 0; i < 200000; ++i)
-        frames += "<html>x";
-    QVERIFY(mailAsHtml(frames).endsWith(QStringLiteral("</body></html>")));
-    QByteArray many = kHead + "Content-Type: multipart/mixed; boundary=m\n\n";
-    for (int i = 0; i < 100000; ++i)
-        many += "--m\nContent-Type: image/png; name=" + QByteArray::number(i) + ".png\n\nx\n";
-    QVERIFY(mailAsHtml(many).endsWith(QStringLiteral("</body></html>")));
+    for (const QByteArray& message :
+         {typed("text/html\n\n") + QByteArray("<html>x").repeated(200000),
+          kMixed + QByteArray("--m\nContent-Type: image/png; name=a.png\n\nx\n").repeated(100000)})
+        QVERIFY(mailAsHtml(message).endsWith(QStringLiteral("</body></html>")));
 }
 
 QTEST_GUILESS_MAIN(TestMailMessage)
