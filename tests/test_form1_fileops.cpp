@@ -161,17 +161,19 @@ void TestForm1FileOps::renameKeepsTheListsInStep() {
     };
     QCOMPARE(rename(form.File1, -1, std::nullopt), QStringList{"Datei zum umbenennen auswählen!"});
     w.dialogs.inputs.clear();
-    const std::pair<std::optional<QString>, QString> refused[] = {
+    // A table of plain strings: GCC's -O1 with the sanitizers warns of an optional copied out of
+    // an initializer list. An empty new name changes nothing; so does cancelling, after the table.
+    const std::pair<QString, QString> refused[] = {
         {"b.txt", "Die Datei  -- b.txt --  ist bereits vorhanden! "},
         {"../../akten/alt.txt", "Ungültiger Dateiname!"},
         {".", "Ungültiger Dateiname!"},
         {"..", "Ungültiger Dateiname!"},
-        {"", {}},           // nothing happens
-        {std::nullopt, {}}, // cancelled
+        {"", {}},
     };
     for (const auto& [newName, message] : refused)
         QCOMPARE(rename(form.File1, 0, newName),
                  QStringList(message.isEmpty() ? 0 : 1, message) + QStringList{"rename alt.txt"});
+    QCOMPARE(rename(form.File1, 0, std::nullopt), QStringList{"rename alt.txt"});
     QCOMPARE(form.File1->lines() + QStringList{contentOf(w.home.home("Documents/b.txt"))},
              (QStringList{"alt.txt", "b.txt", "B"}));
 
