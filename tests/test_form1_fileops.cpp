@@ -294,6 +294,9 @@ void TestForm1FileOps::copyAndPickAFolder() {
     // The desktop falls back to the home folder here.
     QCOMPARE(dialog.Label1->text(), "kopieren nach: " + w.home.home());
     choose(dialog, free);
+    // The tree picks a folder; no folder there can be renamed or dropped onto by a slip.
+    QVERIFY(!(dialog.Dir1->model()->flags(dialog.Dir1->currentIndex()) &
+              (Qt::ItemIsEditable | Qt::ItemIsDropEnabled)));
     QCOMPARE(dialog.Label1->text(), "kopieren nach: " + free);
     form.File1->setCurrentRow(1); // changes nothing of the copy
     QTest::keyClick(dialog.Dir1, Qt::Key_Return);
