@@ -6,14 +6,13 @@
 #include <QStringList>
 
 // Answers the window's message and input boxes in tests, in the order queued, and remembers what
-// they said. Unqueued questions are refused (No, Cancel), unqueued inputs cancelled.
+// they said and which names they proposed. Unqueued questions are refused (No, Cancel), unqueued
+// inputs cancelled.
 class ScriptedDialogs : public findolin::Dialogs {
 public:
     findolin::Answer message(const QString& text, findolin::MessageStyle style,
-                             const QString& title) override {
+                             const QString&) override {
         messages << text;
-        titles << title;
-        styles << style;
         if (style == findolin::MessageStyle::Ok)
             return findolin::Answer::Ok;
         if (!answers.isEmpty())
@@ -22,9 +21,7 @@ public:
                                                                  : findolin::Answer::No;
     }
 
-    std::optional<QString> input(const QString& prompt, const QString& proposal,
-                                 const QString&) override {
-        prompts << prompt;
+    std::optional<QString> input(const QString&, const QString& proposal, const QString&) override {
         proposals << proposal;
         return inputs.isEmpty() ? std::nullopt : inputs.takeFirst();
     }
@@ -32,8 +29,5 @@ public:
     QList<findolin::Answer> answers;
     QList<std::optional<QString>> inputs;
     QStringList messages;
-    QStringList titles;
-    QList<findolin::MessageStyle> styles;
-    QStringList prompts;
     QStringList proposals;
 };

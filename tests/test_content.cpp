@@ -30,13 +30,10 @@ ContentVerdict verdict(const QString& path, const QString& textQuery) {
     return ContentQuery(TextAuslesen(withBlankBeforeLeadingNot(textQuery))).test(loader, path);
 }
 
+// The text as a UTF-16 file holds it, with its byte order mark.
 QByteArray utf16(const QString& text, bool bigEndian = false) {
-    QByteArray bytes = bigEndian ? "\xfe\xff" : "\xff\xfe";
-    for (const QChar c : text) {
-        const char high = char(c.unicode() >> 8), low = char(c.unicode() & 0xff);
-        bytes.append(bigEndian ? high : low).append(bigEndian ? low : high);
-    }
-    return bytes;
+    return QStringEncoder(bigEndian ? QStringConverter::Utf16BE : QStringConverter::Utf16LE,
+                          QStringConverter::Flag::WriteBom)(text);
 }
 
 } // namespace

@@ -9,12 +9,7 @@ using Encoding = TextDecoder::Encoding;
 namespace {
 
 QByteArray utf16(const QString& text, bool bigEndian = false) {
-    QByteArray bytes;
-    for (const QChar c : text) {
-        const char low = char(c.unicode() & 0xFF), high = char(c.unicode() >> 8);
-        bytes.append(bigEndian ? high : low).append(bigEndian ? low : high);
-    }
-    return bytes;
+    return QStringEncoder(bigEndian ? QStringConverter::Utf16BE : QStringConverter::Utf16LE)(text);
 }
 
 // The pieces of `bytes`: the first `first` bytes, then pieces of `size`.
