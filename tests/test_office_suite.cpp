@@ -39,16 +39,14 @@ QMap<QByteArray, QByteArray> officeProcesses(const QString& cache) {
     return result;
 }
 
-QString pdfOf(const QSignalSpy& spy, int i) {
-    return spy.at(i).at(1).toString();
-}
-
 } // namespace
 
 class TestOfficeSuite : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    // Some tests name files relative to their own folder, which goes when they end.
+    void cleanup() { QDir::setCurrent(QDir::tempPath()); }
     void convertsIntoTheCache_data();
     void convertsIntoTheCache();
     void convertsOnlyTheNewestRequest();
@@ -69,20 +67,19 @@ void TestOfficeSuite::convertsIntoTheCache_data() {
                         const QString& behaviour, bool converts) {
         QTest::newRow(tag) << name << python << behaviour << converts;
     };
-    const QString brief = QStringLiteral("Brief.docx");
-    row("no bridge", brief, {}, kConverts, true);
+    row("no bridge", "Brief.docx", {}, kConverts, true);
     row("blank and umlaut", "Ordner mit Lücke/Bericht über Öl.docx", {}, kConverts, true);
     row("several dots", "v1.2 Entwurf.final.odt", {}, kConverts, true);
     row("no extension", "LIESMICH", {}, kConverts, true);
     row("leading dash, no python", "-p.rtf", "no/python3", kConverts, true);
-    row("no uno", brief, QStandardPaths::findExecutable("false"), kConverts, true);
-    row("exit 1", brief, {}, "convert \"$@\"; exit 1", false);
-    row("no pdf", brief, {}, "exit 0", false);
-    row("empty pdf", brief, {}, "convert \"$@\"; : > \"$out/${name%.*}.pdf\"", false);
-    row("crash", brief, {}, "convert \"$@\"; kill -9 $$", false);
-    row("office missing", brief, {}, {}, false);
+    row("no uno", "Brief.docx", QStandardPaths::findExecutable("false"), kConverts, true);
+    row("exit 1", "Brief.docx", {}, "convert \"$@\"; exit 1", false);
+    row("no pdf", "Brief.docx", {}, "exit 0", false);
+    row("empty pdf", "Brief.docx", {}, "convert \"$@\"; : > \"$out/${name%.*}.pdf\"", false);
+    row("crash", "Brief.docx", {}, "convert \"$@\"; kill -9 $$", false);
+    row("office missing", "Brief.docx", {}, {}, false);
     // The one failing row whose office converts: its cache would lie below a file.
-    row("cache below a file", brief, {}, kConverts, false);
+    row("cache below a file", "Brief.docx", {}, kConverts, false);
 }
 
 void TestOfficeSuite::convertsIntoTheCache() {
@@ -99,7 +96,6 @@ void TestOfficeSuite::convertsIntoTheCache() {
                                 behaviour.isEmpty() ? dir.path("no/soffice") : office.program(),
                                 python.isEmpty() ? python : QDir(dir.path()).filePath(python));
     QSignalSpy spy(&converter, &DocumentConverter::converted);
-    const auto working = qScopeGuard([path = QDir::currentPath()] { QDir::setCurrent(path); });
     QDir::setCurrent(dir.path());
 
     QVERIFY(converter.available());
@@ -114,7 +110,7 @@ void TestOfficeSuite::convertsIntoTheCache() {
         QCOMPARE(office.calls().size(), behaviour.isEmpty() || behaviour == kConverts ? 0 : 2);
         return;
     }
-    const QString pdf = pdfOf(spy, 0);
+    const QString pdf = spy.at(0).at(1).toString();
     QCOMPARE(QStringList({spy.at(0).at(0).toString(), QFileInfo(pdf).path()}),
              QStringList({name, cache}));
     QVERIFY(contentOf(pdf).startsWith("%PDF"));
@@ -135,7 +131,7 @@ void TestOfficeSuite::convertsIntoTheCache() {
         QCOMPARE(converter.pdfFor(name), std::nullopt);
         QVERIFY(spy.wait());
     }
-    QCOMPARE(QSet<QString>({pdf, pdfOf(spy, 1), pdfOf(spy, 2), QString()}).size(), 4);
+    QCOMPARE(QSet<QString>({pdf, spy[1][1].toString(), spy[2][1].toString(), QString()}).size(), 4);
     QCOMPARE(office.calls().size(), 3);
 }
 
@@ -160,8 +156,8 @@ void TestOfficeSuite::convertsOnlyTheNewestRequest() {
         QTRY_COMPARE(spy.count(), converted.size());
         QString got;
         for (const QList<QVariant>& call : spy)
-            got += QFileInfo(call.at(0).toString()).baseName() +
-                   (call.at(1).toString().isEmpty() ? "!" : "");
+            got += QFileInfo(call[0].toString()).baseName() +
+                   (call[1].toString().isEmpty() ? "!" : "");
         QCOMPARE(got, converted);
         QCOMPARE(office.calls().size(), converted.size());
     }
@@ -175,7 +171,7 @@ void TestOfficeSuite::hungConversionsAreKilled() {
     converter->setTimeLimit(std::chrono::milliseconds(300));
     converter->pdfFor(dir.file("a.doc"));
     QTRY_VERIFY(runs(dir.path("child.pid")));
-    QVERIFY(spy.wait() && pdfOf(spy, 0).isEmpty());
+    QVERIFY(spy.wait() && spy.at(0).at(1).toString().isEmpty());
     QTRY_VERIFY(!runs(dir.path("child.pid")));
 
     // Ending the converter ends the conversion; a loaded machine may take a moment to do it.
@@ -191,18 +187,17 @@ void TestOfficeSuite::hungConversionsAreKilled() {
 void TestOfficeSuite::oneOfficeServesEveryConversion() {
     TestDir dir;
     const QString cache = dir.path("cache");
-    const QString soffice = findSoffice();
-    const QString python = bridgePython(soffice);
+    const QString python = bridgePython(findSoffice());
     if (python.isEmpty() || QProcess::execute(python, {"-c", "import uno"}) != 0)
         QSKIP("needs LibreOffice and python3-uno");
-    auto converter = std::make_unique<DocumentConverter>(cache, soffice, python);
+    auto converter = std::make_unique<DocumentConverter>(cache, findSoffice(), python);
     QSignalSpy spy(converter.get(), &DocumentConverter::converted);
     const auto convert = [&](const QString& name, const QByteArray& content) {
         converter->pdfFor(dir.file(name, content));
         const int before = spy.count();
         // Office start-up on a busy machine takes seconds; this bounds the wait, not the work.
         return QTest::qWaitFor([&] { return spy.count() > before; }, 60000) &&
-               contentOf(pdfOf(spy, before)).startsWith("%PDF");
+               contentOf(spy.at(before).at(1).toString()).startsWith("%PDF");
     };
     // A text and a spreadsheet, each exported by its own PDF filter; names the URLs must encode.
     QVERIFY(convert("Brief an Jürgen.rtf", "{\\rtf1 Brief}"));
@@ -214,9 +209,8 @@ void TestOfficeSuite::oneOfficeServesEveryConversion() {
     // A dead office is found out only by the next request, which a new office then serves; a
     // dead bridge takes its office with it.
     for (const char* killed : {"soffice.bin", "python"}) {
-        const auto running = officeProcesses(cache);
-        for (const QByteArray& pid : running.keys())
-            if (running[pid].contains(killed))
+        for (const auto& [pid, program] : officeProcesses(cache).asKeyValueRange())
+            if (program.contains(killed))
                 ::kill(pid.toInt(), SIGKILL);
         QVERIFY2(convert(QString(killed) + ".txt", "eins"), killed);
     }
@@ -225,7 +219,7 @@ void TestOfficeSuite::oneOfficeServesEveryConversion() {
     // Out of time: reported failed, and the office ends.
     converter->setTimeLimit(std::chrono::milliseconds(1));
     QVERIFY(!convert("a.txt", "zwei"));
-    QCOMPARE(pdfOf(spy, spy.count() - 1), QString());
+    QCOMPARE(spy.last().at(1).toString(), QString());
     QTRY_VERIFY(officeProcesses(cache).isEmpty());
     converter->setTimeLimit(std::chrono::minutes(1));
     QVERIFY(convert("b.txt", "drei"));
@@ -256,20 +250,16 @@ void TestOfficeSuite::printsAndOpensThroughTheOffice() {
     const std::shared_ptr<WordProcessor> writer = WordHolen();
     QVERIFY(writer);
     const QString document = dir.file("-zu drucken ä.odt", "text");
-    const auto working = qScopeGuard([path = QDir::currentPath()] { QDir::setCurrent(path); });
     QDir::setCurrent(dir.path());
-    QVERIFY(writer->print("-zu drucken ä.odt"));
-    QVERIFY(writer->openShown(document));
+    QVERIFY(writer->print("-zu drucken ä.odt") && writer->openShown(document));
     QTRY_COMPARE(office.calls().size(), 2);
     // Printing uses a profile of its own, in the cache.
-    const QString profile =
-        QUrl::fromLocalFile(QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
-                            "/office-print-profile")
-            .toEncoded();
-    QCOMPARE(office.calls(),
-             QList<QStringList>(
-                 {{"--headless", "--norestore", "-env:UserInstallation=" + profile, "-p", document},
-                  {document}}));
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    const QString profile = QUrl::fromLocalFile(cache + "/office-print-profile").toEncoded();
+    QCOMPARE(office.calls().value(0),
+             QStringList({"--headless", "--norestore", "-env:UserInstallation=" + profile, "-p",
+                          document}));
+    QCOMPARE(office.calls().value(1), QStringList(document));
     for (const QString& missing : {dir.path("missing.odt"), QString("../missing.odt")})
         QVERIFY(!writer->print(missing) && !writer->openShown(missing));
     QCOMPARE(office.calls().size(), 2);

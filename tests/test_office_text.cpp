@@ -6,40 +6,28 @@
 #include <QBuffer>
 #include <QXmlStreamReader>
 #include <QtTest>
-#include <fcntl.h>
-#include <unistd.h>
-
-// Under a sanitizer the peak resident size is mostly the sanitizer's own.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define FINDOLIN_SANITIZED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define FINDOLIN_SANITIZED 1
-#endif
-#endif
+#include <dlfcn.h>
 
 using namespace findolin;
 
 namespace {
 
-struct Extracted {
-    bool ok = false;
-    QString text;
-    int pieces = 0;
-};
-
-// The sink refuses more after `stopAfter` pieces. The device stays the caller's, open.
-Extracted extract(QByteArray bytes, int stopAfter = -1) {
+// Whether the bytes are an office document, its text and in how many pieces it came. The sink
+// refuses more after `stopAfter` pieces. The device stays the caller's, open.
+std::tuple<bool, QString, int> extract(QByteArray bytes, int stopAfter = -1) {
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    Extracted result;
-    result.ok = readOfficeText(buffer, [&](QStringView piece) {
-        result.text += piece;
-        return ++result.pieces != stopAfter;
+    QString text;
+    int pieces = 0;
+    const bool ok = readOfficeText(buffer, [&](QStringView piece) {
+        text += piece;
+        return ++pieces != stopAfter;
     });
-    if (!buffer.isOpen())
-        result.text += "<closed>";
-    return result;
+    return {ok, text + (buffer.isOpen() ? "" : "<closed>"), pieces};
+}
+
+void row(const char* tag, const QByteArray& bytes, const QString& expected) {
+    QTest::newRow(tag) << bytes << expected;
 }
 
 // What a reader is handed through a BoundedXmlFeed, fed in pieces of an odd size so that every
@@ -80,16 +68,6 @@ qint64 statusKiB(const char* field) {
     return -1;
 }
 
-// Sets the peak resident size back to the current one and returns that; -1 where it cannot.
-qint64 resetPeakKiB() {
-    const int refs = ::open("/proc/self/clear_refs", O_WRONLY);
-    const bool reset = refs >= 0 && ::write(refs, "5", 1) == 1;
-    if (refs >= 0)
-        ::close(refs);
-    const qint64 resident = statusKiB("VmRSS");
-    return reset && statusKiB("VmHWM") <= resident + 1024 ? resident : -1;
-}
-
 } // namespace
 
 class TestOfficeText : public QObject {
@@ -107,29 +85,19 @@ private Q_SLOTS:
 void TestOfficeText::documents_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("expected");
-    const auto row = [](const char* tag, const QByteArray& bytes, const QString& expected) {
-        QTest::newRow(tag) << bytes << expected;
-    };
-    const auto word = [&](const char* tag, const QString& body, const QString& expected) {
-        row(tag, docx(wordBody(body)), expected);
-    };
-    const auto odf = [&](const char* tag, const QString& body, const QString& expected) {
-        row(tag, odt(odfContent(body)), expected);
-    };
-    word("runs of a word join",
-         "<w:p><w:r><w:t>Rech</w:t></w:r><w:r><w:rPr><w:b/></w:rPr><w:t>nung</w:t></w:r></w:p>",
-         "Rechnung\n");
-    word("paragraphs, umlauts", para("Größe") + para("Maß"), "Größe\nMaß\n");
-    word("tab in a run, not tab stops",
-         "<w:p><w:pPr><w:tabs><w:tab w:val=\"left\" w:pos=\"720\"/></w:tabs></w:pPr>"
-         "<w:r><w:t>a</w:t><w:tab/><w:t>b</w:t><w:br/><w:t>c</w:t><w:noBreakHyphen/></w:r></w:p>",
-         "a\tb\nc-\n");
-    word("empty paragraph keeps its line", para("a") + "<w:p/>" + para("b"), "a\n\nb\n");
-    word("field codes, deleted and moved-away text are not text",
-         "<w:p><w:r><w:instrText> PAGE </w:instrText></w:r><w:del><w:r><w:delText>alt</w:delText>"
-         "</w:r></w:del><w:moveFrom><w:r><w:t>weg</w:t></w:r></w:moveFrom><w:ins><w:r><w:t>neu"
-         "</w:t></w:r></w:ins></w:p>",
-         "neu\n");
+    const auto word = [](auto tag, auto xml, auto text) { row(tag, docx(wordBody(xml)), text); };
+    const auto odf = [](auto tag, auto xml, auto text) { row(tag, odt(odfContent(xml)), text); };
+    word("runs of a word join; paragraphs, empty ones too",
+         "<w:p><w:r><w:t>Rech</w:t></w:r><w:r><w:rPr><w:b/></w:rPr><w:t>nung</w:t></w:r></w:p>" +
+             para("Größe") + "<w:p/>" + para("Maß"),
+         "Rechnung\nGröße\n\nMaß\n");
+    word("tabs, breaks, hyphens in runs; field codes, deleted and moved text are not text",
+         "<w:p><w:pPr><w:tabs><w:tab w:val=\"left\" w:pos=\"720\"/></w:tabs></w:pPr><w:r><w:t>a"
+         "</w:t><w:tab/><w:t>b</w:t><w:br/><w:t>c</w:t><w:noBreakHyphen/></w:r><w:r>"
+         "<w:instrText> PAGE </w:instrText></w:r><w:del><w:r><w:delText>alt</w:delText></w:r>"
+         "</w:del><w:moveFrom><w:r><w:t>weg</w:t></w:r></w:moveFrom><w:ins><w:r><w:t>neu</w:t>"
+         "</w:r></w:ins></w:p>",
+         "a\tb\nc-neu\n");
     word("table rows and cells",
          "<w:tbl><w:tr><w:tc>" + para("A") + "</w:tc><w:tc>" + para("B") +
              "</w:tc></w:tr><w:tr><w:tc>" + para("C") + para("C2") + "</w:tc><w:tc>" + para("D") +
@@ -143,29 +111,23 @@ void TestOfficeText::documents_data() {
              "</w:txbxContent></w:pict></mc:Fallback></mc:AlternateContent></w:r></w:p>",
          "vor\nFeld\n\n");
     // Notes parts start with the separator lines drawn above the notes.
-    const auto notes = [](const QString& root, const QString& text) {
-        const QString note = root.chopped(1);
-        return wordPart(root, "<w:" + note + " w:type=\"separator\" w:id=\"-1\"><w:p><w:r>" +
-                                  "<w:separator/></w:r></w:p></w:" + note + "><w:" + note +
-                                  " w:id=\"1\">" + para(text) + "</w:" + note + ">");
-    };
+    const QString notes = "<w:%1 w:type=\"separator\"><w:p><w:r><w:separator/></w:r></w:p></w:%1>"
+                          "<w:%1 w:id=\"1\"><w:p><w:r><w:t>%2</w:t></w:r></w:p></w:%1>";
     row("headers, footers and notes follow the body",
-        zipped({{"word/endnotes.xml", notes("endnotes", "Endnote")},
+        zipped({{"word/endnotes.xml", wordPart("endnotes", notes.arg("endnote", "Endnote"))},
                 {"word/footer1.xml", wordPart("ftr", para("Fuß"))},
                 {"word/header2.xml", wordPart("hdr", para("Kopf zwei"))},
                 {"word/header1.xml", wordPart("hdr", para("Kopf eins"))},
-                {"word/footnotes.xml", notes("footnotes", "Fußnote")},
-                {"word/styles.xml", wordPart("styles", "<w:style><w:name w:val=\"N\"/></w:style>")},
+                {"word/footnotes.xml", wordPart("footnotes", notes.arg("footnote", "Fußnote"))},
                 {"word/document.xml", wordBody(para("Text"))}}),
         "Text\nKopf eins\nKopf zwei\nFuß\nFußnote\nEndnote\n");
     const QString strings = "<sst" + kSheetNs +
-                            "><si><t>Kunde</t></si><si><r><t>Mül</t></r><r><rPr><b/></rPr><t>ler"
-                            "</t></r><rPh><t>ミュラー</t></rPh></si></sst>";
+                            "><si><t>Kunde</t></si><si><r><t>Mül</t></r><r><rPr><b/></rPr><t>"
+                            "ler</t></r><rPh><t>ミュラー</t></rPh></si></sst>";
     const QString sheet = "<worksheet" + kSheetNs +
-                          "><sheetData><row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\">"
-                          "<v>1234.5</v></c></row><row r=\"2\"><c r=\"A2\" t=\"s\"><v>1</v></c>"
-                          "<c r=\"B2\" t=\"inlineStr\"><is><t>Inline</t></is></c><c r=\"C2\">"
-                          "<f>SUM(B1)</f><v>77</v></c></row></sheetData></worksheet>";
+                          "><sheetData><row><c t=\"s\"><v>0</v></c><c><v>1234.5</v></c></row>"
+                          "<row><c t=\"s\"><v>1</v></c><c t=\"inlineStr\"><is><t>Inline</t>"
+                          "</is></c><c><f>SUM(B1)</f><v>77</v></c></row></sheetData></worksheet>";
     row("spreadsheet values without shared indices",
         zipped({{"xl/worksheets/sheet1.xml", sheet.toUtf8()},
                 {"xl/sharedStrings.xml", strings.toUtf8()}}),
@@ -186,11 +148,13 @@ void TestOfficeText::documents_data() {
     odf("tab and line break", "<text:p>a<text:tab/>b<text:line-break/>c</text:p>", "a\tb\nc\n");
     odf("white space collapses",
         "<office:text>\n  <text:p>\n   viel    Platz</text:p>\n</office:text>", "viel Platz\n");
-    odf("comments and tracked deletions are not text",
+    odf("comments and tracked deletions are not text, a table after a paragraph",
         "<text:tracked-changes><text:changed-region><text:deletion><text:p>alt</text:p>"
-        "</text:deletion></text:changed-region></text:tracked-changes><text:p>neu<office:"
-        "annotation><text:p>Kommentar</text:p></office:annotation></text:p>",
-        "neu\n");
+        "</text:deletion></text:changed-region></text:tracked-changes><text:p>neu"
+        "<office:annotation><text:p>Kommentar</text:p></office:annotation></text:p><table:table>"
+        "<table:table-row><table:table-cell/><table:table-cell><text:p>B</text:p>"
+        "</table:table-cell></table:table-row></table:table>",
+        "neu\n\tB\n");
     odf("spreadsheet rows and cells",
         "<office:spreadsheet><table:table><table:table-row><table:table-cell><text:p>A</text:p>"
         "</table:table-cell><table:table-cell office:value=\"2\"><text:p>2</text:p>"
@@ -198,43 +162,33 @@ void TestOfficeText::documents_data() {
         "<table:table-cell><text:p>B</text:p></table:table-cell></table:table-row>"
         "</table:table></office:spreadsheet>",
         "A\t2\n\tB\n");
-    odf("table after a paragraph, first cell empty",
-        "<text:p>vor</text:p><table:table><table:table-row><table:table-cell/><table:table-cell>"
-        "<text:p>B</text:p></table:table-cell></table:table-row></table:table>",
-        "vor\n\tB\n");
     const QString styles =
         kXmlDecl + "<office:document-styles" + kOdfNs +
         "><office:styles><number:date-style style:name=\"D1\"><number:day/><number:text>."
         "</number:text></number:date-style></office:styles><office:master-styles>"
         "<style:master-page style:name=\"Standard\"><draw:frame presentation:class=\"title\">"
         "<draw:text-box><text:p>Titelformat bearbeiten</text:p></draw:text-box></draw:frame>"
-        "<style:header><text:p>Kopfzeile</text:p>"
-        "</style:header><style:footer><text:p>Fußzeile</text:p></style:footer></style:master-page>"
-        "</office:master-styles></office:document-styles>";
+        "<style:header><text:p>Kopfzeile</text:p></style:header><style:footer><text:p>Fußzeile"
+        "</text:p></style:footer></style:master-page></office:master-styles>"
+        "</office:document-styles>";
     row("OpenDocument headers, but no style text",
         zipped({{"styles.xml", styles.toUtf8()},
                 {"content.xml", odfContent("<office:text><text:p>Text</text:p></office:text>")}}),
         "Text\nKopfzeile\nFußzeile\n");
 
-    QByteArray brokenXml =
-        zipped({{"word/document.xml", wordBody(para("Vorher") + para("Nachher"))}}, true);
-    brokenXml.replace("<w:t>Nachher", "<w:t<Nachher"); // same length, offsets stay
-    row("broken XML keeps the text before", brokenXml, "Vorher\n");
-
+    word("broken XML keeps the text before",
+         para("Vorher") + "<w:p><w:r><w:t<Nachher</w:t></w:r></w:p>", "Vorher\n");
     row("plain text", "Rechnung\n", {});
-    row("empty zip", zipped({}), {});
-    row("empty file", {}, {});
     row("zip signature only", QByteArray("PK\x03\x04", 4), {});
-    row("zip of other files", zipped({{"readme.txt", "Rechnung"}}), {});
     row("word folder without the document",
-        zipped({{"word/styles.xml", wordPart("styles", para("Rechnung"))}}), {});
+        zipped({{"word/header1.xml", wordPart("hdr", para("Rechnung"))}}), {});
 }
 
 void TestOfficeText::documents() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, expected);
-    const Extracted result = extract(bytes);
-    QCOMPARE(std::pair(result.ok, result.text), std::pair(!expected.isNull(), expected));
+    const auto [ok, text, pieces] = extract(bytes);
+    QCOMPARE(std::pair(ok, text), std::pair(!expected.isNull(), expected));
     QCOMPARE(looksLikeZip(bytes), bytes.startsWith("PK\x03\x04"));
 }
 
@@ -244,35 +198,30 @@ void TestOfficeText::cutShortOrStopped() {
         body += para(QStringLiteral("Absatz %1 mit etwas Text").arg(i * 7919 % 1013));
     const QByteArray bytes = zipped({{"word/document.xml", wordBody(body)},
                                      {"word/header1.xml", wordPart("hdr", para("Kopf"))}});
-    const Extracted whole = extract(bytes);
-    QVERIFY(whole.ok &&
-            whole.text.endsWith(
-                QStringLiteral("Absatz %1 mit etwas Text\nKopf\n").arg(2999 * 7919 % 1013)));
+    const auto [ok, whole, pieces] = extract(bytes);
+    QVERIFY(ok && whole.endsWith(
+                      QStringLiteral("Absatz %1 mit etwas Text\nKopf\n").arg(2999 * 7919 % 1013)));
     // Pieces are batched, not one per run or paragraph.
-    QVERIFY2(whole.pieces > 2 && whole.pieces < 100, qPrintable(QString::number(whole.pieces)));
+    QVERIFY2(pieces > 2 && pieces < 100, qPrintable(QString::number(pieces)));
     for (int stopAfter : {1, 2}) {
-        const Extracted part = extract(bytes, stopAfter);
-        QCOMPARE(part.pieces, stopAfter);
-        QVERIFY(part.ok && whole.text.startsWith(part.text) && !part.text.contains("Kopf"));
+        const auto [partOk, part, partPieces] = extract(bytes, stopAfter);
+        QCOMPARE(partPieces, stopAfter);
+        QVERIFY(partOk && whole.startsWith(part) && !part.contains("Kopf"));
     }
     // A zip cut off anywhere gives no text, or none but the document's.
     for (qsizetype size = 0; size < bytes.size(); ++size) {
-        const Extracted cut = extract(bytes.first(size));
-        QVERIFY2(cut.ok ? whole.text.startsWith(cut.text) : cut.pieces == 0,
-                 qPrintable(QString::number(size)));
+        const auto [cutOk, cut, cutPieces] = extract(bytes.first(size));
+        QVERIFY2(cutOk ? whole.startsWith(cut) : cutPieces == 0, qPrintable(QString::number(size)));
         QCOMPARE(looksLikeZip(bytes.first(size)), size >= 4);
     }
-    QByteArray overwritten = bytes;
-    overwritten.replace(bytes.size() / 4, bytes.size() / 4, QByteArray(bytes.size() / 4, '\xff'));
-    QVERIFY(extract(overwritten).ok);
+    const qsizetype quarter = bytes.size() / 4;
+    QVERIFY(std::get<0>(
+        extract(QByteArray(bytes).replace(quarter, quarter, QByteArray(quarter, '\xff')))));
 }
 
 void TestOfficeText::feedCutsLongTokens_data() {
     QTest::addColumn<QByteArray>("document");
     QTest::addColumn<QString>("expected");
-    const auto row = [](const char* tag, const QByteArray& document, const QString& expected) {
-        QTest::newRow(tag) << document << expected;
-    };
     constexpr qsizetype kPiece = BoundedXmlFeed::kTextPieceBytes;
     const QByteArray held(BoundedXmlFeed::kHeldBytes, 'v');
 
@@ -282,19 +231,15 @@ void TestOfficeText::feedCutsLongTokens_data() {
     static_assert((kPiece - 1) % 17 == 0);
     const QString runText = QString::fromUtf8("ä😀\n<A").repeated(2 * kPiece);
     row("text run", "<r>" + run + "</r>", runText);
-    const QString utf16 =
-        QChar(0xfeff) +
-        QString::fromUtf8(R"(<?xml version="1.0" encoding="UTF-16"?><r>)" + run + "</r>");
     row("text run in UTF-16",
-        QByteArray(reinterpret_cast<const char*>(utf16.utf16()), utf16.size() * 2), runText);
+        QStringEncoder(QStringConverter::Utf16, QStringConverter::Flag::WriteBom)(
+            QString::fromUtf8("<?xml version='1.0' encoding='UTF-16'?><r>" + run + "</r>")),
+        runText);
     // The longest reference kept whole, with the cut due at its ";".
     row("reference at the cut",
         "<r>" + QByteArray(kPiece - 31, 'a') + "&#x" + QByteArray(26, '0') + "41;</r>",
         QString(kPiece - 31, u'a') + "A");
-    row("ISO 8859-1",
-        R"(<?xml version="1.0" encoding="ISO-8859-1"?><r>)"
-        "\xe4</r>",
-        "ä");
+    row("ISO 8859-1", "<?xml version='1.0' encoding='ISO-8859-1'?><r>\xe4</r>", "ä");
     // Sections whose brackets and closing "]]>" come where a cut is due; then sections whose
     // "]]>" two pieces share, each followed by text that a feed still in CDATA would cut wrongly.
     QByteArray sections;
@@ -349,23 +294,23 @@ void TestOfficeText::feedCutsLongTokens() {
 // A member of a few hundred kilobytes inflates to 300 MB of one token, a text run (kept whole) or
 // an attribute value (dropped); the reading may raise the process's peak by 64 MB at most.
 void TestOfficeText::hostileMembersStayBounded() {
-#ifdef FINDOLIN_SANITIZED
-    QSKIP("the peak resident size is the sanitizer's");
-#endif
+    // Under a sanitizer the peak resident size is mostly the sanitizer's own.
+    if (dlsym(RTLD_DEFAULT, "__asan_init") || dlsym(RTLD_DEFAULT, "__tsan_init"))
+        QSKIP("the peak resident size is the sanitizer's");
     constexpr qint64 kTokenBytes = 300 << 20;
-    const QByteArray document = wordBody("@");
-    const qsizetype at = document.indexOf('@');
-    for (const auto& [head, tail, expected] :
-         {std::tuple<QByteArray, QByteArray, QString>("<w:p><w:r><w:t>",
-                                                      "</w:t></w:r></w:p>" + para("Ende").toUtf8(),
-                                                      QString::number(kTokenBytes) + "\nEnde\n"),
-          {"<w:p w:rsidR=\"", "\"><w:r><w:t>Text</w:t></w:r></w:p>", "0Text\n"}}) {
-        QByteArray bytes = docx(document.first(at) + head + QByteArray(kTokenBytes, 'a') + tail +
-                                document.sliced(at + 1));
+    for (const auto& [body, expected] :
+         {std::pair<QString, QString>("<w:p><w:r><w:t>@</w:t></w:r></w:p>" + para("Ende"),
+                                      QString::number(kTokenBytes) + "\nEnde\n"),
+          {"<w:p w:rsidR=\"@\"><w:r><w:t>Text</w:t></w:r></w:p>", "0Text\n"}}) {
+        QByteArray bytes = docx(wordBody(body).replace('@', QByteArray(kTokenBytes, 'a')));
         QBuffer buffer(&bytes);
         QVERIFY(buffer.open(QIODevice::ReadOnly));
-        const qint64 base = resetPeakKiB();
-        if (base < 0)
+        // Sets the peak resident size back to the current one.
+        QFile refs("/proc/self/clear_refs");
+        const bool reset =
+            refs.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && refs.write("5") == 1;
+        const qint64 base = statusKiB("VmRSS");
+        if (!reset || statusKiB("VmHWM") > base + 1024)
             QSKIP("the peak resident size cannot be reset here");
         qint64 as = 0;
         QString rest; // the text but its a's
