@@ -123,20 +123,19 @@ void TestFileChanges::refusals() {
         QCOMPARE(failureOf(copyFile(dir.path(from), dir.path(to), WhenTaken::Replace)),
                  std::optional(whenReplacing));
     }
-    QCOMPARE(in("ziel/ordner.txt/drin.txt") + in("woanders.txt") + in("ziel/geschützt.txt"),
-             QByteArray("drinwoandersbleibt"));
-    QVERIFY(QFileInfo(dir.path("ziel/link.txt")).isSymLink() &&
-            QFileInfo(dir.path("ziel/ins-leere.txt")).isSymLink());
+    // Each link still leads where it did: to the file, untouched, and to nothing.
+    QCOMPARE(in("ziel/ordner.txt/drin.txt") + in("ziel/link.txt") + in("ziel/ins-leere.txt") +
+                 in("ziel/geschützt.txt"),
+             QByteArray("drinwoanders<gone>bleibt"));
     QCOMPARE(entriesOf(dir.path("ziel")), before);
 
     // Nor from a folder the user may not change (the superuser may change any); the note that
     // was to reserve its name in the Trash goes again.
     const QString file = dir.path("akten/brief.txt");
     if (::geteuid() != 0) {
-        QFile::setPermissions(dir.path("akten"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        QCOMPARE(::chmod(QFile::encodeName(dir.path("akten")).constData(), 0500), 0);
         QVERIFY(!moveToTrash(file).ok());
-        QFile::setPermissions(dir.path("akten"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                     QFileDevice::ExeOwner);
+        QCOMPARE(::chmod(QFile::encodeName(dir.path("akten")).constData(), 0700), 0);
     }
     QVERIFY(entriesOf(dir.path("home/.local/share/Trash/info")).isEmpty());
     // A home whose data folder is a file can hold no Trash.
@@ -164,20 +163,18 @@ void TestFileChanges::copies() {
     };
     const QString source = dir.path("quelle/Rechnung 042.pdf");
     // The process may write files of 64 KiB at most: the disk "fills up".
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
     rlimit unlimited{};
     ::getrlimit(RLIMIT_FSIZE, &unlimited);
     const rlimit limited{64 * 1024, unlimited.rlim_max};
     ::setrlimit(RLIMIT_FSIZE, &limited);
     const auto failure = copy(source, "ziel/alt.txt", WhenTaken::Replace);
     ::setrlimit(RLIMIT_FSIZE, &unlimited);
-    std::signal(SIGXFSZ, oldHandler);
     QVERIFY(failure.has_value());
     QCOMPARE(entriesOf(dir.path("ziel")) << contentOf(dir.path("ziel/alt.txt")),
              (QStringList{"alt.txt", old}));
 
-    QFile::setPermissions(source, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                      QFileDevice::ReadGroup);
+    QCOMPARE(::chmod(QFile::encodeName(source).constData(), 0640), 0);
     const timespec written[2] = {{1'500'000'000, 0}, {1'500'000'000, 0}};
     QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(source).constData(), written, 0), 0);
     const QString target = dir.path("ziel/Rechnung 042.pdf");
@@ -205,12 +202,10 @@ void TestFileChanges::copies() {
     QTemporaryDir memory(QStringLiteral("/dev/shm/findolin-XXXXXX"));
     if (!memory.isValid() || statOf(memory.path()).st_dev == statOf(dir.path()).st_dev)
         QSKIP("no second file system here");
-    const QByteArray content(2 * 1024 * 1024 + 5, 'm');
     const QString inMemory = memory.filePath("a.pdf");
-    writeNamed(QFile::encodeName(inMemory), content);
-    QCOMPARE(copy(inMemory, "a.pdf", WhenTaken::Refuse), std::nullopt);
-    QCOMPARE(copy("a.pdf", inMemory, WhenTaken::Replace), std::nullopt);
-    QCOMPARE(contentOf(dir.path("a.pdf")) + contentOf(inMemory), content + content);
+    QCOMPARE(copy(source, inMemory, WhenTaken::Refuse), std::nullopt);
+    QCOMPARE(copy(inMemory, "ziel/alt.txt", WhenTaken::Replace), std::nullopt);
+    QCOMPARE(contentOf(inMemory) + contentOf(dir.path("ziel/alt.txt")), large + large);
 }
 
 // Whatever bytes a name holds, the file is listed, read, copied, renamed and deleted by exactly
@@ -280,7 +275,6 @@ void TestFileChanges::deleteToTheTrash() {
             QCOMPARE(readNamed(trash + "/files/" + trashed) + '|' + pathInNote(trash, trashed),
                      "Inhalt " + trashed + '|' + original);
         }
-        QCOMPARE(readNamed(trash + "/files/" + first), "Inhalt " + first);
         for (const char* part : {"/files", "/info"})
             QCOMPARE(scanFolder(nameFromBytes(trash + part))->files.size(), 2);
         // The user's Trash is the user's alone.
@@ -321,12 +315,10 @@ void TestFileChanges::userVolumes() {
     const std::pair<Volume, bool> volumes[] = {
         {{"/", {}, "overlay", "overlay"}, true},
         {{"/home", {}, "ext4", "/dev/sda3"}, true},
-        {{"/media/anna/STICK", {}, "vfat", "/dev/sdb1"}, true},
         {{"/run/media/anna/STICK", {}, "vfat", "/dev/sdb1"}, true},
         {{"/srv/rech", {}, "cifs", "//server/rech"}, true},
         {{"/procedures", {}, "ext4", "/dev/sdc1"}, true}, // not /proc
         {{"/proc", {}, "proc", "proc"}, false},
-        {{"/run/user/1000", {}, "tmpfs", "tmpfs"}, false},
         {{"/boot/efi", {}, "vfat", "/dev/sda1"}, false},
         {{"/var/snap/x", {}, "squashfs", "/dev/loop3"}, false},
         {{"/etc/hosts", {}, "ext4", "/dev/sda1"}, false}, // a file bound in
