@@ -205,7 +205,8 @@ void TestForm1Preview::mailIsShownWithoutReachingOut() {
           "From: Amt <amt@example.org>\r\nSubject: =?utf-8?Q?Gr=C3=BC=C3=9Fe?=\r\n"
           "Content-Type: text/html; charset=iso-8859-1\r\nContent-Transfer-Encoding: "
           "quoted-printable\r\n\r\n<p>Sehr geehrte Frau M=FCller<img src=3D\"http://127.0.0.1:" +
-              QByteArray::number(tracker.serverPort()) + "/gelesen.png\"></p>\r\n"}});
+              QByteArray::number(tracker.serverPort()) + "/gelesen.png\"></p>\r\n"},
+         {"home/Documents/seite.html", "<p>Hallo</p>"}});
     auto form = startForm1();
     select(form->File1, 0);
     QWebEngineView* page = form->webView().page();
@@ -230,6 +231,11 @@ void TestForm1Preview::mailIsShownWithoutReachingOut() {
                         QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
     QCOMPARE(shown.permissions() & others, QFileDevice::Permissions());
     QCOMPARE(QFileInfo(shown.path()).permissions() & others, QFileDevice::Permissions());
+    // A page of the user's own is shown where it lies.
+    QSignalSpy pageLoaded(page, &QWebEngineView::loadFinished);
+    select(form->File1, 1);
+    QVERIFY(pageLoaded.wait(20000));
+    QCOMPARE(page->url(), QUrl::fromLocalFile(home.home("Documents/seite.html")));
 
     // The engine wants a page gone before its profile; the other way round it warns, and then
     // tears down a page whose profile it has already released.
